@@ -1,0 +1,152 @@
+// Start-up, the millisecond clock, the hand-over of one recorded frame to the
+// renderer, and shutdown.
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "CoreGlobals.h"
+#include "ZARNCore.h"
+#include "sys/ZARNSys.h"
+
+const char* const MissingField = "-=+=-";
+
+timeval starttick = {}, curtick = {};
+clock_t GameStartTime = 0;
+int RenderThread = 0;
+int UpdateCountLive = 0, RenderCountLive = 0;
+int DebugToggle = 0, ScreenshotToggle = 0;
+int rw2 = 0, rh2 = 0;
+int iBump = 0;
+float ViewScale = 2.0f / 800.0f;
+int (*MillsSource)() = nullptr;
+
+// Titles longer than the buffer are cut at its last byte.
+static void CopyTitle(char* dst, const char* src) {
+    std::snprintf(dst, 1024, "%s", src ? src : "");
+}
+
+void ZARNCore::Begin(int number, const char* title) {
+    std::puts("\n-=-=-=-=-=-=-=-=-");
+    std::puts("ZARNFrame - v0.95 - Gobbit build");
+    RenderThread = 0;
+    GameStartTime = clock();
+    gettimeofday(&starttick, nullptr);
+    Active = 1;
+    GameNum = number;
+    MixJoy = 1;
+    DebugToggle = 0;
+    ShowStats = 1;
+    ScreenshotToggle = 0;
+    ScreenshotMode = 0;
+    CopyTitle(GameTitle, title);
+    ASys.SysInit(GameTitle);
+    SeedRnd();
+}
+
+int ZARNCore::Mills() {
+    if (MillsSource) return MillsSource();
+    gettimeofday(&curtick, nullptr);
+    // Wraps like the 32-bit millisecond count it is.
+    unsigned now = unsigned(curtick.tv_sec) * 1000u + unsigned(curtick.tv_usec / 1000);
+    unsigned start = unsigned(starttick.tv_sec) * 1000u + unsigned(starttick.tv_usec / 1000);
+    return int(now - start);
+}
+
+int ZARNCore::StartTick() { return int(GameStartTime); }
+
+void ZARNCore::Rest(int ms) {
+    if (ms > 0) usleep(useconds_t(ms) * 1000);
+}
+
+void ZARNCore::SetTitle(const char* title) {
+    CopyTitle(GameTitle, title);
+    Rescramble();
+}
+
+std::string ZARNCore::GetTitle() { return GameTitle; }
+
+void ZARNCore::SetNum(int number) {
+    GameStartTime = clock();
+    GameNum = number;
+    Rescramble();
+}
+
+int ZARNCore::GetNum() { return GameNum; }
+
+void ZARNCore::BufferGame() {
+    if (ShowStats == 1) {
+        ResetDraw();
+        SetSize(0.5f);
+        if (UpdateCount == 59) UpdateCount = 60;
+        if (RenderCount == 59) RenderCount = 60;
+        float y = ASys.TargetScale / ASys.Ratio - (iBump == 1 ? 40 : 8);
+        Text(8, y, fstr("Update %ifps - Render %ifps - Polys %i", UpdateCount, RenderCount, PolyCountR), 0, 0);
+    }
+    ASys.RenderBuffer();
+    PolyCountR = ASys.PolyCount;
+    ASys.DrawTo = 0;
+    ASys.CurBlend = 1;
+}
+
+void ZARNCore::RenderGame(float& width, float& height) {
+    RenderCountLive += 1;
+    int now = Mills();
+    if (now >= RenderSec + 1000 || now <= RenderSec - 1000) {
+        RenderSec = now;
+        RenderCount = RenderCountLive;
+        RenderCountLive = 0;
+    }
+    RenderThread += 1;
+    if (RenderThread > 4) RenderThread = 0;
+
+    ASys.RenderSys(OverscanFrac);
+    ApplyCanvas(width, height);
+}
+
+void ZARNCore::ApplyCanvas(float& width, float& height) {
+    if (ASys.Ratio <= 0) ASys.Ratio = 1;
+    width = ASys.TargetScale;
+    rw2 = int(width / 2);
+    height = ASys.TargetScale / ASys.Ratio;
+    rh2 = int(height / 2);
+
+    ASys.TargetScale = 800;
+    ASys.ImageZoom = 1.0f;
+    if (height > width) {
+        ASys.TargetScale = 512;
+        ASys.ImageZoom = 800.0f / 512.0f;
+    }
+
+    iBump = 0;
+    if (height > 2 * width) {
+        iBump = 1;
+        height -= 32;
+        rh2 -= 32;
+    }
+    if (width > 2 * height) {
+        iBump = 2;
+        width -= 32;
+        rw2 -= 32;
+    }
+    ASys.offx = float(rw2);
+    ASys.offy = float(rh2);
+    jscrWide = int(width);
+    jscrHigh = int(height);
+    RealW = ASys.FrameW;
+    RealH = ASys.FrameH;
+    ViewScale = 2.0f / ASys.TargetScale;
+}
+
+void ZARNCore::FlipFullscreen() { ASys.FlipFull(); }
+
+void ZARNCore::Terminate() {
+    ASys.Close();
+    int s = Mills() / 1000;
+    std::printf("Runtime : %d:%02d\n", s / 60, s % 60);
+    std::puts("Farewell happy gamer");
+    std::puts("-=-=-=-=-=-=-=-=-\n");
+    std::fflush(stdout);
+}

@@ -1,0 +1,19 @@
+// Framework globals shared between the core's source files (and readable by
+// tests). The game itself reaches them only through ZARNCore.
+#pragma once
+
+#include <sys/time.h>
+
+#include <ctime>
+
+extern timeval starttick, curtick;
+extern clock_t GameStartTime;
+extern int RenderThread;
+extern int UpdateCountLive, RenderCountLive;
+extern int DebugToggle, ScreenshotToggle;
+extern int rw2, rh2;     // half the canvas, in whole units
+extern int iBump;        // 1: a band is kept free at the top, 2: at the left
+extern float ViewScale;  // 2 / canvas width basis
+
+// When set, Mills() reads this instead of the wall clock (tests drive time).
+extern int (*MillsSource)();

@@ -1,0 +1,31 @@
+// Platform globals shared between the platform layer's source files. Only
+// files under sys/ include this header, since it names GLFW and OpenAL types.
+#pragma once
+
+#include <AL/al.h>
+#include <AL/alc.h>
+#include <GLFW/glfw3.h>
+
+#include <vector>
+
+extern GLFWwindow* window;
+extern int isFullscreen;
+extern char GameTitleSys[1024];
+extern std::vector<unsigned char> WhiteBlock;
+extern int AudioEnabled;
+extern ALCdevice* ALdev;
+extern ALCcontext* ALctx;
+extern ALuint ALsource[32];
+extern ALuint MusicBuffer[4];
+extern char TempstrSys[1024];
+
+void error_callback(int code, const char* text);
+
+// Filled by the sound-effect table; Close() releases them.
+void ReleaseEffectBuffers();
+// Fills the printable key-name table once, before the first poll.
+void FillKeyNames();
+// Clears the input tables at start-up.
+void ClearInputTables();
+// Marks every image slot empty at start-up.
+void ClearImageTable();

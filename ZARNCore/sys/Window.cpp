@@ -1,0 +1,132 @@
+// The window and the audio device: brought up once at start-up, the window
+// recreated whenever the screen mode changes, both released at the end.
+#include <cstdio>
+#include <cstring>
+
+#include "sys/SysGlobals.h"
+#include "sys/ZARNSys.h"
+
+ZARNSys ASys;
+
+GLFWwindow* window = nullptr;
+int isFullscreen = 0;
+char GameTitleSys[1024] = {};
+std::vector<unsigned char> WhiteBlock;
+int AudioEnabled = 0;
+ALCdevice* ALdev = nullptr;
+ALCcontext* ALctx = nullptr;
+ALuint ALsource[32] = {};
+ALuint MusicBuffer[4] = {};
+char TempstrSys[1024] = {};
+
+ZARNSys::ZARNSys() {}
+
+void error_callback(int, const char* text) {
+    std::fprintf(stderr, "Error: %s\n", text);
+}
+
+void ZARNSys::SysInit(const char* title) {
+    std::snprintf(GameTitleSys, sizeof GameTitleSys, "%s", title ? title : "");
+    FlushKeys();
+    TargetScale = 800;
+    ImageZoom = 1.0f;
+
+    // Registered before the initialisation so that its own failure is explained too.
+    glfwSetErrorCallback(error_callback);
+    if (!glfwInit()) Debuglog("Initialisation Failed");
+
+    WhiteBlock.assign(256, 255);
+
+    std::memset(DrawSet, 0, sizeof DrawSet);
+    DrawSet[27] = 1;
+    ClearInputTables();
+    ClearImageTable();
+
+    isFullscreen = 0;
+    SetScreen(256, 128);
+
+    AudioEnabled = 0;
+    ALdev = alcOpenDevice(nullptr);
+    if (!ALdev) {
+        Debuglog("Audio Device Error");
+    } else {
+        ALctx = alcCreateContext(ALdev, nullptr);
+        if (!ALctx || !alcMakeContextCurrent(ALctx)) {
+            Debuglog("Audio Context Issue");
+        } else {
+            Debuglog("OpenAL Audio Engaged!");
+            AudioEnabled = 1;
+            alGetError();
+            for (ALuint& s : ALsource) alGenSources(1, &s);
+            for (ALuint& b : MusicBuffer) alGenBuffers(1, &b);
+            if (alGetError() != AL_NO_ERROR) {
+                Debuglog("Error with Audio Buffers");
+                AudioEnabled = 0;
+            }
+            const ALfloat orientation[6] = {0, 0, 1, 0, 1, 0};
+            alListener3f(AL_POSITION, 0, 0, 1);
+            alListener3f(AL_VELOCITY, 0, 0, 0);
+            alListenerfv(AL_ORIENTATION, orientation);
+        }
+    }
+
+    SetScreen(800, 600);
+    FillKeyNames();
+}
+
+void ZARNSys::SetScreen(int w, int h) {
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 2);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 0);
+    if (window) {
+        glfwDestroyWindow(window);
+        window = nullptr;
+    }
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
+    if (isFullscreen == 0 || !mode) {
+        window = glfwCreateWindow(w, h, GameTitleSys, nullptr, nullptr);
+        if (window && mode) glfwSetWindowPos(window, mode->width / 2 - w / 2, mode->height / 2 - h / 2);
+        if (window) Debuglog("Opened Window");
+    } else {
+        window = glfwCreateWindow(mode->width, mode->height, GameTitleSys, monitor, nullptr);
+        if (window) Debuglog("Opened Fullscreen");
+    }
+    FrameW = w;
+    FrameH = h;
+    if (!window) {
+        Debuglog("ERRORRZ");
+        return;
+    }
+    glfwMakeContextCurrent(window);
+    glViewport(0, 0, w, h);
+    glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_NORMAL);
+    glfwSetInputMode(window, GLFW_STICKY_KEYS, GLFW_FALSE);
+    glfwSetInputMode(window, GLFW_STICKY_MOUSE_BUTTONS, GLFW_FALSE);
+}
+
+bool ZARNSys::HasWindow() { return window != nullptr; }
+
+void ZARNSys::FlipFull() {
+    isFullscreen = 1 - isFullscreen;
+    SetScreen(800, 600);
+}
+
+void ZARNSys::HiResRender() {
+    if (window) glfwMakeContextCurrent(window);
+}
+
+void ZARNSys::Force1920() {}
+
+void ZARNSys::Close() {
+    Debuglog("Closing OpenAL Audio");
+    ReleaseEffectBuffers();
+    alcMakeContextCurrent(nullptr);
+    if (ALctx) alcDestroyContext(ALctx);
+    if (ALdev) alcCloseDevice(ALdev);
+    ALctx = nullptr;
+    ALdev = nullptr;
+    Debuglog("Closing OpenGL Window");
+    if (window) glfwDestroyWindow(window);
+    window = nullptr;
+    glfwTerminate();
+}

@@ -1,0 +1,27 @@
+// The per-game play state: every value that a new game starts from zero.
+// Kept in one struct so that FlushGame can clear it in one assignment.
+#pragma once
+
+struct BoardCell {
+    float Type;     // 0-15 wall piece, 16 floor, 20 gate rightwards, 24 gate leftwards
+    float Offset;   // animation offset in pixels, 0 = in place
+    float Speed;    // change of Offset per update
+    float Pellet;   // 0 gone, 1 pellet, 2 power item, 3 regrown pellet
+    float Trial;    // working copy of Pellet for the target estimator
+    float Settled;  // 1 once risen into place
+};
+
+constexpr int BoardPitch = 30;   // cells are addressed as row * 30 + column
+constexpr int BoardRows = 15;
+constexpr int BoardCols = 25;
+
+struct PlayState {
+    // Level builder
+    float Level, LevelSeed, BoardW, BoardH;
+    float HeroX, HeroY, HeroDX, HeroDY, Facing;
+    float LevelState, PlayStarted;
+    float DotCount, PowerCount, Target, Eaten, GateCount;
+    float WallR, WallG, WallB;
+    float PathRuns, BestWalk;
+    // Play loop, scoring and game flow
+};

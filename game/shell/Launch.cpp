@@ -1,0 +1,85 @@
+// The program's spine: launch, the timed main loop and shutdown.
+#include <cstdio>
+
+#include "shell/HomeDirectory.h"
+#include "shell/MyGame.h"
+#include "shell/Scheduler.h"
+#include "sys/ZARNSys.h"
+
+MyGame ThisGame;
+
+static const char* const ScoreKeyword =
+    "Quiet ferns w4lK tapping Gravel s to NAP and s10wly drift past HoLLows. Yes, Hollows.  Gr8 then, okay.";
+
+void MyGame::Launch(const char* path) {
+    CutHomeDirectory(path, home, sizeof home);
+    Begin(564, "Gobbit");
+    if (!ASys.HasWindow()) {
+        // Nothing can be shown or played without a window: say why and leave
+        // instead of looping blind.
+        std::puts("Gobbit could not open a window. Is a display available (DISPLAY set)?");
+        Terminate();
+        ExitCode = 1;
+        return;
+    }
+    GameVersion = 1;
+    BoardCount = 3;
+    SetKeyword(ScoreKeyword);
+    Smooth(0);
+
+    for (int& s : Settings) s = 0;
+    Settings[0] = 7;
+    Settings[1] = 7;
+    Settings[10] = 0;
+    Settings[101] = 2;
+
+    KeyDefaults();
+    Load();
+    AddDefaultCredits();
+
+    ShowStats = Settings[22];
+    LoadTo = 1;
+    GameMode = 0;
+    Difficulty = 0;
+    MenuPage = 0;
+    Overlay = 0;
+    LogoZoom = 1.0f;
+    FlushGame();
+
+    NextUpdate = NextRender = 0;
+    ScoreSlide = ScoreTimer = ScorePage = 0;
+    NetValid = 0;
+    Save();
+    GameLoop();
+}
+
+void MyGame::GameLoop() {
+    GameBreak = 0;
+    while (GameBreak == 0) KeepAlive();
+    while (SavePending > 0) SaveBit();
+    Terminate();
+}
+
+void MyGame::KeepAlive() {
+    SfxLevel = Settings[0] / 10.0f;
+    MusicLevel = Settings[1] / 10.0f;
+    OverscanFrac = Settings[20] / 50.0f;
+
+    if (Active == 1) {
+        if (ActiveSlotDue(Mills(), NextUpdate)) Update();
+        if (ActiveSlotDue(Mills(), NextRender)) Render();
+        if (Paused == 0) MusicHandler();
+        // Sleep until the earlier slot instead of spinning on the clock; the
+        // wait never passes a due slot and stays short enough for the music.
+        if (Active == 1) Rest(ActiveSleepMs(Mills(), NextUpdate, NextRender));
+    }
+    if (Active < 1) {
+        if (InactiveSlotDue(Mills(), NextUpdate)) PollInput(Settings[10]);
+        if (InactiveSlotDue(Mills(), NextRender)) Render();
+        Rest(InactivePeriod);
+    }
+}
+
+void Heartbeat() { ThisGame.KeepAlive(); }
+
+void MyGame::Render() { RenderGame(ScreenW, ScreenH); }

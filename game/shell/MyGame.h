@@ -1,0 +1,90 @@
+// MyGame: the one game object. It derives from the framework API and owns
+// every table of the game as fixed-size members.
+#pragma once
+
+#include <string>
+
+#include "ZARNCore.h"
+#include "play/PlayState.h"
+
+class MyGame : public ZARNCore {
+public:
+    MyGame();
+    ~MyGame();
+
+    // ---- Shared state ----
+    int Settings[200] = {};
+    int KeyLock[100] = {};
+    int TouchLock[100] = {};
+    // The credits text, one line per entry (the screen itself is Credits()).
+    std::string CreditLines[2048];
+
+    int GameMode = 0;   // 0 title, 1 back to the title, 10 play, 11 start a game
+    int Overlay = 0;    // 0 none, 1 options, 2 credits, 3 redefine keys, 4 enter name
+    int Difficulty = 0; // 1 Easy, 2 Normal, 3 Hard
+    int Paused = 0;
+    int EndReason = 0, EndBanner = 0;
+    float EndTimer = 0;
+    float Delta = 0;
+    int SavePending = 0;
+    int PointerDown = 0;
+    int ThisMills = 0, LastMills = 0;
+    int ExitCode = 0;   // the process status main returns
+
+    // ---- Application shell ----
+    void Launch(const char* path);
+    void GameLoop();
+    void KeepAlive();
+    void Update();
+    void Render();
+    void Save();
+    void EndGame(int reason);
+    void FlushGame();
+    void LockKeys();
+    void LoopTarget();
+    void Loader();
+    bool LoaderStep(int step);  // the asset of one loader step; false if none
+    void DrawEndBanner();
+
+    // ---- Gameplay ----
+    BoardCell Board[BoardRows * BoardPitch] = {};
+    PlayState Play = {};
+    float Particle[260][10] = {};
+    float ViewX = 0, ViewY = 0;
+
+    void GetLev(int advance);
+    void DoGame();
+    void LoadGame();
+    void Ingame();
+    void DoParticles();
+
+    // ---- Front end ----
+    int MenuPage = 0;
+    float LogoZoom = 0;
+
+    void DoMenu();
+    void LoadMenu();
+    void PauseMenu();
+    void LoadingScreen();
+    void MakePlatBG();
+    void Options();
+    void Credits();
+    void RedefineKeys();
+    void EnterYourName();
+    void KeyDefaults();
+    void AddDefaultCredits();
+
+    // ---- Settings, scores and online tables ----
+    int ScoreSlide = 0, ScoreTimer = 0, ScorePage = 0;
+    int NetValid = 0;
+    int BoardCount = 0;
+
+    void SaveBit();
+    void Load();
+    void SendScores(int board);
+};
+
+extern MyGame ThisGame;
+
+// Runs one scheduler pass on ThisGame, for callers outside the game.
+void Heartbeat();
