@@ -23,5 +23,20 @@ struct PlayState {
     float DotCount, PowerCount, Target, Eaten, GateCount;
     float WallR, WallG, WallB;
     float PathRuns, BestWalk;
+    // Board rules and the target estimator
+    float ChompToggle;      // alternates the two eating sounds
+    float RunLen[4];        // free run per direction, up/right/down/left
+    float PickDir, PickLen; // the walker's preferred direction this step
+    float WalkEst;          // pellet-supply estimate of the last target
     // Play loop, scoring and game flow
+    float RepeatX, RepeatY; // move repeat countdowns, in updates
+    float GateFrame;        // 0-15; gate animation frame is GateFrame / 4
+    float Score, ShownScore;
+    float Lives;            // spare lives
 };
+
+// Fields of one particle record (Particle[i][field]).
+namespace PF {
+enum : int { Kind, X, Y, VX, VY, Rot, Spin, Life, Hue, Frame };
+}
+constexpr int ParticleSlots = 256;  // of the 260 records only these are used

@@ -52,11 +52,42 @@ public:
     float Particle[260][10] = {};
     float ViewX = 0, ViewY = 0;
 
+    // Open directions from the hero's cell, filled by GetMatrix.
+    int OpenUp = 0, OpenDown = 0, OpenLeft = 0, OpenRight = 0;
+
     void GetLev(int advance);
     void DoGame();
     void LoadGame();
     void Ingame();
     void DoParticles();
+
+    // Board rules; every cell access wraps around the board.
+    BoardCell& CellAt(int x, int y);
+    int isSolid(int x, int y, int dir, int mode);
+    void GetMatrix(int x, int y, int mode);
+    void Drop(int x, int y);
+    void Eat(int x, int y);
+    void Eat2(int x, int y);
+    void FindPaths();
+
+    // Scoring, particles and pop-ups.
+    void Gimme(int points);
+    void Gimme(int points, float x, float y);
+    void Gimme(int points, float x, float y, float hue);
+    void ThrowParticle(float x, float y, float hue, int group, int kind, float angle, float speed);
+
+    // The pieces of one play update (DoGame).
+    struct BoardView {
+        float cell, scale;  // cell size in canvas units, sprite scale
+        int x0, y0;         // centre of cell (0, 0)
+        float r, g, b;      // the level colour this update
+    };
+    BoardView PlayLayout();
+    void StepCells(const BoardView& v, int now, int& landed, int& still);
+    void StepHero();
+    void DrawHero(const BoardView& v);
+    void DrawWalls(const BoardView& v);
+    void DrawHud(const BoardView& v);
 
     // ---- Front end ----
     int MenuPage = 0;

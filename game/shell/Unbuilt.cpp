@@ -296,7 +296,6 @@ WEAK void MyGame::GetLev(int advance) {}
 WEAK void MyGame::DoGame() {}
 WEAK void MyGame::LoadGame() {}
 WEAK void MyGame::Ingame() {}
-WEAK void MyGame::DoParticles() {}
 WEAK void MyGame::DoMenu() {}
 WEAK void MyGame::LoadMenu() {}
 WEAK void MyGame::PauseMenu() {}

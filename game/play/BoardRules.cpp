@@ -1,0 +1,107 @@
+// The rules of the board: which cell the hero may enter, what happens to the
+// cell it leaves and to the one it enters. A floor cell can be entered only
+// while it still carries a pellet; the board wraps on both axes.
+#include <cmath>
+
+#include "shell/MyGame.h"
+
+BoardCell& MyGame::CellAt(int x, int y) {
+    // An unbuilt board has no size yet; fall back to the fixed one.
+    float w = Play.BoardW > 0 ? Play.BoardW : float(BoardCols);
+    float h = Play.BoardH > 0 ? Play.BoardH : float(BoardRows);
+    float fx = Mod(float(x), w);
+    if (fx < 0) fx += w;
+    float fy = Mod(float(y), h);
+    if (fy < 0) fy += h;
+    return Board[int(fy) * BoardPitch + int(fx)];
+}
+
+int MyGame::isSolid(int x, int y, int dir, int mode) {
+    const BoardCell& c = CellAt(x, y);
+    if (c.Pellet == 0) return 1;
+    if (mode == 2 && c.Trial == 0) return 1;
+    if (c.Type == 16) return 0;
+    if (c.Type == 20 && dir == 1) return 0;
+    if (c.Type == 24 && dir == 3) return 0;
+    return 1;
+}
+
+void MyGame::GetMatrix(int x, int y, int mode) {
+    OpenUp = OpenDown = OpenLeft = OpenRight = 0;
+    if (isSolid(x - 1, y, 3, mode) == 0) OpenLeft = 1;
+    if (isSolid(x + 1, y, 1, mode) == 0) OpenRight = 1;
+    if (isSolid(x, y - 1, 0, mode) == 0) OpenUp = 1;
+    if (isSolid(x, y + 1, 2, mode) == 0) OpenDown = 1;
+}
+
+void MyGame::Drop(int x, int y) { CellAt(x, y).Speed = 0.1f; }
+
+// Countdown voice for the pellets still needed, or 0 for none.
+static int CountdownSound(int left) {
+    switch (left) {
+    case 20: return 11;
+    case 10: return 12;
+    case 5: return 13;
+    case 4: return 14;
+    case 3: return 15;
+    case 2: return 16;
+    case 1: return 17;
+    case 0: return 18;
+    default: return 0;
+    }
+}
+
+void MyGame::Eat(int x, int y) {
+    PlayState& P = Play;
+    BoardCell& cell = CellAt(x, y);
+    const float p = cell.Pellet;
+    const bool regrown = p == 3;
+
+    Gimme(1);
+    if (!regrown) Gimme(1);
+    if (P.Eaten > P.Target) {
+        // Past the target every pellet pays a bonus; the pop-ups stay off screen.
+        Gimme(5, -5000, -5000);
+        if (!regrown) {
+            P.Eaten += 4;
+            Gimme(20, -5000, -5000);
+        }
+    }
+    P.Eaten += 1;
+
+    int sound = CountdownSound(int(std::floor(P.Target - P.Eaten)));
+    if (sound) PlaySFX(sound);
+
+    if (p == 2) {
+        // A power item raises every fallen floor cell again.
+        PlaySFX(1);
+        for (int cx = 0; cx < int(P.BoardW); ++cx) {
+            for (int cy = 0; cy < int(P.BoardH); ++cy) {
+                BoardCell& c = Board[cy * BoardPitch + cx];
+                if (c.Type > 15 && c.Pellet == 0) {
+                    c.Pellet = 3;
+                    c.Speed = -Rnd(0.4f, 3.4f);
+                }
+                if (&c == &cell) c.Pellet = 0;
+            }
+        }
+    }
+    cell.Pellet = 0;
+
+    P.ChompToggle += 1;
+    if (P.ChompToggle < 0 || P.ChompToggle > 1) P.ChompToggle = 0;
+    float pitch = regrown ? Rnd(1.35f, 1.45f) : Rnd(0.95f, 1.05f);
+    PlaySFX(4 + int(P.ChompToggle), pitch);
+}
+
+void MyGame::Eat2(int x, int y) {
+    BoardCell& cell = CellAt(x, y);
+    if (cell.Trial == 2) {
+        for (int cx = 0; cx < int(Play.BoardW); ++cx)
+            for (int cy = 0; cy < int(Play.BoardH); ++cy) {
+                BoardCell& c = Board[cy * BoardPitch + cx];
+                if (c.Type > 15 && c.Trial == 0) c.Trial = 3;
+            }
+    }
+    cell.Trial = 0;
+}

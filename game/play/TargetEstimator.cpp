@@ -1,0 +1,71 @@
+// The target estimator: semi-random walks on a scratch copy of the pellets
+// (the Trial layer) decide how many pellets a level asks for. One pass runs
+// per update during the level's first 30 updates, while the board rises.
+#include <cmath>
+
+#include "shell/MyGame.h"
+
+namespace {
+const int StepX[4] = {0, 1, 0, -1};  // up, right, down, left
+const int StepY[4] = {-1, 0, 1, 0};
+}  // namespace
+
+void MyGame::FindPaths() {
+    PlayState& P = Play;
+    SeedRnd(int(P.Level * 1234 + Difficulty * 69 + P.PathRuns * 3177));
+
+    int passBest = 0;
+    for (int walk = 0; walk < 5; ++walk) {
+        for (BoardCell& c : Board) c.Trial = c.Pellet;
+        int x = int(P.HeroX), y = int(P.HeroY);
+        int dir = -1, steps = 0, stall = 0;
+        while (stall < 50) {
+            for (int d = 0; d < 4; ++d) {
+                int run = 0;
+                while (run < 4 && isSolid(x + StepX[d] * (run + 1), y + StepY[d] * (run + 1), d, 2) == 0) ++run;
+                P.RunLen[d] = float(run);
+            }
+            // Prefer the longest straight run, each candidate with odds 3 in 4.
+            P.PickDir = -1;
+            P.PickLen = 0;
+            for (int d = 0; d < 4; ++d) {
+                if (P.RunLen[d] > P.PickLen && Rnd(0, 20) < 15) {
+                    P.PickDir = float(d);
+                    P.PickLen = P.RunLen[d];
+                }
+            }
+            if (dir >= 0 && isSolid(x + StepX[dir], y + StepY[dir], dir, 2)) dir = -1;
+            bool boxedIn = true;
+            for (int d = 0; d < 4; ++d)
+                if (isSolid(x + StepX[d], y + StepY[d], d, 2) == 0) boxedIn = false;
+            if (P.PickDir != -1 && Rnd(0, 20) < 15) dir = int(P.PickDir);
+            if (dir == -1) {
+                stall += 1;
+            } else {
+                x += StepX[dir];
+                y += StepY[dir];
+                steps += 1;
+                Eat2(x, y);
+            }
+            if (boxedIn) break;
+        }
+        if (steps > passBest) passBest = steps;
+    }
+    if (passBest > P.BestWalk) P.BestWalk = float(passBest);
+
+    P.PathRuns += 1;
+    if (P.PathRuns > 30) {
+        // The smallest of a difficulty ramp, the pellet supply and a value
+        // halfway between the supply and the best walk found.
+        P.Target = Difficulty * P.Level * 20 + 20;
+        float k = Difficulty == 1 ? 60 : Difficulty == 3 ? 40 : 50;
+        P.WalkEst = 20 * std::floor((P.PowerCount + 1) * (P.DotCount - k) / 20);
+        if (P.WalkEst < P.Target) P.Target = P.WalkEst;
+        float m = P.WalkEst;
+        if (P.BestWalk < m) m = P.BestWalk + (P.WalkEst - P.BestWalk) / 2;
+        if (m < P.Target) P.Target = m;
+        if (P.Target < 40) P.Target = 40;
+        P.Target = 5 * std::floor(P.Target / 5);
+        P.Eaten = 0;
+    }
+}

@@ -1,0 +1,103 @@
+// The particle pool: allocation lowest first, a full pool dropping new ones
+// (but not the points), lifetimes, motion and frame groups.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "support/PlayFixture.h"
+
+using Particles = PlayFixture;
+
+TEST_F(Particles, FullPoolStillScoresAndFreedSlotsAreReusedLowestFirst) {
+    for (int i = 0; i < ParticleSlots; ++i) ThisGame.Gimme(1, 0, 0);
+    EXPECT_EQ(ThisGame.Play.Score, 256);
+    EXPECT_EQ(LiveParticles(), 256);
+    ThisGame.Gimme(20, 10, 10);
+    ThisGame.ThrowParticle(10, 10, 0, 0, 1, 0, 4);
+    EXPECT_EQ(ThisGame.Play.Score, 276);
+    for (int i = ParticleSlots; i < 260; ++i) EXPECT_EQ(ThisGame.Particle[i][PF::Kind], 0);
+
+    ThisGame.Particle[3][PF::Kind] = 0;
+    ThisGame.Particle[7][PF::Kind] = 0;
+    ThisGame.Gimme(5, 40, 50, 120);
+    const float* p = ThisGame.Particle[3];
+    EXPECT_EQ(p[PF::Kind], 99);
+    EXPECT_EQ(p[PF::Frame], 5);
+    EXPECT_EQ(p[PF::X], 40);
+    EXPECT_EQ(p[PF::Y], 50);
+    EXPECT_EQ(p[PF::Hue], 120);
+    EXPECT_EQ(p[PF::Life], 1.5f);
+    EXPECT_EQ(ThisGame.Particle[7][PF::Kind], 0);
+}
+
+TEST_F(Particles, LifetimesAndMotionByKind) {
+    struct Case { const char* what; int kind; int lives; };
+    const Case cases[] = {{"pop-up", 99, 31}, {"spark", 1, 76}, {"debris", 4, 76}};
+    for (const Case& c : cases) {
+        ThisGame.FlushGame();
+        if (c.kind == 99)
+            ThisGame.Gimme(5, 100, 100);
+        else
+            ThisGame.ThrowParticle(100, 100, 60, 0, c.kind, 90, 4);
+        const float* p = ThisGame.Particle[0];
+        float lastVY = p[PF::VY], lastVX = p[PF::VX], lastY = p[PF::Y];
+        for (int u = 1; u <= c.lives; ++u) {
+            ASys.DrawTo = 0;
+            ThisGame.DoParticles();
+            if (u < c.lives) {
+                ASSERT_NE(p[PF::Kind], 0) << c.what << " gone early, update " << u;
+                if (c.kind == 99) {
+                    EXPECT_LT(p[PF::VY], lastVY) << c.what;  // rising faster and faster
+                    if (u > 1) {
+                        EXPECT_LT(p[PF::Y], lastY) << c.what;
+                    }
+                } else if (c.kind == 4) {
+                    EXPECT_FLOAT_EQ(p[PF::VX], lastVX * 0.98f) << c.what;
+                } else {
+                    EXPECT_EQ(p[PF::VX], lastVX) << c.what;
+                }
+                EXPECT_GE(p[PF::Rot], 0) << c.what;
+                EXPECT_LT(p[PF::Rot], 360) << c.what;
+            }
+            lastVY = p[PF::VY];
+            lastVX = p[PF::VX];
+            lastY = p[PF::Y];
+        }
+        EXPECT_EQ(p[PF::Kind], 0) << c.what << " still alive after " << c.lives;
+    }
+}
+
+TEST_F(Particles, ThrowAimsByAngleAndPicksFramesFromItsGroup) {
+    struct Case { int group; float angle, vx, vy; };
+    const Case cases[] = {{0, 0, 0, -6}, {14, 90, 6, 0}, {-1, 180, 0, 6}, {11, 270, -6, 0}};
+    for (const Case& c : cases) {
+        for (int i = 0; i < 20; ++i) {
+            ThisGame.FlushGame();
+            ThisGame.ThrowParticle(1, 2, 30, c.group, 4, c.angle, 6);
+            const float* p = ThisGame.Particle[0];
+            int g = ((c.group % 12) + 12) % 12;
+            EXPECT_GE(p[PF::Frame], g * 12) << "group " << c.group;
+            EXPECT_LE(p[PF::Frame], g * 12 + 11) << "group " << c.group;
+            EXPECT_NEAR(p[PF::VX], c.vx, 1e-4) << "angle " << c.angle;
+            EXPECT_NEAR(p[PF::VY], c.vy, 1e-4) << "angle " << c.angle;
+            EXPECT_GE(p[PF::Spin], -2);
+            EXPECT_LT(p[PF::Spin], 2);
+        }
+    }
+}
+
+TEST_F(Particles, PopUpShowsItsNumberAndSpritesDrawFromTheParticleSheet) {
+    ThisGame.Gimme(57, 300, 200);
+    ThisGame.ThrowParticle(10, 10, 0, 2, 1, 0, 5);
+    ThisGame.DoParticles();
+    int sprites = 0;
+    std::string text;
+    for (int i = 0; i < ASys.DrawTo; ++i) {
+        const double* r = &ASys.Draw[i * DrawCmdSize];
+        if (r[0] != 11) continue;
+        if (r[28] == 55) ++sprites;
+        if (r[28] == ASys.FontImage) text += char(32 + int(r[29]));
+    }
+    EXPECT_EQ(sprites, 1);
+    EXPECT_EQ(text, "57");
+}
