@@ -174,38 +174,6 @@ WEAK char ZARNCore::Char64b(int value) { return 0; }
 WEAK int ZARNCore::Int64(char c) { return 0; }
 WEAK std::string ZARNCore::Char64x4(int value) { return {}; }
 WEAK int ZARNCore::Int64x4(const std::string& chars) { return 0; }
-WEAK void ZARNCore::PollInput(int invertY) {}
-WEAK int ZARNCore::PlayKey(int entry) { return 0; }
-WEAK int ZARNCore::PlayKeyAll(int entry) { return 0; }
-WEAK float ZARNCore::Joy(int key) { return 0; }
-WEAK void ZARNCore::SetKey(int key, int code) {}
-WEAK int ZARNCore::KeyValue(int key, int slot) { return 0; }
-WEAK void ZARNCore::FlushKeys() {}
-WEAK std::string ZARNCore::KeyName(int code) { return {}; }
-WEAK void ZARNCore::LockForGet() {}
-WEAK int ZARNCore::GetKey() { return 0; }
-WEAK float ZARNCore::StickX() { return 0; }
-WEAK float ZARNCore::StickY() { return 0; }
-WEAK int ZARNCore::JoyDown(int button) { return 0; }
-WEAK int ZARNCore::JoyDown(int button, int pad) { return 0; }
-WEAK float ZARNCore::JoyAxis(int axis) { return 0; }
-WEAK float ZARNCore::JoyAxis(int axis, int pad) { return 0; }
-WEAK float ZARNCore::MouseX(int p) { return 0; }
-WEAK float ZARNCore::MouseY(int p) { return 0; }
-WEAK int ZARNCore::MouseDown(int p) { return 0; }
-WEAK int ZARNCore::MouseDown_Alt(int p) { return 0; }
-WEAK int ZARNCore::MouseHeld(int p) { return 0; }
-WEAK float ZARNCore::TouchX(int p) { return 0; }
-WEAK float ZARNCore::TouchY(int p) { return 0; }
-WEAK int ZARNCore::TouchDown(int p) { return 0; }
-WEAK int ZARNCore::TouchDown_Alt(int p) { return 0; }
-WEAK int ZARNCore::TouchHeld(int p) { return 0; }
-WEAK int ZARNCore::mdall() { return 0; }
-WEAK int ZARNCore::MouseIn(float x, float y, float w, float h) { return 0; }
-WEAK int ZARNCore::MouseIn_Centered(float cx, float cy, float w, float h) { return 0; }
-WEAK int ZARNCore::MouseIn_Radius(float cx, float cy, float r) { return 0; }
-WEAK int ZARNCore::Button(int image, float x, float y, int frame) { return 0; }
-WEAK void ZARNCore::BumpCursor() {}
 WEAK void ZARNCore::LoadImg(int slot, const char* name, int frameSize) {}
 WEAK void ZARNCore::LoadImgFull(int slot, const char* name, int frameSize) {}
 WEAK void ZARNCore::TakeScreenshot() {}
@@ -217,20 +185,6 @@ WEAK void ZARNCore::BufferLine(int slot, float x1, float y1, float x2, float y2)
 WEAK void ZARNCore::BufferPlot(int slot, float x, float y) {}
 WEAK void ZARNCore::BufferTile(int dst, int src, float x, float y, int frame) {}
 WEAK void ZARNCore::SetWindow(int w, int h) {}
-WEAK void ZARNCore::LoadSFX(int n) {}
-WEAK void ZARNCore::LoadSFX(int n, const char* name) {}
-WEAK void ZARNCore::PlaySFX(int n) {}
-WEAK void ZARNCore::PlaySFX(int n, float pitch) {}
-WEAK void ZARNCore::PlaySFX(int n, float pitch, float vol) {}
-WEAK void ZARNCore::PlaySFX(int n, float pitch, float vol, float pan) {}
-WEAK void ZARNCore::PlaySFX(int n, float pitch, float vol, float pan, int loop) {}
-WEAK void ZARNCore::PlayMusic(const char* name) {}
-WEAK void ZARNCore::PlayMusic(const char* name, int loop) {}
-WEAK void ZARNCore::StopMusic() {}
-WEAK void ZARNCore::MusicHandler() {}
-WEAK void ZARNCore::MusicPitch(float p) {}
-WEAK void ZARNCore::MusicVolume(float v) {}
-WEAK void ZARNCore::MusicPan(float p) {}
 WEAK std::string ZARNCore::GetURL(const char* host, const char* path, const char* data) { return {}; }
 WEAK int ZARNCore::OpenBrowser(const char* url) { return 0; }
 WEAK std::string ZARNCore::MyName() { return {}; }
@@ -254,26 +208,6 @@ WEAK void ZARNSys::Buffer_Fill(int slot, int r, int g, int b, int a) {}
 WEAK void ZARNSys::Buffer_Line(int slot, float x1, float y1, float x2, float y2, float r, float g, float b, float a) {}
 WEAK void ZARNSys::Buffer_Plot(int slot, float x, float y, float r, float g, float b, float a) {}
 WEAK void ZARNSys::Buffer_Tile(int dst, int src, float x, float y, int frame) {}
-WEAK void ZARNSys::PollInputB(int invertY) {}
-WEAK void ZARNSys::FlushKeys() {}
-WEAK int ZARNSys::IsBut(int entry) { return 0; }
-WEAK float ZARNSys::vKey(int key) { return 0; }
-WEAK float ZARNSys::vKey(int key, int row) { return 0; }
-WEAK void ZARNSys::ClearKeys() {}
-WEAK void ZARNSys::DefineKey(int key, int code) {}
-WEAK void ZARNSys::LockAll() {}
-WEAK int ZARNSys::AnyKey() { return 0; }
-WEAK void ZARNSys::PollRedef() {}
-WEAK std::string ZARNSys::ButtonName(int code) { return {}; }
-WEAK void ZARNSys::BumpCursorSys() {}
-WEAK void ZARNSys::GetWAV(int slot, const char* path) {}
-WEAK void ZARNSys::PlayWAV(int slot, float pitch, float volume, float pan, int loop) {}
-WEAK void ZARNSys::PlayMusic_Ogg_Sys(const char* path, int loop) {}
-WEAK void ZARNSys::PlayMusic_Wav_Sys(const char* path, int loop) {}
-WEAK void ZARNSys::BufferMusic_Ogg_Sys() {}
-WEAK void ZARNSys::BufferMusic_Wav_Sys() {}
-WEAK void ZARNSys::HandleMusicSys() {}
-WEAK void ZARNSys::StopMusicSys() {}
 WEAK int ZARNSys::WriteFile_Sys(const char* path) { return 0; }
 WEAK int ZARNSys::ReadFile_Sys(const char* path) { return 0; }
 WEAK void ZARNSys::CloseFile_Sys() {}
@@ -314,7 +248,4 @@ WEAK const char* readTag(FILE*) { return ""; }
 WEAK int readInt(FILE*) { return -37171; }
 WEAK int readShort(FILE*) { return -37171; }
 WEAK void skipBytes(int, FILE*) {}
-WEAK void ReleaseEffectBuffers() {}
-WEAK void FillKeyNames() {}
-WEAK void ClearInputTables() {}
 WEAK void ClearImageTable() {}

@@ -1,0 +1,43 @@
+// The game's side of sound effects: file names, logging and the master
+// effect volume around the platform's loader and player.
+#include <cstdio>
+#include <string>
+
+#include "ZARNCore.h"
+#include "sys/ZARNSys.h"
+
+// "<home>/Data/<game>/audio/<file>"
+static std::string AudioPath(const char* home, int game, const std::string& file) {
+    return std::string(home) + "/Data/" + std::to_string(game) + "/audio/" + file;
+}
+
+static bool EndsWithWav(const std::string& name) {
+    if (name.size() < 4) return false;
+    std::string ext = name.substr(name.size() - 4);
+    return ext == ".wav" || ext == ".Wav" || ext == ".WAV";
+}
+
+void ZARNCore::LoadSFX(int n) {
+    char text[64];
+    std::snprintf(text, sizeof text, "Load SFX   : %i", n);
+    ASys.Debuglog(text);
+    std::snprintf(text, sizeof text, "%02i.wav", n);
+    ASys.GetWAV(n, AudioPath(home, GameNum, text).c_str());
+}
+
+void ZARNCore::LoadSFX(int n, const char* name) {
+    std::string file = name ? name : "";
+    ASys.Debuglog(("Load Wave " + file + " to " + std::to_string(n)).c_str());
+    for (char& c : file)
+        if (c == '\\') c = '/';
+    if (!EndsWithWav(file)) file += ".wav";
+    ASys.GetWAV(n, AudioPath(home, GameNum, file).c_str());
+}
+
+void ZARNCore::PlaySFX(int n) { ASys.PlayWAV(n, tRnd(0.8f, 1.2f), SfxLevel, 0, 0); }
+void ZARNCore::PlaySFX(int n, float pitch) { ASys.PlayWAV(n, pitch, SfxLevel, 0, 0); }
+void ZARNCore::PlaySFX(int n, float pitch, float vol) { ASys.PlayWAV(n, pitch, vol * SfxLevel, 0, 0); }
+void ZARNCore::PlaySFX(int n, float pitch, float vol, float pan) { ASys.PlayWAV(n, pitch, vol * SfxLevel, pan, 0); }
+void ZARNCore::PlaySFX(int n, float pitch, float vol, float pan, int loop) {
+    ASys.PlayWAV(n, pitch, vol * SfxLevel, pan, loop);
+}

@@ -1,0 +1,338 @@
+// The input devices: keyboard, mouse and up to four controllers, read once
+// per update into the fixed buttons, the pointer record, the controller
+// table and the redefinable virtual keys.
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "sys/DeviceReads.h"
+#include "sys/InputGlobals.h"
+#include "sys/SysGlobals.h"
+#include "sys/ZARNSys.h"
+
+#if __has_include("sys/RendererGlobals.h")
+#include "sys/RendererGlobals.h"
+#endif
+
+const char* KeyName[350] = {};
+int ignorePress[1024] = {};
+
+// Normally defined by the renderer; these stand in until it is linked.
+__attribute__((weak)) int Wireframe = 0;
+__attribute__((weak)) float OverscanScaleX = 1;
+__attribute__((weak)) float OverscanScaleY = 1;
+
+namespace {
+
+constexpr int JoyButtons = 0;    // fields 0-49
+constexpr int JoyAxes = 50;      // fields 50-97
+constexpr int JoyReady = 98;
+constexpr int JoyPresent = 99;
+constexpr int MaxElements = 45;  // buttons or axes taken from one controller
+
+struct FixedKey {
+    int entry;
+    int code;
+};
+
+// The hard-wired keys folded into numbered buttons.
+const FixedKey FixedKeys[] = {
+    {0, GLFW_KEY_UP}, {0, GLFW_KEY_W}, {0, GLFW_KEY_KP_8},
+    {3, GLFW_KEY_LEFT}, {3, GLFW_KEY_A}, {3, GLFW_KEY_KP_4},
+    {5, GLFW_KEY_RIGHT}, {5, GLFW_KEY_D}, {5, GLFW_KEY_KP_6},
+    {8, GLFW_KEY_DOWN}, {8, GLFW_KEY_S}, {8, GLFW_KEY_KP_5}, {8, GLFW_KEY_KP_2},
+    {10, GLFW_KEY_Z}, {10, GLFW_KEY_J}, {10, GLFW_KEY_SPACE}, {10, GLFW_KEY_ENTER}, {10, GLFW_KEY_KP_7},
+    {11, GLFW_KEY_X}, {11, GLFW_KEY_K}, {11, GLFW_KEY_LEFT_CONTROL}, {11, GLFW_KEY_RIGHT_CONTROL}, {11, GLFW_KEY_KP_9},
+    {12, GLFW_KEY_C}, {12, GLFW_KEY_L}, {12, GLFW_KEY_LEFT_SHIFT}, {12, GLFW_KEY_RIGHT_SHIFT},
+    {13, GLFW_KEY_V}, {13, GLFW_KEY_I}, {13, GLFW_KEY_LEFT_ALT}, {13, GLFW_KEY_RIGHT_ALT},
+    {14, GLFW_KEY_B}, {14, GLFW_KEY_U},
+    {15, GLFW_KEY_N}, {15, GLFW_KEY_O},
+    {64, GLFW_KEY_F2}, {65, GLFW_KEY_F11}, {66, GLFW_KEY_F10}, {67, GLFW_KEY_F9}, {68, GLFW_KEY_F1},
+    {98, GLFW_KEY_ENTER}, {99, GLFW_KEY_ESCAPE}, {100, GLFW_KEY_F4},
+};
+
+// Developer window shapes on Q + 1..7: width over height.
+const float DevRatios[7] = {1.3333f, 1.77777f, 0.75f, 1.775f, 0.5633f, 2.16f, 0.4618f};
+
+int F11WasDown = 0;
+int DevKeyWasDown = 0;
+
+bool Counts(const float* pad) { return pad[JoyReady] == 1.0f && pad[JoyPresent] == 1.0f; }
+
+// The controller record a code names, or null when the code names none.
+const float* PadOf(int code) {
+    int j = code / 100 - 5;
+    if (j < 0 || j > 3) return nullptr;
+    return ASys.Joy[j];
+}
+
+bool Beyond(float x, float t) { return x > t || x < -t; }
+
+}  // namespace
+
+void ClearInputTables() {
+    std::memset(ASys.Button, 0, sizeof ASys.Button);
+    std::memset(ASys.Touch, 0, sizeof ASys.Touch);
+    std::memset(ASys.Joy, 0, sizeof ASys.Joy);
+    std::memset(ASys.redef, 0, sizeof ASys.redef);
+    std::memset(ASys.Keyv, 0, sizeof ASys.Keyv);
+    std::memset(ignorePress, 0, sizeof ignorePress);
+    F11WasDown = 0;
+    DevKeyWasDown = 0;
+}
+
+void FillKeyNames() {
+    static const char* const digits[10] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
+    static const char* const letters[26] = {"A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "M",
+                                            "N", "O", "P", "Q", "R", "S", "T", "U", "V", "W", "X", "Y", "Z"};
+    static const char* const fkeys[25] = {"F1",  "F2",  "F3",  "F4",  "F5",  "F6",  "F7",  "F8",  "F9",
+                                          "F10", "F11", "F12", "F13", "F14", "F15", "F16", "F17", "F18",
+                                          "F19", "F20", "F21", "F22", "F23", "F24", "F25"};
+    static const char* const numpad[10] = {"Num 0", "Num 1", "Num 2", "Num 3", "Num 4",
+                                           "Num 5", "Num 6", "Num 7", "Num 8", "Num 9"};
+    for (const char*& name : KeyName) name = "???";
+    for (int i = 0; i < 10; ++i) KeyName[48 + i] = digits[i];
+    for (int i = 0; i < 26; ++i) KeyName[65 + i] = letters[i];
+    for (int i = 0; i < 25; ++i) KeyName[290 + i] = fkeys[i];
+    for (int i = 0; i < 10; ++i) KeyName[320 + i] = numpad[i];
+    static const struct { int code; const char* name; } named[] = {
+        {32, "Space"}, {39, "'"}, {44, ","}, {45, "-"}, {46, "."}, {47, "/"}, {59, ";"}, {61, "="},
+        {91, "["}, {92, "\\"}, {93, "]"}, {96, "`"},
+        {256, "Escape"}, {257, "Return"}, {258, "Tab"}, {259, "Backspace"}, {260, "Insert"},
+        {261, "Delete"}, {262, "Right"}, {263, "Left"}, {264, "Down"}, {265, "Up"},
+        {266, "Page Up"}, {267, "Page Down"}, {268, "Home"}, {269, "End"},
+        {280, "Caps Lock"}, {281, "Scroll Lock"}, {282, "Num Lock"}, {283, "Print Screen"}, {284, "Pause"},
+        {330, "Num ."}, {331, "Num /"}, {332, "Num *"}, {333, "Num -"}, {334, "Num +"},
+        {335, "Num Enter"}, {336, "Num ="},
+        {340, "Left Shift"}, {341, "Left Ctrl"}, {342, "Left Alt"}, {343, "Left Super"},
+        {344, "Right Shift"}, {345, "Right Ctrl"}, {346, "Right Alt"}, {347, "Right Super"}, {348, "Menu"},
+    };
+    for (const auto& k : named) KeyName[k.code] = k.name;
+}
+
+void ZARNSys::FlushKeys() {
+    for (int i = 0; i < 127; ++i) Button[i] = 0;
+}
+
+int ZARNSys::IsBut(int entry) { return entry >= 0 && entry < 128 ? Button[entry] : 0; }
+
+float ZARNSys::vKey(int key) { return vKey(key, 0); }
+
+float ZARNSys::vKey(int key, int row) {
+    if (key < 0 || key > 15 || row < 0 || row > 7) return 0;
+    return Keyv[row][key];
+}
+
+void ZARNSys::ClearKeys() { std::memset(redef, 0, sizeof redef); }
+
+void ZARNSys::PollInputB(int invertY) {
+    DeviceReader& dev = Devices();
+    FlushKeys();
+
+    // Mouse: pointer record 0.
+    float* m = Touch[0];
+    m[5] = dev.MouseButtonDown(0) ? 1.0f : 0.0f;
+    m[6] = dev.MouseButtonDown(1) ? 1.0f : 0.0f;
+    m[3] = m[1];
+    m[4] = m[2];
+    m[7] += 1.0f;
+    if (m[5] == 0.0f) {
+        m[7] = 0;
+        m[3] = -100;
+        m[4] = -100;
+    }
+    double cx = 0, cy = 0;
+    dev.CursorPos(cx, cy);
+    // The cursor comes in window coordinates; the canvas is laid over the
+    // framebuffer, which is larger on high-density displays.
+    int winW = 0, winH = 0, fbW = 0, fbH = 0;
+    dev.WindowSize(winW, winH);
+    dev.FramebufferSize(fbW, fbH);
+    if (winW > 0 && fbW > 0) cx = cx * fbW / winW;
+    if (winH > 0 && fbH > 0) cy = cy * fbH / winH;
+    if (FrameW > 0) {
+        float s = TargetScale / float(FrameW);
+        m[1] = float(cx - FrameW / 2) * OverscanScaleX * s + offx;
+        m[2] = float(cy - FrameH / 2) * OverscanScaleY * s + offy;
+    }
+    if (m[3] < 0) {
+        m[8] = m[9] = 0;
+    } else {
+        m[8] = m[1] - m[3];
+        m[9] = m[2] - m[4];
+    }
+
+    // Fixed keys.
+    for (const FixedKey& k : FixedKeys)
+        if (dev.KeyDown(k.code)) Button[k.entry] = 1;
+    if (dev.CloseRequested()) Button[100] = 1;
+    Wireframe = Button[67] ? 1 : 0;
+    if (Button[65] && !F11WasDown) FlipFull();
+    F11WasDown = Button[65];
+
+    // Focus: never 0 after a poll.
+    Button[63] -= 1;
+    if (dev.Focused()) Button[63] = 1;
+
+    // Developer window shapes, once per press of Q with a digit.
+    int devKey = 0;
+    if (dev.KeyDown(GLFW_KEY_Q))
+        for (int d = 1; d <= 7 && !devKey; ++d)
+            if (dev.KeyDown(GLFW_KEY_0 + d)) devKey = d;
+    if (devKey && devKey != DevKeyWasDown) {
+        int monW = 0, monH = 0;
+        if (dev.MonitorSize(monW, monH)) {
+            int h = monH - 128;
+            if (devKey == 6 && h * 2.16f > monW) h -= 64;
+            isFullscreen = 0;
+            SetScreen(int(h * DevRatios[devKey - 1]), h);
+        }
+    }
+    DevKeyWasDown = devKey;
+
+    // Controllers.
+    for (int j = 0; j < 4; ++j) {
+        float* pad = Joy[j];
+        pad[JoyPresent] = 0.0f;
+        if (!dev.JoystickPresent(j)) continue;
+        pad[JoyPresent] = 1.0f;
+        const char* name = dev.JoystickName(j);
+        int axisCount = 0, buttonCount = 0;
+        const float* axes = dev.JoystickAxes(j, axisCount);
+        const unsigned char* buttons = dev.JoystickButtons(j, buttonCount);
+        if (!axes) axisCount = 0;
+        if (!buttons) buttonCount = 0;
+        if (axisCount > MaxElements) axisCount = MaxElements;
+        if (buttonCount > MaxElements) buttonCount = MaxElements;
+
+        bool atRest = true;
+        for (int k = 0; k < axisCount; ++k) {
+            pad[JoyAxes + k] = axes[k];
+            if (k < 4 && Beyond(axes[k], 0.3f)) atRest = false;
+        }
+        if (invertY == 1) {
+            pad[JoyAxes + 1] = -pad[JoyAxes + 1];
+            pad[JoyAxes + 3] = -pad[JoyAxes + 3];
+        }
+        for (int n = 0; n < buttonCount; ++n) {
+            pad[JoyButtons + n] = buttons[n] ? 1.0f : 0.0f;
+            if (pad[JoyButtons + n] > 0.3f) atRest = false;
+        }
+        // A controller that wakes up with a stick off-centre or a button held
+        // is ignored until it has once been seen at rest.
+        if (atRest && pad[JoyReady] == 0.0f) {
+            std::printf("\n\n--=--\nController ID '%s'\n--=--\n\n", name ? name : "");
+            std::fflush(stdout);
+        }
+        if (atRest) pad[JoyReady] = 1.0f;
+        if (pad[JoyReady] == 0.0f)
+            for (int n = 0; n < JoyReady; ++n) pad[n] = 0.0f;
+    }
+
+    PollRedef();
+}
+
+void ZARNSys::PollRedef() {
+    DeviceReader& dev = Devices();
+    for (int v = 0; v < 16; ++v) {
+        float value = 0.0f;
+        for (int r = FirstSlot; r <= LastSlot; ++r) {
+            int code = redef[r][v];
+            if (code >= 1 && code <= 499) {
+                if (dev.KeyDown(code)) value = 1.0f;
+            } else if (code >= 500 && code % 100 <= 97) {
+                const float* pad = PadOf(code);
+                if (!pad || !Counts(pad)) continue;
+                float x = pad[code % 100];
+                // Only whole values register: a part-way axis never beats
+                // what is there, a full deflection or a pressed button does.
+                if (Beyond(x, 0.25f) && std::fabs(std::trunc(x)) > std::fabs(std::trunc(value))) value = x;
+            }
+        }
+        for (int j = 0; j < 4; ++j) {
+            const float* pad = Joy[j];
+            if (!Counts(pad)) continue;
+            float a0 = pad[JoyAxes], a1 = pad[JoyAxes + 1], a2 = pad[JoyAxes + 2], a3 = pad[JoyAxes + 3];
+            if (Beyond(a0, 0.25f) || Beyond(a1, 0.25f)) {
+                float x = v == 0 ? -a1 : v == 2 ? a1 : v == 1 ? a0 : v == 3 ? -a0 : value;
+                if (x > value) value = x;
+            }
+            if (Beyond(a2, 0.25f) || Beyond(a3, 0.25f)) {
+                float x = v == 4 ? -a3 : v == 6 ? a3 : v == 5 ? a2 : v == 7 ? -a2 : value;
+                if (x > value) value = x;
+            }
+        }
+        Keyv[0][v] = value;
+    }
+}
+
+void ZARNSys::DefineKey(int key, int code) {
+    if (key < 0 || key > 15) return;
+    for (auto& row : redef)
+        for (int& entry : row)
+            if (entry == code) entry = 0;
+    for (int r = FirstSlot; r < LastSlot; ++r) {
+        int entry = redef[r + 1][key];
+        // One binding per controller and virtual key: a new button of the
+        // same pad replaces the old one.
+        if (code / 100 > 4 && entry / 100 == code / 100) entry = 0;
+        redef[r][key] = entry;
+    }
+    redef[LastSlot][key] = code;
+}
+
+void ZARNSys::LockAll() {
+    for (int i = 0; i < 1000; ++i) ignorePress[i] = 1;
+}
+
+int ZARNSys::AnyKey() {
+    DeviceReader& dev = Devices();
+    for (int code = GLFW_KEY_SPACE; code <= GLFW_KEY_LAST; ++code) {
+        if (!dev.KeyDown(code)) {
+            ignorePress[code] = 0;
+        } else if (ignorePress[code] == 0) {
+            return code;
+        }
+    }
+    for (int j = 0; j < 4; ++j) {
+        if (!Counts(Joy[j])) continue;
+        for (int n = 0; n < 50; ++n) {
+            float x = Joy[j][n];
+            int code = (j + 5) * 100 + n;
+            if (!Beyond(x, 0.25f)) {
+                ignorePress[code] = 0;
+            } else if (ignorePress[code] == 0) {
+                return code;
+            }
+        }
+    }
+    return -1;
+}
+
+std::string ZARNSys::ButtonName(int code) {
+    if (code >= 1 && code <= 349) {
+        const char* name = KeyName[code] ? KeyName[code] : "???";
+        return std::string("[ ") + name + " ]";
+    }
+    if (code >= 500 && code <= 899 && Counts(PadOf(code))) {
+        int j = code / 100 - 5, n = code % 100;
+        char text[64];
+        if (n < 50)
+            std::snprintf(text, sizeof text, "Joy %i Button %i", j + 1, n);
+        else
+            std::snprintf(text, sizeof text, "Joy %i Axis %i", j + 1, n - 50);
+        return text;
+    }
+    return "N/A";
+}
+
+void ZARNSys::BumpCursorSys() {
+    // FrameW is in framebuffer pixels; the cursor is placed in window coordinates.
+    int winW = 0, winH = 0, fbW = 0, fbH = 0;
+    Devices().WindowSize(winW, winH);
+    Devices().FramebufferSize(fbW, fbH);
+    double x = FrameW + 16, y = FrameH / 2;
+    if (winW > 0 && fbW > 0) x = x * winW / fbW;
+    if (winH > 0 && fbH > 0) y = y * winH / fbH;
+    Devices().SetCursorPos(x, y);
+}

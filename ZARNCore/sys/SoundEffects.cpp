@@ -1,0 +1,148 @@
+// Sound effects: whole PCM WAV files in one OpenAL buffer per slot, played
+// fire-and-forget on sources 0-30 in strict rotation.
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "sys/SoundGlobals.h"
+#include "sys/SysGlobals.h"
+#include "sys/WavReader.h"
+#include "sys/ZARNSys.h"
+
+int ALsourcebuffer[32] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                          -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+int ALChannel = 0;
+ALuint ALbuffer[SoundSlots] = {};
+int ALbufferActive[SoundSlots] = {};
+int SFXData[SoundSlots][10] = {};
+
+void SysLog(const char* format, ...) {
+    std::memset(TempstrSys, 0, sizeof TempstrSys);
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(TempstrSys, sizeof TempstrSys, format, args);
+    va_end(args);
+    ASys.Debuglog(TempstrSys);
+}
+
+namespace {
+
+void LogALError(const char* format) {
+    ALenum e = alGetError();
+    if (e != AL_NO_ERROR) SysLog(format, int(e));
+}
+
+// Loads every data chunk of the file in turn into the slot's buffer; the
+// last one stays. Sizes are trusted only as far as the file reaches.
+void LoadWaveData(int slot, FILE* file) {
+    WavReader reader(file);
+    WavFormat format;
+    if (!reader.ReadHeader(format)) {
+        SysLog("Not a PCM Wave File");
+        return;
+    }
+    char tag[5];
+    long size = 0;
+    bool clipped = false;
+    while (reader.NextChunk(tag, size, clipped)) {
+        if (std::strcmp(tag, "data") != 0) {
+            if (clipped) break;  // a chunk running past the end: nothing follows it
+            reader.Skip(size);
+            continue;
+        }
+        int frame = format.FrameBytes();
+        if (frame == 0) {
+            SysLog("Unsupported Wave Format: %i channels, %i bits", format.channels, format.bits);
+            reader.Skip(size);
+            continue;
+        }
+        long bytes = size - size % frame;
+        std::vector<unsigned char> data(size_t(bytes > 0 ? bytes : 0));
+        size_t got = bytes > 0 ? std::fread(data.data(), 1, size_t(bytes), file) : 0;
+        got -= got % size_t(frame);
+        reader.Skip(size - long(got));
+        int* info = SFXData[slot];
+        std::memset(info, 0, sizeof SFXData[slot]);
+        info[0] = int(got);
+        info[1] = int(got) / frame;
+        info[2] = format.channels;
+        info[3] = format.bytesPerSample;
+        info[4] = format.rate;
+        alBufferData(ALbuffer[slot], format.ALFormat(), data.data(), ALsizei(got), format.rate);
+        SysLog("     Load %i bytes", int(got));
+        LogALError("Post Error %i");
+    }
+}
+
+}  // namespace
+
+void ZARNSys::GetWAV(int slot, const char* path) {
+    if (slot < 0 || slot >= SoundSlots || !AudioEnabled) return;
+    alGetError();
+    for (int s = 0; s < 32; ++s) {
+        if (ALsourcebuffer[s] != slot) continue;
+        SysLog("Freeing Buffer %i", s);
+        alSourceStop(ALsource[s]);
+        ALsourcebuffer[s] = -1;
+        alSourcei(ALsource[s], AL_BUFFER, 0);
+        LogALError("Source->Buffer Error %i");
+    }
+    if (ALbufferActive[slot]) {
+        alDeleteBuffers(1, &ALbuffer[slot]);
+        ALbufferActive[slot] = 0;
+        LogALError("Delete Buffer Error %i");
+    }
+    std::memset(SFXData[slot], 0, sizeof SFXData[slot]);
+    alGenBuffers(1, &ALbuffer[slot]);
+    ALenum e = alGetError();
+    if (e != AL_NO_ERROR) {
+        SysLog("Generate Buffer Error %i", int(e));
+        return;
+    }
+    ALbufferActive[slot] = 1;
+
+    FILE* file = path ? std::fopen(path, "rb") : nullptr;
+    if (!file) {
+        SysLog("Error Opening Wave");
+        return;
+    }
+    LoadWaveData(slot, file);
+    std::fclose(file);
+}
+
+// Clamps that also turn NaN into the lower bound.
+static float Clamp(float v, float lo, float hi) {
+    if (!(v >= lo)) return lo;
+    return v > hi ? hi : v;
+}
+
+void ZARNSys::PlayWAV(int slot, float pitch, float volume, float pan, int loop) {
+    if (slot < 0 || slot >= SoundSlots || !ALbufferActive[slot]) return;
+    ALChannel = (ALChannel + 1) % 31;
+    ALuint source = ALsource[ALChannel];
+    ALsourcebuffer[ALChannel] = slot;
+    alSourceStop(source);
+    alSourcei(source, AL_BUFFER, ALint(ALbuffer[slot]));
+    alSourcef(source, AL_PITCH, Clamp(pitch, 0.25f, 16.0f));
+    alSourcef(source, AL_GAIN, Clamp(volume, 0.0f, 1.0f));
+    // The listener faces +z, so its right hand points along -x.
+    alSource3f(source, AL_POSITION, -Clamp(pan, -1.0f, 1.0f), 0, 0);
+    alSourcei(source, AL_LOOPING, loop == 1 ? AL_TRUE : AL_FALSE);
+    alSourcePlay(source);
+}
+
+void ReleaseEffectBuffers() {
+    // A buffer still attached to a source cannot be deleted.
+    for (int s = 0; s < 31; ++s) {
+        alSourceStop(ALsource[s]);
+        alSourcei(ALsource[s], AL_BUFFER, 0);
+        ALsourcebuffer[s] = -1;
+    }
+    ASys.StopMusicSys();
+    for (int slot = 0; slot < SoundSlots; ++slot) {
+        if (!ALbufferActive[slot]) continue;
+        alDeleteBuffers(1, &ALbuffer[slot]);
+        ALbufferActive[slot] = 0;
+    }
+}

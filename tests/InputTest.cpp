@@ -1,0 +1,622 @@
+// Input devices and the input API, driven by a device reader whose keyboard,
+// mouse, window and controllers are whatever each test says.
+#include <gtest/gtest.h>
+
+#include <GLFW/glfw3.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <thread>
+#include <string>
+#include <vector>
+
+#include "CoreGlobals.h"
+#include "shell/MyGame.h"
+#include "support/GameWindow.h"
+#include "sys/DeviceReads.h"
+#include "sys/InputGlobals.h"
+#include "sys/SysGlobals.h"
+#include "sys/ZARNSys.h"
+
+namespace {
+
+struct FakePad {
+    bool present = false;
+    std::string name = "Test Pad";
+    std::vector<float> axes = std::vector<float>(6, 0.0f);
+    std::vector<unsigned char> buttons = std::vector<unsigned char>(16, 0);
+};
+
+class FakeDevices : public DeviceReader {
+public:
+    std::set<int> keys;
+    int mouse[2] = {0, 0};
+    double cx = 0, cy = 0;
+    int winW = 800, winH = 600, fbW = 800, fbH = 600;
+    int focused = 1, closing = 0;
+    FakePad pads[4];
+    double setX = -1, setY = -1;
+
+    int KeyDown(int code) override { return keys.count(code) ? 1 : 0; }
+    int MouseButtonDown(int b) override { return b >= 0 && b < 2 ? mouse[b] : 0; }
+    void CursorPos(double& x, double& y) override { x = cx, y = cy; }
+    void SetCursorPos(double x, double y) override { setX = x, setY = y; }
+    void WindowSize(int& w, int& h) override { w = winW, h = winH; }
+    void FramebufferSize(int& w, int& h) override { w = fbW, h = fbH; }
+    int Focused() override { return focused; }
+    int CloseRequested() override { return closing; }
+    int MonitorSize(int& w, int& h) override { w = 1920, h = 1080; return 1; }
+    int JoystickPresent(int j) override { return pads[j].present; }
+    const char* JoystickName(int j) override { return pads[j].name.c_str(); }
+    const float* JoystickAxes(int j, int& n) override {
+        n = int(pads[j].axes.size());
+        return pads[j].axes.data();
+    }
+    const unsigned char* JoystickButtons(int j, int& n) override {
+        n = int(pads[j].buttons.size());
+        return pads[j].buttons.data();
+    }
+};
+
+// Installs the fake devices on a canvas of 800 x 600 and puts every input
+// table and flag back afterwards: the tests share ASys and ThisGame.
+class InputTest : public ::testing::Test {
+protected:
+    FakeDevices dev;
+
+    void SetUp() override {
+        Copy(saved, ASys);
+        std::memcpy(savedIgnore, ignorePress, sizeof savedIgnore);
+        savedFrame[0] = ASys.FrameW, savedFrame[1] = ASys.FrameH;
+        savedScale = ASys.TargetScale, savedOffX = ASys.offx, savedOffY = ASys.offy;
+        savedOver[0] = OverscanScaleX, savedOver[1] = OverscanScaleY;
+        savedGame = {ThisGame.GameBreak, ThisGame.Active, ThisGame.ShowStats, ThisGame.ScreenshotMode,
+                     ThisGame.MixJoy, DebugToggle, ScreenshotToggle, Wireframe};
+        previous = SetDeviceReader(&dev);
+
+        ClearInputTables();
+        FillKeyNames();
+        ASys.FrameW = 800, ASys.FrameH = 600;
+        ASys.TargetScale = 800, ASys.offx = 400, ASys.offy = 300;
+        OverscanScaleX = OverscanScaleY = 1;
+        ThisGame.GameBreak = 0;
+        ThisGame.MixJoy = 1;
+        ThisGame.ShowStats = 0;
+        DebugToggle = 0;
+    }
+
+    void TearDown() override {
+        SetDeviceReader(previous);
+        Copy(ASys, saved);
+        std::memcpy(ignorePress, savedIgnore, sizeof savedIgnore);
+        ASys.FrameW = savedFrame[0], ASys.FrameH = savedFrame[1];
+        ASys.TargetScale = savedScale, ASys.offx = savedOffX, ASys.offy = savedOffY;
+        OverscanScaleX = savedOver[0], OverscanScaleY = savedOver[1];
+        ThisGame.GameBreak = savedGame[0], ThisGame.Active = savedGame[1], ThisGame.ShowStats = savedGame[2];
+        ThisGame.ScreenshotMode = savedGame[3], ThisGame.MixJoy = savedGame[4];
+        DebugToggle = savedGame[5], ScreenshotToggle = savedGame[6], Wireframe = savedGame[7];
+    }
+
+    void Poll(int invertY = 0) { ASys.PollInputB(invertY); }
+
+    // A pad that is plugged in and has been seen at rest.
+    void ReadyPad(int j) {
+        dev.pads[j].present = true;
+        Poll();
+        ASSERT_EQ(ASys.Joy[j][98], 1.0f);
+    }
+
+private:
+    struct Tables {
+        int Button[128];
+        float Touch[10][10];
+        float Joy[4][100];
+        int redef[64][16];
+        float Keyv[8][16];
+    } saved;
+    template <class A, class B>
+    static void Copy(A& to, const B& from) {
+        std::memcpy(to.Button, from.Button, sizeof to.Button);
+        std::memcpy(to.Touch, from.Touch, sizeof to.Touch);
+        std::memcpy(to.Joy, from.Joy, sizeof to.Joy);
+        std::memcpy(to.redef, from.redef, sizeof to.redef);
+        std::memcpy(to.Keyv, from.Keyv, sizeof to.Keyv);
+    }
+    int savedIgnore[1024];
+    int savedFrame[2];
+    float savedScale, savedOffX, savedOffY, savedOver[2];
+    std::vector<int> savedGame;
+    DeviceReader* previous = nullptr;
+};
+
+TEST_F(InputTest, FixedKeysSetExactlyTheirButtons) {
+    struct Case {
+        int key;
+        std::set<int> entries;
+    } cases[] = {
+        {GLFW_KEY_RIGHT, {5}},      {GLFW_KEY_W, {0}},           {GLFW_KEY_KP_2, {8}},
+        {GLFW_KEY_KP_5, {8}},       {GLFW_KEY_ENTER, {10, 98}},  {GLFW_KEY_SPACE, {10}},
+        {GLFW_KEY_RIGHT_CONTROL, {11}}, {GLFW_KEY_LEFT_SHIFT, {12}}, {GLFW_KEY_RIGHT_ALT, {13}},
+        {GLFW_KEY_U, {14}},         {GLFW_KEY_O, {15}},          {GLFW_KEY_ESCAPE, {99}},
+        {GLFW_KEY_F4, {100}},       {GLFW_KEY_F1, {68}},         {GLFW_KEY_F2, {64}},
+        {GLFW_KEY_F10, {66}},       {GLFW_KEY_F9, {67}},         {GLFW_KEY_Q, {}},
+    };
+    for (const Case& c : cases) {
+        dev.keys = {c.key};
+        Poll();
+        for (int e = 0; e < 127; ++e) {
+            if (e == 63) continue;  // focus
+            EXPECT_EQ(ASys.Button[e], c.entries.count(e) ? 1 : 0) << "key " << c.key << " entry " << e;
+        }
+        EXPECT_EQ(Wireframe, c.key == GLFW_KEY_F9 ? 1 : 0) << c.key;
+    }
+    dev.keys.clear();
+    Poll();
+    EXPECT_EQ(Wireframe, 0);
+}
+
+TEST_F(InputTest, BoundArrowKeyReachesItsVirtualKey) {
+    ThisGame.SetKey(1, GLFW_KEY_RIGHT);
+    ThisGame.SetKey(3, GLFW_KEY_LEFT);
+    dev.keys = {GLFW_KEY_RIGHT};
+    ThisGame.PollInput(0);
+    EXPECT_EQ(ThisGame.Joy(1), 1.0f);
+    EXPECT_EQ(ThisGame.Joy(3), 0.0f);
+    EXPECT_EQ(ThisGame.PlayKey(5), 1);
+    dev.keys.clear();
+    ThisGame.PollInput(0);
+    EXPECT_EQ(ThisGame.Joy(1), 0.0f);
+}
+
+TEST_F(InputTest, CursorMapsToCanvasUnits) {
+    struct Case {
+        const char* what;
+        double cx, cy;
+        int winW, winH, fbW, fbH;
+        float overX, overY, offx, offy, scale;
+        float x, y;
+    } cases[] = {
+        {"centre", 400, 300, 800, 600, 800, 600, 1, 1, 400, 300, 800, 400, 300},
+        {"corner", 0, 0, 800, 600, 800, 600, 1, 1, 400, 300, 800, 0, 0},
+        {"wide window", 1280, 720, 1280, 720, 1280, 720, 1, 1, 400, 225, 800, 800, 450},
+        {"overscan", 0, 0, 800, 600, 800, 600, 1.25f, 1.5f, 400, 300, 800, -100, -150},
+        // Framebuffer twice the window: the window coordinates are doubled first.
+        {"high density", 200, 150, 800, 600, 1600, 1200, 1, 1, 400, 300, 800, 200, 150},
+        {"portrait", 600, 800, 600, 800, 600, 800, 1, 1, 256, 341, 512, 512, 682.3333f},
+    };
+    for (const Case& c : cases) {
+        dev.cx = c.cx, dev.cy = c.cy;
+        dev.winW = c.winW, dev.winH = c.winH, dev.fbW = c.fbW, dev.fbH = c.fbH;
+        ASys.FrameW = c.fbW, ASys.FrameH = c.fbH;
+        OverscanScaleX = c.overX, OverscanScaleY = c.overY;
+        ASys.offx = c.offx, ASys.offy = c.offy, ASys.TargetScale = c.scale;
+        Poll();
+        EXPECT_NEAR(ThisGame.MouseX(), c.x, 1e-3) << c.what;
+        EXPECT_NEAR(ThisGame.MouseY(), c.y, 1e-3) << c.what;
+    }
+}
+
+TEST_F(InputTest, MouseButtonRecordsHoldAndMovement) {
+    dev.cx = 100, dev.cy = 100;
+    Poll();
+    const float* m = ASys.Touch[0];
+    EXPECT_EQ(m[3], -100);
+    EXPECT_EQ(m[4], -100);
+    EXPECT_EQ(m[7], 0);
+    EXPECT_EQ(m[8], 0);
+    EXPECT_EQ(ThisGame.mdall(), 0);
+
+    // First poll with the button down: the previous position is real at once.
+    dev.mouse[0] = 1;
+    dev.cx = 110, dev.cy = 95;
+    Poll();
+    EXPECT_EQ(ThisGame.MouseHeld(), 1);
+    EXPECT_EQ(m[3], 100);
+    EXPECT_EQ(m[4], 100);
+    EXPECT_EQ(m[8], 10);
+    EXPECT_EQ(m[9], -5);
+    EXPECT_EQ(ThisGame.MouseDown(), 1);
+    EXPECT_EQ(ThisGame.mdall(), 1);
+    Poll();
+    EXPECT_EQ(ThisGame.MouseHeld(), 2);
+    EXPECT_EQ(m[8], 0);
+
+    dev.mouse[0] = 0;
+    dev.mouse[1] = 1;
+    Poll();
+    EXPECT_EQ(ThisGame.MouseHeld(), 0);
+    EXPECT_EQ(ThisGame.MouseDown(), 0);
+    EXPECT_EQ(ThisGame.MouseDown_Alt(), 1);
+    EXPECT_EQ(m[3], -100);
+}
+
+TEST_F(InputTest, CloseRequestAndF4EndTheLoopAndFocusSetsActive) {
+    ThisGame.PollInput(0);
+    EXPECT_EQ(ThisGame.GameBreak, 0);
+    EXPECT_EQ(ThisGame.Active, 1);
+
+    dev.focused = 0;
+    ThisGame.PollInput(0);
+    EXPECT_EQ(ThisGame.Active, -1);
+    ThisGame.PollInput(0);
+    EXPECT_EQ(ThisGame.Active, -1);  // never 0 after a poll
+
+    dev.closing = 1;
+    ThisGame.PollInput(0);
+    EXPECT_EQ(ThisGame.GameBreak, 1);
+
+    ThisGame.GameBreak = 0;
+    dev.closing = 0;
+    dev.keys = {GLFW_KEY_F4};
+    ThisGame.PollInput(0);
+    EXPECT_EQ(ThisGame.GameBreak, 1);
+}
+
+TEST_F(InputTest, StatisticsAndScreenshotKeysToggleOncePerPress) {
+    struct Case {
+        int key;
+        int* value;
+    } cases[] = {{GLFW_KEY_F1, &ThisGame.ShowStats}, {GLFW_KEY_F2, &ThisGame.ScreenshotMode}};
+    for (const Case& c : cases) {
+        int before = *c.value;
+        dev.keys = {c.key};
+        for (int i = 0; i < 5; ++i) ThisGame.PollInput(0);
+        EXPECT_EQ(*c.value, 1 - before) << c.key;
+        dev.keys.clear();
+        ThisGame.PollInput(0);
+        dev.keys = {c.key};
+        ThisGame.PollInput(0);
+        EXPECT_EQ(*c.value, before) << c.key;
+        dev.keys.clear();
+        ThisGame.PollInput(0);
+    }
+}
+
+TEST_F(InputTest, ScreenshotNameFollowsHomeAndGame) {
+    std::string home = ThisGame.home;
+    int game = ThisGame.GameNum;
+    std::snprintf(ThisGame.home, sizeof ThisGame.home, "%s", "/tmp/gobbit-home");
+    ThisGame.GameNum = 564;
+    ThisGame.PollInput(0);
+    std::string name = ASys.ScreenshotName;
+    std::snprintf(ThisGame.home, sizeof ThisGame.home, "%s", home.c_str());
+    ThisGame.GameNum = game;
+    EXPECT_EQ(name.rfind("/tmp/gobbit-home/Screenshot_564_", 0), 0u) << name;
+    EXPECT_EQ(name.substr(name.size() - 4), ".png") << name;
+}
+
+TEST_F(InputTest, PadOffCentreAtPlugInStaysUnreadyUntilFirstAtRest) {
+    struct Case {
+        const char* what;
+        int axis;  // -1: a button instead
+        float value;
+    } cases[] = {{"stick x", 0, 0.9f}, {"second stick y", 3, -0.31f}, {"button", -1, 1}};
+    for (const Case& c : cases) {
+        ClearInputTables();
+        FakePad& pad = dev.pads[1];
+        pad = FakePad{};
+        pad.present = true;
+        pad.name = "Gobbit Test Pad";
+        if (c.axis >= 0) pad.axes[c.axis] = c.value; else pad.buttons[2] = 1;
+        pad.axes[5] = 0.7f;  // axes past the first four do not matter
+        ThisGame.SetKey(1, 650);  // pad 2 axis 0
+
+        testing::internal::CaptureStdout();
+        Poll();
+        Poll();
+        std::string held = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(held, "") << c.what;
+        EXPECT_EQ(ASys.Joy[1][99], 1.0f) << c.what;
+        EXPECT_EQ(ASys.Joy[1][98], 0.0f) << c.what;
+        for (int n = 0; n < 98; ++n) EXPECT_EQ(ASys.Joy[1][n], 0.0f) << c.what << " field " << n;
+        EXPECT_EQ(ThisGame.StickX(), 0.0f);
+        EXPECT_EQ(ThisGame.JoyDown(2, 1), 0);
+        EXPECT_EQ(ThisGame.KeyName(650), "N/A");
+
+        pad.axes = std::vector<float>(6, 0.0f);
+        pad.buttons = std::vector<unsigned char>(16, 0);
+        testing::internal::CaptureStdout();
+        Poll();
+        Poll();
+        std::string released = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(released, "\n\n--=--\nController ID 'Gobbit Test Pad'\n--=--\n\n") << c.what;
+        EXPECT_EQ(ASys.Joy[1][98], 1.0f);
+
+        // Ready is kept when unplugged; Present drops and every reader ignores it.
+        pad.axes[0] = 1.0f;
+        Poll();
+        EXPECT_EQ(ThisGame.StickX(), 1.0f);
+        pad.present = false;
+        Poll();
+        EXPECT_EQ(ASys.Joy[1][98], 1.0f);
+        EXPECT_EQ(ThisGame.StickX(), 0.0f);
+        EXPECT_EQ(ThisGame.Joy(1), 0.0f);
+    }
+}
+
+TEST_F(InputTest, InvertYSwapsUpAndDownOfBothSticks) {
+    ReadyPad(0);
+    dev.pads[0].axes[1] = -1.0f;  // first stick pushed up
+    dev.pads[0].axes[3] = -1.0f;  // second stick pushed up
+    Poll(0);
+    EXPECT_EQ(ThisGame.Joy(0), 1.0f);
+    EXPECT_EQ(ThisGame.Joy(2), 0.0f);
+    EXPECT_EQ(ThisGame.Joy(4), 1.0f);
+    Poll(1);
+    EXPECT_EQ(ASys.Joy[0][51], 1.0f);
+    EXPECT_EQ(ThisGame.Joy(0), 0.0f);
+    EXPECT_EQ(ThisGame.Joy(2), 1.0f);
+    EXPECT_EQ(ThisGame.Joy(6), 1.0f);
+    EXPECT_EQ(ThisGame.Joy(4), 0.0f);
+}
+
+TEST_F(InputTest, SticksGiveTheirDeflectionToDirectionKeys) {
+    ReadyPad(0);
+    dev.pads[0].axes[0] = 0.6f;
+    dev.pads[0].axes[2] = -0.4f;
+    Poll();
+    EXPECT_FLOAT_EQ(ThisGame.Joy(1), 0.6f);
+    EXPECT_EQ(ThisGame.Joy(3), 0.0f);
+    EXPECT_FLOAT_EQ(ThisGame.Joy(7), 0.4f);
+    dev.pads[0].axes[0] = 0.2f;  // inside the dead zone
+    Poll();
+    EXPECT_EQ(ThisGame.Joy(1), 0.0f);
+}
+
+TEST_F(InputTest, BoundAxisRegistersOnlyAtFullDeflection) {
+    ReadyPad(0);
+    ThisGame.SetKey(9, 554);  // pad 1 axis 4
+    ThisGame.SetKey(10, 503); // pad 1 button 3
+    struct Case {
+        float axis;
+        float key9;
+    } cases[] = {{0.8f, 0.0f}, {0.99f, 0.0f}, {1.0f, 1.0f}, {-1.0f, -1.0f}, {0.2f, 0.0f}};
+    for (const Case& c : cases) {
+        dev.pads[0].axes[4] = c.axis;
+        Poll();
+        EXPECT_EQ(ThisGame.Joy(9), c.key9) << c.axis;
+    }
+    dev.pads[0].buttons[3] = 1;
+    Poll();
+    EXPECT_EQ(ThisGame.Joy(10), 1.0f);
+}
+
+TEST_F(InputTest, DefineKeyKeepsACodeOnOneKeyAndOneBindingPerPad) {
+    ThisGame.SetKey(12, GLFW_KEY_SPACE);
+    ThisGame.SetKey(10, GLFW_KEY_SPACE);
+    for (int r = 0; r < 64; ++r) EXPECT_EQ(ThisGame.KeyValue(12, r), 0) << r;
+    EXPECT_EQ(ThisGame.KeyValue(10, 63), GLFW_KEY_SPACE);
+
+    ThisGame.SetKey(5, 510);  // pad 1 button 10
+    ThisGame.SetKey(5, GLFW_KEY_X);
+    ThisGame.SetKey(5, 603);  // pad 2 button 3
+    ThisGame.SetKey(5, 512);  // pad 1 again: replaces 510
+    std::vector<int> rows;
+    for (int r = 48; r < 64; ++r) rows.push_back(ThisGame.KeyValue(5, r));
+    std::vector<int> expected(16, 0);
+    expected[12] = 0;  // was 510
+    expected[13] = GLFW_KEY_X;
+    expected[14] = 603;
+    expected[15] = 512;
+    EXPECT_EQ(rows, expected);
+
+    // Only the sixteen newest bindings are kept.
+    for (int k = 0; k < 17; ++k) ThisGame.SetKey(7, GLFW_KEY_A + k);
+    EXPECT_EQ(ThisGame.KeyValue(7, 48), GLFW_KEY_A + 1);
+    EXPECT_EQ(ThisGame.KeyValue(7, 63), GLFW_KEY_A + 16);
+
+    ThisGame.FlushKeys();
+    for (int r = 0; r < 64; ++r)
+        for (int k = 0; k < 16; ++k) ASSERT_EQ(ThisGame.KeyValue(k, r), 0);
+}
+
+TEST_F(InputTest, AnyKeyAfterLockAllWaitsForARelease) {
+    dev.keys = {GLFW_KEY_ENTER};
+    ThisGame.LockForGet();
+    EXPECT_EQ(ThisGame.GetKey(), -1);
+    EXPECT_EQ(ThisGame.GetKey(), -1);
+    dev.keys.clear();
+    EXPECT_EQ(ThisGame.GetKey(), -1);
+    dev.keys = {GLFW_KEY_ENTER};
+    EXPECT_EQ(ThisGame.GetKey(), GLFW_KEY_ENTER);
+
+    // The lowest new key wins, keyboard before any controller button.
+    ReadyPad(2);
+    ThisGame.LockForGet();
+    dev.keys.clear();
+    EXPECT_EQ(ThisGame.GetKey(), -1);
+    dev.pads[2].buttons[4] = 1;
+    dev.keys = {GLFW_KEY_Z, GLFW_KEY_A};
+    Poll();
+    EXPECT_EQ(ThisGame.GetKey(), GLFW_KEY_A);
+    dev.keys.clear();
+    EXPECT_EQ(ThisGame.GetKey(), 704);
+    // Axes are never captured.
+    dev.pads[2].buttons[4] = 0;
+    dev.pads[2].axes[0] = 1.0f;
+    Poll();
+    ThisGame.LockForGet();
+    EXPECT_EQ(ThisGame.GetKey(), -1);
+    EXPECT_EQ(ThisGame.GetKey(), -1);
+}
+
+TEST_F(InputTest, ButtonNames) {
+    ReadyPad(0);
+    struct Case {
+        int code;
+        const char* name;
+    } cases[] = {{0, "N/A"},           {350, "N/A"},          {499, "N/A"},
+                 {300, "[ F11 ]"},     {32, "[ Space ]"},     {92, "[ \\ ]"},
+                 {1, "[ ??? ]"},       {257, "[ Return ]"},   {335, "[ Num Enter ]"},
+                 {552, "Joy 1 Axis 2"}, {503, "Joy 1 Button 3"}, {652, "N/A"},
+                 {900, "N/A"},         {-5, "N/A"}};
+    for (const Case& c : cases) EXPECT_EQ(ThisGame.KeyName(c.code), c.name) << c.code;
+}
+
+TEST_F(InputTest, ControllersMergeIntoFixedButtonsAndSticksSum) {
+    ReadyPad(0);
+    ReadyPad(1);
+    dev.pads[2].present = true;
+    dev.pads[2].axes[0] = 0.9f;  // held off-centre at plug-in: never counts
+    dev.pads[2].buttons[7] = 1;
+    dev.pads[0].axes[0] = 0.5f;
+    dev.pads[1].axes[0] = 0.7f;
+    Poll();
+    EXPECT_NEAR(ThisGame.StickX(), 1.2f, 1e-6);
+    EXPECT_EQ(ThisGame.PlayKey(98), 0);
+
+    struct Case {
+        int entry;
+        int button;  // -1: none
+        int axis;
+        float value;
+        int expected;
+    } cases[] = {
+        {10, 0, -1, 0, 1},    {15, 5, -1, 0, 1},   {98, 7, -1, 0, 1},   {99, 6, -1, 0, 1},
+        {0, 10, -1, 0, 1},    {0, -1, 1, -0.6f, 1}, {0, -1, 1, -0.4f, 0}, {8, -1, 1, 0.6f, 1},
+        {3, -1, 0, -0.6f, 1}, {5, -1, 0, 0.6f, 1},  {100, 7, -1, 0, 0},  {63, 0, -1, 0, 0},
+    };
+    for (const Case& c : cases) {
+        dev.pads[1] = FakePad{};
+        dev.pads[1].present = true;
+        if (c.button >= 0) dev.pads[1].buttons[c.button] = 1;
+        if (c.axis >= 0) dev.pads[1].axes[c.axis] = c.value;
+        dev.pads[0].axes[0] = 0;
+        Poll();
+        if (c.entry == 63) ASys.Button[63] = 0;  // focus entry read raw
+        EXPECT_EQ(ThisGame.PlayKey(c.entry), c.expected) << c.entry;
+        ThisGame.MixJoy = 0;
+        EXPECT_EQ(ThisGame.PlayKey(c.entry), 0) << c.entry;
+        ThisGame.MixJoy = 1;
+    }
+    EXPECT_EQ(ThisGame.JoyDown(7, 2), 0);
+}
+
+TEST_F(InputTest, OutOfRangeQueriesReadZero) {
+    ReadyPad(0);
+    dev.pads[0].buttons[1] = 1;
+    Poll();
+    std::fill(&ASys.Touch[0][0], &ASys.Touch[0][0] + 100, 7.0f);
+    EXPECT_EQ(ThisGame.JoyDown(1), 1);
+    EXPECT_EQ(ThisGame.PlayKey(-1), 0);
+    EXPECT_EQ(ThisGame.PlayKey(128), 0);
+    EXPECT_EQ(ThisGame.Joy(-1), 0.0f);
+    EXPECT_EQ(ThisGame.Joy(16), 0.0f);
+    EXPECT_EQ(ThisGame.KeyValue(16, 63), 0);
+    EXPECT_EQ(ThisGame.KeyValue(0, 64), 0);
+    EXPECT_EQ(ThisGame.KeyValue(-1, -1), 0);
+    EXPECT_EQ(ThisGame.JoyDown(50, 0), 0);
+    EXPECT_EQ(ThisGame.JoyDown(1, 4), 0);
+    EXPECT_EQ(ThisGame.JoyDown(1, -1), 0);
+    EXPECT_EQ(ThisGame.JoyAxis(48, 0), 0.0f);
+    EXPECT_EQ(ThisGame.JoyAxis(0, 4), 0.0f);
+    EXPECT_EQ(ThisGame.MouseX(10), 0.0f);
+    EXPECT_EQ(ThisGame.MouseDown(-1), 0);
+    EXPECT_EQ(ThisGame.MouseHeld(10), 0);
+    EXPECT_EQ(ThisGame.Button(100, 0, 0, 0), 0);
+    EXPECT_EQ(ThisGame.Button(-1, 0, 0, 0), 0);
+    ASys.DefineKey(16, 5);  // ignored, nothing written outside the table
+    ASys.DefineKey(-1, 5);
+    EXPECT_EQ(ASys.vKey(3, 8), 0.0f);
+}
+
+TEST_F(InputTest, PointerHitTests) {
+    struct Case {
+        float px, py;
+        int rect, radius;
+    } cases[] = {
+        {0, 0, 0, 0},      // at the origin: no pointer
+        {0, 5, 1, 0},      {100, 100, 1, 0}, {100.01f, 50, 0, 0},
+        {50, 50, 1, 1},    {-1, 50, 0, 0},   {50 + 30, 50 + 40, 1, 1},
+        {50 + 30, 50 + 41, 1, 0},
+    };
+    for (const Case& c : cases) {
+        ASys.Touch[0][1] = c.px, ASys.Touch[0][2] = c.py;
+        EXPECT_EQ(ThisGame.MouseIn(0, 0, 100, 100), c.rect) << c.px << "," << c.py;
+        EXPECT_EQ(ThisGame.MouseIn_Centered(50, 50, 100, 100), c.rect) << c.px << "," << c.py;
+        EXPECT_EQ(ThisGame.MouseIn_Radius(50, 50, 50), c.radius) << c.px << "," << c.py;
+    }
+    // A later pointer answers with its own number.
+    ASys.Touch[0][1] = ASys.Touch[0][2] = 500;
+    ASys.Touch[3][1] = ASys.Touch[3][2] = 10;
+    EXPECT_EQ(ThisGame.MouseIn(0, 0, 100, 100), 4);
+    ASys.Touch[3][5] = 1;
+    EXPECT_EQ(ThisGame.mdall(), 1);
+}
+
+TEST_F(InputTest, ImageButtonAnswersOnlyToAPressOverIt) {
+    int savedSquare = ASys.iFramesSquare[5];
+    float savedSize = ASys.DrawSet[11];
+    ASys.iFramesSquare[5] = 64;
+    ASys.DrawSet[11] = 1.0f / ViewScale;  // draw size 1: the button is 64 units wide
+    struct Case {
+        float x, y;
+        int down, expected;
+    } cases[] = {{100, 100, 0, 0}, {100, 100, 1, 1}, {131, 69, 1, 1}, {133, 100, 1, 0}, {100, 140, 1, 0}};
+    for (const Case& c : cases) {
+        ASys.Touch[0][1] = c.x, ASys.Touch[0][2] = c.y, ASys.Touch[0][5] = float(c.down);
+        EXPECT_EQ(ThisGame.Button(5, 100, 100, 0), c.expected) << c.x << "," << c.y;
+    }
+    ASys.iFramesSquare[5] = savedSquare;
+    ASys.DrawSet[11] = savedSize;
+}
+
+TEST_F(InputTest, BumpCursorLeavesTheWindowOnTheRight) {
+    ASys.FrameW = 1600, ASys.FrameH = 1200;
+    dev.winW = 800, dev.winH = 600, dev.fbW = 1600, dev.fbH = 1200;
+    ThisGame.BumpCursor();
+    EXPECT_GT(dev.setX, 800);
+    EXPECT_EQ(dev.setY, 300);
+}
+
+// The real devices: X key and pointer events through GLFW into the tables.
+TEST(InputDevices, RealKeyAndPointerReachTheTables) {
+    if (!EnsureGameWindow()) GTEST_SKIP() << "needs a display";
+    if (std::system("command -v xdotool > /dev/null 2>&1") != 0) GTEST_SKIP() << "needs xdotool";
+    char cmd[256];
+    std::snprintf(cmd, sizeof cmd, "xdotool search --pid %d --name '^Gobbit$' 2>/dev/null | head -1", int(getpid()));
+    unsigned long win = 0;
+    if (FILE* p = popen(cmd, "r")) {
+        if (std::fscanf(p, "%lu", &win) != 1) win = 0;
+        pclose(p);
+    }
+    ASSERT_NE(win, 0ul) << "no window found";
+    auto run = [](const std::string& c) { return std::system(c.c_str()); };
+    std::string w = std::to_string(win);
+    run("xdotool windowactivate --sync " + w + " > /dev/null 2>&1; xdotool mousemove --window " + w + " 200 150");
+
+    // One render refreshes the framebuffer size and the canvas the pointer maps to.
+    ThisGame.RenderGame(ThisGame.ScreenW, ThisGame.ScreenH);
+    int savedRedef[64][16];
+    std::memcpy(savedRedef, ASys.redef, sizeof savedRedef);
+    ThisGame.SetKey(1, GLFW_KEY_RIGHT);
+    run("xdotool keydown Right");
+    int seen = 0;
+    float x = 0, y = 0;
+    for (int i = 0; i < 40 && !seen; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        glfwPollEvents();
+        ThisGame.PollInput(0);
+        if (ASys.Button[5] == 1 && ThisGame.Joy(1) == 1.0f) seen = 1;
+        x = ThisGame.MouseX(), y = ThisGame.MouseY();
+    }
+    run("xdotool keyup Right");
+    for (int i = 0; i < 5; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        glfwPollEvents();
+        ThisGame.PollInput(0);
+    }
+    std::memcpy(ASys.redef, savedRedef, sizeof savedRedef);
+    EXPECT_EQ(seen, 1);
+    EXPECT_EQ(ASys.Button[5], 0);
+    // The 800 x 600 window is an 800 x 600 canvas: window point (200, 150) is (200, 150).
+    EXPECT_NEAR(x, 200 * ThisGame.ScreenW / ASys.FrameW, 1.0f);
+    EXPECT_NEAR(y, 150 * ThisGame.ScreenW / ASys.FrameW, 1.0f);
+}
+
+}  // namespace
