@@ -276,23 +276,25 @@ Canvas floorCell() {
     return c;
 }
 
-// One-way gate: chevrons sliding the way the gate lets Gobbit through.
+// One-way gate: a dark slab with tall chevrons sliding the way the gate lets
+// Gobbit through. The chevrons reach well above and below the middle, so the
+// direction still reads while a pellet sits on the gate.
 Canvas gate(bool rightwards, int step) {
     Canvas c(F, F);
-    floorTile(c, 0.5f);
+    floorTile(c, 0.36f);
     float phase = float(step * 2);
     auto chevrons = [=](float x, float y) {
         float lx = rightwards ? x : F - x;  // draw leftwards gates mirrored
         float best = 1e9f;
         for (int k = -1; k < 3; ++k) {
             float tip = 1.f + phase + k * 8.f;
-            best = std::min(best, sd::segment(lx, y, tip - 3.5f, 3.5f, tip, 8) - 1.2f);
-            best = std::min(best, sd::segment(lx, y, tip, 8, tip - 3.5f, 12.5f) - 1.2f);
+            best = std::min(best, sd::segment(lx, y, tip - 4.5f, 2.f, tip, 8) - 1.1f);
+            best = std::min(best, sd::segment(lx, y, tip, 8, tip - 4.5f, 14.f) - 1.1f);
         }
         // Keep the arrows on the slab's face.
-        return std::max(best, sd::box(x, y, 8, 8, 5.5f, 5.5f, 1.f));
+        return std::max(best, sd::box(x, y, 8, 8, 6.f, 6.f, 1.5f));
     };
-    c.fillCol([&](float x, float y) { return chevrons(x, y) - 0.9f; }, grey(0.2f, 0.9f));
+    c.fillCol([&](float x, float y) { return chevrons(x, y) - 0.9f; }, grey(0.12f, 0.9f));
     c.fillCol(chevrons, grey(1.f));
     return c;
 }
