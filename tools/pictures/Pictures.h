@@ -18,16 +18,7 @@ const Col pupil = rgb(34, 18, 52);
 const Col mouth = rgb(120, 30, 60);
 const Col tongue = rgb(255, 110, 130);
 const Col blush = rgb(255, 120, 110);
-const Col gold = rgb(255, 224, 120);
-const Col violet = rgb(120, 86, 220);
 }  // namespace palette
-
-// Frame size and layout of each sheet, as the game loads them.
-struct SheetLayout {
-    const char* file;
-    int frame;  // frame size in pixels
-    int cols, rows;
-};
 
 Canvas makeFont();          // entplain.png: 96 glyphs in 32-pixel cells
 Canvas makeGameSheet();     // gfx.png: 16-pixel play sprites
