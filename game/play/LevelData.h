@@ -1,0 +1,7 @@
+// The built-in maze layouts.
+#pragma once
+
+// Layout n (1-12) as 375 letters: 15 rows of 25 cells, top row first, cell
+// (x, y) at y * 25 + x. 'Q' is floor with a pellet, 'A'-'P' a wall piece.
+// Any other n selects the thirteenth layout.
+const char* LevDat(int n);
