@@ -9,6 +9,9 @@ constexpr int NothingRead = -37171;   // a read found nothing
 constexpr int NoCrossing = -3717;     // a line test found no crossing point
 extern const char* const MissingField; // "-=+=-": a text field that is not there
 
+// Index (0-29) of the text-ring buffer that fstr/tstr/ReadString used last.
+extern int TempstrUse;
+
 class ZARNCore {
 public:
     // ---- Core object, start-up, timing and shutdown ----

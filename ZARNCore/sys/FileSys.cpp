@@ -1,0 +1,161 @@
+// The one open file (written and read as 32-bit little-endian ints, bytes and
+// lines), the bulk output buffer, and the little-endian readers the WAV
+// loaders use on their own streams.
+#include "sys/FileSys.h"
+
+#include <cstring>
+
+#include "ZARNCore.h"
+#include "sys/SysGlobals.h"
+#include "sys/ZARNSys.h"
+
+FILE* MyOpenFile = nullptr;
+int FileOpen = 0;
+// Static, so it exists before start-up and is never freed.
+unsigned char OutBuf[OutBufSize] = {};
+int OutBufTo = 0;
+
+namespace {
+constexpr int LineMax = 1024;  // TempstrSys: 1023 bytes and a terminator
+
+int FromLittleEndian(const unsigned char* b) {
+    return int(unsigned(b[0]) | unsigned(b[1]) << 8 | unsigned(b[2]) << 16 | unsigned(b[3]) << 24);
+}
+
+void ToLittleEndian(int v, unsigned char* b) {
+    unsigned u = unsigned(v);
+    for (int k = 0; k < 4; k++) b[k] = (unsigned char)(u >> (8 * k));
+}
+
+int Open(const char* path, const char* mode, const char* failure) {
+    ASys.CloseFile_Sys();
+    MyOpenFile = std::fopen(path, mode);
+    if (!MyOpenFile) {
+        std::puts(failure);
+        std::fflush(stdout);
+        return 0;
+    }
+    FileOpen = 1;
+    return 1;
+}
+}  // namespace
+
+int ZARNSys::WriteFile_Sys(const char* path) { return Open(path, "wb", "Error Writing File"); }
+int ZARNSys::ReadFile_Sys(const char* path) { return Open(path, "rb", "Error Reading File"); }
+
+void ZARNSys::CloseFile_Sys() {
+    if (!FileOpen) return;
+    std::fflush(MyOpenFile);
+    std::fclose(MyOpenFile);
+    MyOpenFile = nullptr;
+    FileOpen = 0;
+}
+
+// Byte by byte through the stream; the bulk path is the one-write route.
+void ZARNSys::WriteInt_Sys(int value) {
+    if (!FileOpen) return;
+    unsigned char b[4];
+    ToLittleEndian(value, b);
+    for (unsigned char c : b) std::fputc(c, MyOpenFile);
+}
+
+void ZARNSys::WriteByte_Sys(unsigned char value) {
+    if (FileOpen) std::fputc(value, MyOpenFile);
+}
+
+void ZARNSys::WriteBytes_Sys(const unsigned char* bytes, int count) {
+    if (FileOpen && bytes && count > 0) std::fwrite(bytes, 1, size_t(count), MyOpenFile);
+}
+
+void ZARNSys::WriteString_Sys(const char* text) {
+    if (!FileOpen) return;
+    int n = std::snprintf(TempstrSys, sizeof TempstrSys, "%s\n", text ? text : "");
+    if (n > int(sizeof TempstrSys) - 1) n = int(sizeof TempstrSys) - 1;
+    if (n > 0) std::fwrite(TempstrSys, 1, size_t(n), MyOpenFile);
+}
+
+void ZARNSys::BulkClear_Sys() { OutBufTo = 0; }
+
+// Values beyond the buffer's capacity are dropped without a word.
+void ZARNSys::BulkInt_Sys(int value) {
+    if (OutBufTo >= OutBufStoreBelow) return;
+    ToLittleEndian(value, OutBuf + OutBufTo);
+    OutBufTo += 4;
+}
+
+void ZARNSys::BulkWrite_Sys() {
+    if (FileOpen && OutBufTo > 0) std::fwrite(OutBuf, 1, size_t(OutBufTo), MyOpenFile);
+    OutBufTo = 0;
+}
+
+// Short reads keep the bytes that were there and zero the rest.
+int ZARNSys::ReadInt_Sys() {
+    if (!FileOpen) return 0;
+    unsigned char b[4] = {};
+    std::fread(b, 1, 4, MyOpenFile);
+    return FromLittleEndian(b);
+}
+
+int ZARNSys::ReadIntb_Sys() {
+    if (!FileOpen) return NothingRead;
+    unsigned char b[4];
+    if (std::fread(b, 1, 4, MyOpenFile) != 4) return NothingRead;
+    return FromLittleEndian(b);
+}
+
+int ZARNSys::ReadByte_Sys() {
+    if (!FileOpen) return 0;
+    int c = std::fgetc(MyOpenFile);
+    return c == EOF ? -1 : c;
+}
+
+// Drops the last character read: the line feed, or on an unterminated final
+// line its last real character.
+std::string ZARNSys::ReadString_Sys() {
+    if (!FileOpen) return {};
+    TempstrSys[0] = 0;
+    if (!std::fgets(TempstrSys, LineMax, MyOpenFile)) return {};
+    size_t n = std::strlen(TempstrSys);
+    if (n > 0) TempstrSys[n - 1] = 0;
+    return TempstrSys;
+}
+
+int ZARNSys::FilePos_Sys() {
+    if (!FileOpen) return -1;
+    return int(std::ftell(MyOpenFile));
+}
+
+void ZARNSys::FileSeek_Sys(int offset) {
+    if (FileOpen) std::fseek(MyOpenFile, offset, SEEK_SET);
+}
+
+// One static buffer: the tag lives until the next call.
+const char* readTag(FILE* stream) {
+    static char tag[5];
+    if (!stream || std::fread(tag, 1, 4, stream) != 4) tag[0] = 0;
+    tag[4] = 0;
+    return tag;
+}
+
+int readInt(FILE* stream) {
+    unsigned char b[4];
+    if (!stream || std::fread(b, 1, 4, stream) != 4) return NothingRead;
+    return FromLittleEndian(b);
+}
+
+int readShort(FILE* stream) {
+    unsigned char b[2];
+    if (!stream || std::fread(b, 1, 2, stream) != 2) return NothingRead;
+    return int(unsigned(b[0]) | unsigned(b[1]) << 8);
+}
+
+void skipBytes(int n, FILE* stream) {
+    if (!stream) return;
+    char sink[512];
+    while (n > 0) {
+        size_t chunk = n < int(sizeof sink) ? size_t(n) : sizeof sink;
+        size_t got = std::fread(sink, 1, chunk, stream);
+        if (got == 0) return;
+        n -= int(got);
+    }
+}

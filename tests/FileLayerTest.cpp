@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "shell/MyGame.h"
+#include "sys/FileSys.h"
+#include "sys/ZARNSys.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+// Points the game's home at a fresh temporary directory for each test.
+class FileLayerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedHome_ = ThisGame.home;
+        char tmpl[] = "/tmp/gobbit-files-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir_ = tmpl;
+        std::snprintf(ThisGame.home, sizeof ThisGame.home, "%s", dir_.c_str());
+    }
+    void TearDown() override {
+        ThisGame.CloseFile();
+        ThisGame.BulkClear();
+        std::snprintf(ThisGame.home, sizeof ThisGame.home, "%s", savedHome_.c_str());
+        std::system(("rm -rf '" + dir_ + "'").c_str());
+    }
+
+    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+
+    Bytes OnDisk(const std::string& name) const {
+        std::ifstream in(Path(name), std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    void PutOnDisk(const std::string& name, const Bytes& bytes) const {
+        std::ofstream out(Path(name), std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+
+    std::string dir_;
+
+private:
+    std::string savedHome_;
+};
+
+FILE* StreamOf(const Bytes& bytes) {
+    FILE* f = std::tmpfile();
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::rewind(f);
+    return f;
+}
+
+}  // namespace
+
+TEST_F(FileLayerTest, IntsAreFourLittleEndianBytes) {
+    ASSERT_EQ(ThisGame.WriteFile("ints.sav"), 1);
+    ThisGame.WriteInt(1);
+    ThisGame.WriteInt(-1);
+    ThisGame.WriteInt(0x12345678);
+    ThisGame.CloseFile();
+    EXPECT_EQ(OnDisk("ints.sav"),
+              (Bytes{0x01, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0x78, 0x56, 0x34, 0x12}));
+
+    ASSERT_EQ(ThisGame.ReadFile("ints.sav"), 1);
+    EXPECT_EQ(ThisGame.ReadInt(), 1);
+    EXPECT_EQ(ThisGame.ReadInt(), -1);
+    EXPECT_EQ(ThisGame.FilePos(), 8);
+    EXPECT_EQ(ThisGame.ReadInt(), 0x12345678);
+    ThisGame.FileSeek(4);
+    EXPECT_EQ(ThisGame.ReadInt(), -1);
+}
+
+TEST_F(FileLayerTest, BulkBufferHoldsAtMost4998Ints) {
+    ThisGame.BulkClear();
+    ASSERT_EQ(ThisGame.WriteFile("bulk.sav"), 1);
+    for (int v = 0; v < 5000; v++) ThisGame.BulkInt(v);
+    ThisGame.BulkWrite();
+    EXPECT_EQ(OutBufTo, 0);
+    ThisGame.CloseFile();
+    Bytes disk = OnDisk("bulk.sav");
+    ASSERT_EQ(disk.size(), 19992u);
+    // Same layout as the direct path; the last value kept is 4,997.
+    EXPECT_EQ((Bytes(disk.end() - 4, disk.end())), (Bytes{0x85, 0x13, 0, 0}));
+
+    // BulkClear drops what was queued.
+    ASSERT_EQ(ThisGame.WriteFile("bulk2.sav"), 1);
+    ThisGame.BulkInt(7);
+    ThisGame.BulkClear();
+    ThisGame.BulkInt(-2);
+    ThisGame.BulkWrite();
+    ThisGame.CloseFile();
+    EXPECT_EQ(OnDisk("bulk2.sav"), (Bytes{0xFE, 0xFF, 0xFF, 0xFF}));
+}
+
+TEST_F(FileLayerTest, OpeningAnotherFileClosesTheFirst) {
+    ASSERT_EQ(ThisGame.WriteFile("first.sav"), 1);
+    ThisGame.WriteInt(42);
+    ThisGame.WriteByte(9);
+    ASSERT_EQ(ThisGame.WriteFile("second.sav"), 1);
+    EXPECT_EQ(OnDisk("first.sav"), (Bytes{42, 0, 0, 0, 9}));  // complete without CloseFile
+
+    ASSERT_EQ(ThisGame.ReadFile("first.sav"), 1);
+    EXPECT_EQ(ThisGame.ReadInt(), 42);
+    EXPECT_EQ(ThisGame.ReadByte(), 9);
+    EXPECT_EQ(ThisGame.ReadByte(), -1);
+    ThisGame.CloseFile();
+    EXPECT_EQ(FileOpen, 0);
+    EXPECT_EQ(OnDisk("second.sav"), Bytes{});
+}
+
+TEST_F(FileLayerTest, FailedOpensSayWhyAndLeaveNothingOpen) {
+    testing::internal::CaptureStdout();
+    int r = ThisGame.ReadFile("missing.sav");
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(r, 0);
+    EXPECT_EQ(out, "Error Reading File\n");
+    EXPECT_EQ(FileOpen, 0);
+    EXPECT_EQ(ThisGame.ReadInt(), 0);
+    EXPECT_EQ(ThisGame.ReadByte(), 0);
+    EXPECT_EQ(ThisGame.ReadLine(), "");
+    EXPECT_EQ(ThisGame.FilePos(), -1);
+    EXPECT_EQ(ASys.ReadIntb_Sys(), NothingRead);
+
+    testing::internal::CaptureStdout();
+    r = ThisGame.WriteFile("no-such-dir/x.sav");
+    out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(r, 0);
+    EXPECT_EQ(out, "Error Writing File\n");
+    ThisGame.WriteInt(5);  // ignored, must not crash
+    ThisGame.BulkInt(5);
+    ThisGame.BulkWrite();
+    EXPECT_EQ(OutBufTo, 0);
+}
+
+TEST_F(FileLayerTest, ShortIntReadsKeepWhatIsThere) {
+    PutOnDisk("short.sav", {0x01, 0x02, 0x03});
+    ASSERT_EQ(ThisGame.ReadFile("short.sav"), 1);
+    EXPECT_EQ(ThisGame.ReadInt(), 0x030201);
+    ThisGame.FileSeek(0);
+    EXPECT_EQ(ASys.ReadIntb_Sys(), NothingRead);
+    ThisGame.FileSeek(0);
+    EXPECT_EQ(ThisGame.ReadByte(), 1);
+}
+
+TEST_F(FileLayerTest, LinesLoseTheirLastCharacter) {
+    ASSERT_EQ(ThisGame.WriteFile("lines.txt"), 1);
+    ThisGame.WriteLine("hello");
+    ThisGame.WriteString("");
+    ThisGame.WriteBytes(reinterpret_cast<const unsigned char*>("tail"), 4);  // no line feed
+    ThisGame.CloseFile();
+    std::string raw;
+    for (unsigned char b : OnDisk("lines.txt")) raw += char(b);
+    EXPECT_EQ(raw, "hello\n\ntail");
+
+    ASSERT_EQ(ThisGame.ReadFile("lines.txt"), 1);
+    EXPECT_EQ(ThisGame.ReadLine(), "hello");
+    int slot = ThisGame.ReadString();
+    EXPECT_EQ(slot, TempstrUse);
+    EXPECT_STREQ(ThisGame.Tempstr[slot], "");
+    EXPECT_EQ(ThisGame.ReadLine(), "tai");  // a final line without a feed loses a real character
+    EXPECT_EQ(ThisGame.ReadLine(), "");
+}
+
+TEST_F(FileLayerTest, ReadStringGoesThroughTheTextRing) {
+    PutOnDisk("ring.txt", {'a', 'b', '\n'});
+    ASSERT_EQ(ThisGame.ReadFile("ring.txt"), 1);
+    int before = TempstrUse;
+    int slot = ThisGame.ReadString();
+    EXPECT_EQ(slot, (before + 1) % 30);
+    EXPECT_STREQ(ThisGame.Tempstr[slot], "ab");
+}
+
+TEST(FileLayerReaders, LittleEndianChunkReaders) {
+    FILE* f = StreamOf({'R', 'I', 'F', 'F', 0x34, 0x12, 0x10, 0x00, 0x00, 0x80, 9, 9, 9, 0xAA, 0xBB, 0xCC});
+    EXPECT_STREQ(readTag(f), "RIFF");
+    EXPECT_EQ(readShort(f), 4660);
+    EXPECT_EQ(readInt(f), int(0x80000010u));
+    skipBytes(3, f);
+    EXPECT_EQ(readInt(f), NothingRead);  // only 3 bytes were left
+    EXPECT_STREQ(readTag(f), "");
+    std::fclose(f);
+
+    f = StreamOf({0xFF, 0xFF, 0x01});
+    EXPECT_EQ(readShort(f), 65535);
+    EXPECT_EQ(readShort(f), NothingRead);
+    std::fclose(f);
+}
