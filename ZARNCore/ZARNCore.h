@@ -302,6 +302,16 @@ public:
 
     // ---- Online: HTTP request and helpers ----
     std::string GetURL(const char* host, const char* path, const char* data);
+    // GetURL without waiting: the exchange runs on the network worker. At
+    // most one runs at a time; a request made meanwhile waits for it, and
+    // only the newest one waits.
+    void RequestURL(const char* host, const char* path, const char* data);
+    // 1 when a requested exchange has finished since the last call: WebData
+    // then holds its data (or the previous data if nothing could be sent)
+    // and is copied to reply. 0 otherwise.
+    int URLReply(std::string& reply);
+    // 1 while a requested exchange has not been collected by URLReply.
+    int URLPending();
     int OpenBrowser(const char* url);
     std::string MyName();
 };

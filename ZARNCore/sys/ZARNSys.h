@@ -131,6 +131,12 @@ public:
     std::string WebData;
     void URLData(const char* host, const char* path);
     void URLDataOld(const char* host, const char* path);
+    // The same exchange on the network worker thread (see sys/HttpClient.h).
+    void URLDataAsync(const char* host, const char* path);
+    // 1 when a worker exchange has finished and been applied to WebData.
+    int URLDataDone();
+    // 1 while a worker exchange runs, waits, or has a reply not yet collected.
+    int URLDataBusy();
 };
 
 extern ZARNSys ASys;

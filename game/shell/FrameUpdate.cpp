@@ -17,6 +17,7 @@ void MyGame::Update() {
 
     PollInput(Settings[10]);
     ResetDraw();
+    PumpOnline();
 
     if (LoadTo >= 1) {
         Loader();

@@ -109,10 +109,29 @@ public:
     int ScoreSlide = 0, ScoreTimer = 0, ScorePage = 0;
     int NetValid = 0;
     int BoardCount = 0;
+    int SaveSum = 0;
+    // 1 while the file of the running save step opened for writing.
+    int SaveWriting = 0;
+    // 1 while a sent score message waits for its reply.
+    int NetWaiting = 0;
+    // Local boards, 20 ints each (board b at 20 * b): 0-4 the best five,
+    // 5-9 the last five, newest first.
+    int Scores[22000] = {};
+    // Online tables laid out like Scores; names keep 12 characters.
+    int NetScores[22000] = {};
+    char NetNames[22000][16] = {};
 
     void SaveBit();
     void Load();
     void SendScores(int board);
+    void HandleDefaultScoreboards();
+    void DisplayScoreboard();
+    // Applies the reply of a finished score exchange, if one came in; run
+    // once per update so the network never holds up a frame.
+    void PumpOnline();
+    // The online name (12 characters, blanks kept), or "Enter Your Name"
+    // while none is set.
+    std::string ShowName();
 };
 
 extern MyGame ThisGame;

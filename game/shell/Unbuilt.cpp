@@ -87,9 +87,6 @@ WEAK void ZARNCore::BufferLine(int slot, float x1, float y1, float x2, float y2)
 WEAK void ZARNCore::BufferPlot(int slot, float x, float y) {}
 WEAK void ZARNCore::BufferTile(int dst, int src, float x, float y, int frame) {}
 WEAK void ZARNCore::SetWindow(int w, int h) {}
-WEAK std::string ZARNCore::GetURL(const char* host, const char* path, const char* data) { return {}; }
-WEAK int ZARNCore::OpenBrowser(const char* url) { return 0; }
-WEAK std::string ZARNCore::MyName() { return {}; }
 WEAK void ZARNSys::RenderBuffer() {}
 WEAK void ZARNSys::RenderSys(float overscan) {}
 WEAK void ZARNSys::RenderRect(int i) {}
@@ -110,8 +107,6 @@ WEAK void ZARNSys::Buffer_Fill(int slot, int r, int g, int b, int a) {}
 WEAK void ZARNSys::Buffer_Line(int slot, float x1, float y1, float x2, float y2, float r, float g, float b, float a) {}
 WEAK void ZARNSys::Buffer_Plot(int slot, float x, float y, float r, float g, float b, float a) {}
 WEAK void ZARNSys::Buffer_Tile(int dst, int src, float x, float y, int frame) {}
-WEAK void ZARNSys::URLData(const char* host, const char* path) {}
-WEAK void ZARNSys::URLDataOld(const char* host, const char* path) {}
 WEAK void MyGame::GetLev(int advance) {}
 WEAK void MyGame::DoGame() {}
 WEAK void MyGame::LoadGame() {}
@@ -127,7 +122,4 @@ WEAK void MyGame::RedefineKeys() {}
 WEAK void MyGame::EnterYourName() {}
 WEAK void MyGame::KeyDefaults() {}
 WEAK void MyGame::AddDefaultCredits() {}
-WEAK void MyGame::SaveBit() {}
-WEAK void MyGame::Load() {}
-WEAK void MyGame::SendScores(int board) {}
 WEAK void ClearImageTable() {}

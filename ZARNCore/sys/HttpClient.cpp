@@ -1,0 +1,313 @@
+// The score exchange over BSD sockets, and the worker thread that runs it so
+// the game never waits on the network.
+#include "sys/HttpClient.h"
+
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "sys/ZARNSys.h"
+
+namespace {
+
+const char DataMarker[] = "[-\r\nData-]";
+const char EndMarker[] = "[-\r\nEnd-]";
+constexpr std::size_t EndMarkerLength = sizeof EndMarker - 1;  // 9
+constexpr int ReceiveBlock = 10000;
+constexpr int WaitSliceMs = 50;  // how often a wait looks at the stop flag
+
+std::mutex LimitsLock;
+HttpLimits Limits;
+
+using Clock = std::chrono::steady_clock;
+
+bool EndsWith(const std::string& s, const char* tail, std::size_t n) {
+    return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;
+}
+
+bool Stopped(const std::atomic<bool>* stop) { return stop && stop->load(); }
+
+// Messages of a failed exchange go straight to standard output, as the
+// game's other direct messages do; none once the game is leaving.
+void Say(const char* text, const std::atomic<bool>* stop) {
+    if (Stopped(stop)) return;
+    std::fputs(text, stdout);
+    std::fflush(stdout);
+}
+
+bool SplitHostPort(const std::string& host, std::string& name, int& port) {
+    name = host;
+    port = 80;
+    std::size_t colon = host.rfind(':');
+    if (colon == std::string::npos) return !name.empty();
+    std::string digits = host.substr(colon + 1);
+    if (digits.empty() || digits.size() > 5) return false;
+    long p = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return false;
+        p = p * 10 + (c - '0');
+    }
+    if (p < 1 || p > 65535) return false;
+    name = host.substr(0, colon);
+    port = int(p);
+    return !name.empty();
+}
+
+// Waits for the socket within ms (never past the deadline) in short slices,
+// so a stop request is seen quickly. 1 ready, 0 timed out or stopped.
+int WaitFor(int fd, short events, int ms, Clock::time_point deadline, const std::atomic<bool>* stop) {
+    Clock::time_point until = Clock::now() + std::chrono::milliseconds(ms);
+    if (until > deadline) until = deadline;
+    for (;;) {
+        if (Stopped(stop)) return 0;
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+        if (left <= 0) return 0;
+        pollfd p = {fd, events, 0};
+        int r = poll(&p, 1, int(left < WaitSliceMs ? left : WaitSliceMs));
+        if (r > 0) return 1;
+        if (r < 0 && errno != EINTR) return 0;
+    }
+}
+
+}  // namespace
+
+void SetHttpLimits(const HttpLimits& limits) {
+    std::lock_guard<std::mutex> lock(LimitsLock);
+    Limits = limits;
+}
+
+HttpLimits GetHttpLimits() {
+    std::lock_guard<std::mutex> lock(LimitsLock);
+    return Limits;
+}
+
+// Control bytes other than CR and LF are dropped, and so are bytes of 128
+// and above: the reply is ASCII. A marker counts only when the whole of it
+// lies in this block; data after the start marker is kept up to the end
+// marker.
+void ReplyFilter::Block(const char* bytes, std::size_t count) {
+    std::string tail;  // the last kept bytes of this block, enough for a marker
+    bool sawData = false, sawEnd = false;
+    int state = 0;
+    for (std::size_t i = 0; i < count; i++) {
+        unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if ((c < 32 && c != 13 && c != 10) || c >= 128) continue;
+        tail += char(c);
+        if (tail.size() > 16) tail.erase(0, tail.size() - 16);
+        if (state == 1) data_ += char(c);
+        sawData = sawData || EndsWith(tail, DataMarker, sizeof DataMarker - 1);
+        sawEnd = sawEnd || EndsWith(tail, EndMarker, EndMarkerLength);
+        if (state == 0 && sawData) state = 1;
+        if (state == 1 && sawEnd) {
+            state = 2;
+            data_.erase(data_.size() > EndMarkerLength ? data_.size() - EndMarkerLength : 0);
+        }
+    }
+}
+
+HttpResult HttpExchange(const std::string& host, const std::string& path, const HttpLimits& limits,
+                        bool blockingConnect, const std::atomic<bool>* stop) {
+    HttpResult result;
+    Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limits.TotalMs);
+    std::string request = "GET /" + path + " HTTP/1.1\r\nHost: " + host + "\r\nConnection: close\r\n\r\n";
+
+    std::string name;
+    int port = 80;
+    if (!SplitHostPort(host, name, port)) return result;
+
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return result;
+    timeval rcv = {limits.ReceiveMs / 1000, (limits.ReceiveMs % 1000) * 1000};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &rcv, sizeof rcv);
+
+    addrinfo hints = {};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0 || !found) {
+        close(fd);
+        return result;
+    }
+    sockaddr_in addr = *reinterpret_cast<sockaddr_in*>(found->ai_addr);
+    freeaddrinfo(found);
+    addr.sin_port = htons(uint16_t(port));
+
+    if (!blockingConnect) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL, 0) | O_NONBLOCK);
+    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        if (blockingConnect || errno != EINPROGRESS) {
+            Say("Could not connect", stop);
+            close(fd);
+            return result;
+        }
+        if (!WaitFor(fd, POLLOUT, limits.ConnectMs, deadline, stop)) {
+            Say("\n-=Unable to Connect=-\n", stop);
+            close(fd);
+            return result;
+        }
+        // Writable can also mean refused: nothing has been sent then.
+        int err = 0;
+        socklen_t len = sizeof err;
+        if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0 || err != 0) {
+            Say("Could not connect", stop);
+            close(fd);
+            return result;
+        }
+    }
+    if (blockingConnect) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL, 0) | O_NONBLOCK);
+
+    // The request goes out whole or not at all; a peer that hangs up must not
+    // raise SIGPIPE in the game.
+    std::size_t sentBytes = 0;
+    while (sentBytes < request.size()) {
+        ssize_t n = send(fd, request.data() + sentBytes, request.size() - sentBytes, MSG_NOSIGNAL);
+        if (n > 0) {
+            sentBytes += std::size_t(n);
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+            if (!WaitFor(fd, POLLOUT, limits.ReceiveMs, deadline, stop)) break;
+        } else {
+            break;
+        }
+    }
+    result.Sent = true;
+
+    ReplyFilter filter;
+    std::size_t total = 0;
+    char block[ReceiveBlock];
+    while (total < limits.MaxReply) {
+        if (!WaitFor(fd, POLLIN, limits.ReceiveMs, deadline, stop)) break;
+        ssize_t n = recv(fd, block, sizeof block, 0);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) continue;
+            break;
+        }
+        filter.Block(block, std::size_t(n));
+        total += std::size_t(n);
+    }
+    close(fd);
+    result.Data = filter.Data();
+    return result;
+}
+
+void ZARNSys::URLData(const char* host, const char* path) {
+    HttpResult r = HttpExchange(host ? host : "", path ? path : "", GetHttpLimits());
+    if (r.Sent) WebData = r.Data;
+}
+
+// The earlier exchange: a plain blocking connect without the readiness wait.
+void ZARNSys::URLDataOld(const char* host, const char* path) {
+    HttpResult r = HttpExchange(host ? host : "", path ? path : "", GetHttpLimits(), true);
+    if (r.Sent) WebData = r.Data;
+}
+
+// ---- The worker ----
+//
+// One thread, started with the first request and never joined: at exit the
+// game waits for it a little, then leaves it behind. Its state is allocated
+// once and never freed, so a worker still blocked in a name look-up while the
+// process exits touches nothing that static destruction has taken down.
+
+namespace {
+
+struct Job {
+    std::string Host, Path;
+    HttpLimits Limits;
+};
+
+struct WorkerState {
+    std::mutex Lock;
+    std::condition_variable Changed;
+    bool Started = false;
+    bool Busy = false;
+    bool HasJob = false;
+    Job Waiting;
+    std::deque<HttpResult> Done;
+    std::atomic<bool> Stop{false};
+};
+
+WorkerState& Worker() {
+    static WorkerState* state = new WorkerState;
+    return *state;
+}
+
+constexpr std::size_t MaxDone = 8;  // replies kept until the game collects them
+
+void WorkerLoop(WorkerState* s) {
+    std::unique_lock<std::mutex> lock(s->Lock);
+    for (;;) {
+        s->Changed.wait(lock, [s] { return s->HasJob || s->Stop.load(); });
+        if (s->Stop.load()) return;
+        Job job = std::move(s->Waiting);
+        s->HasJob = false;
+        s->Busy = true;
+        lock.unlock();
+        HttpResult r = HttpExchange(job.Host, job.Path, job.Limits, false, &s->Stop);
+        lock.lock();
+        s->Busy = false;
+        s->Done.push_back(std::move(r));
+        while (s->Done.size() > MaxDone) s->Done.pop_front();
+        s->Changed.notify_all();
+    }
+}
+
+void ShutdownAtExit() { HttpShutdown(1000); }
+
+}  // namespace
+
+void ZARNSys::URLDataAsync(const char* host, const char* path) {
+    WorkerState& s = Worker();
+    std::lock_guard<std::mutex> lock(s.Lock);
+    if (s.Stop.load()) return;
+    // Only the newest request waits: it carries the latest scores.
+    s.Waiting = Job{host ? host : "", path ? path : "", GetHttpLimits()};
+    s.HasJob = true;
+    if (!s.Started) {
+        s.Started = true;
+        std::thread(WorkerLoop, &s).detach();
+        std::atexit(ShutdownAtExit);
+    }
+    s.Changed.notify_all();
+}
+
+// One finished exchange per call, oldest first; one that sent nothing keeps
+// the data of the exchange before it.
+int ZARNSys::URLDataDone() {
+    WorkerState& s = Worker();
+    HttpResult r;
+    {
+        std::lock_guard<std::mutex> lock(s.Lock);
+        if (s.Done.empty()) return 0;
+        r = std::move(s.Done.front());
+        s.Done.pop_front();
+    }
+    if (r.Sent) WebData = std::move(r.Data);
+    return 1;
+}
+
+int ZARNSys::URLDataBusy() {
+    WorkerState& s = Worker();
+    std::lock_guard<std::mutex> lock(s.Lock);
+    return s.Busy || s.HasJob || !s.Done.empty() ? 1 : 0;
+}
+
+void HttpShutdown(int waitMs) {
+    WorkerState& s = Worker();
+    std::unique_lock<std::mutex> lock(s.Lock);
+    s.Changed.wait_for(lock, std::chrono::milliseconds(waitMs), [&s] { return !s.Busy && !s.HasJob; });
+    s.Stop.store(true);
+    s.Changed.notify_all();
+}

@@ -1,0 +1,305 @@
+// The settings file and the score file: written a slice per update so no
+// frame stalls on the disk, read once at launch with every check and repair.
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "persist/SaveFormat.h"
+#include "shell/MyGame.h"
+
+namespace {
+
+const char SettingsName[] = "Settings.sav";
+const char SettingsTemp[] = "Settings.sav.tmp";
+
+// Settings a screen offers within a range; anything else read from the file
+// goes back to the default.
+struct SettingRange {
+    int Index, Low, High, Default;
+};
+const SettingRange SettingRanges[] = {
+    {0, 0, 10, 7},   // effect volume
+    {1, 0, 10, 7},   // music volume
+    {10, 0, 1, 0},   // invert thumbstick Y
+    {13, 0, 1, 0},   // swap choose and back on the title
+    {20, 0, 10, 0},  // overscan
+    {22, 0, 1, 0},   // debug statistics
+    {23, 0, 1, 0},   // motion reduction
+};
+constexpr int NameFirst = 50, NameLast = 55;
+constexpr int NameBits = 0x3F3F;  // two 6-bit cells per int
+
+std::uint32_t U(int v) { return std::uint32_t(v); }
+
+}  // namespace
+
+int ChecksumStep(int x, int modulus) { return int(fmodf(float(x), float(modulus))); }
+
+ScoreKeys KeysFor(int u1, int u2, int gameNum) { return {u1 % 5 + 3, u2 % 4 + 4, gameNum % 6 + 2}; }
+
+int SettingsTerm(const ScoreKeys& k, int gameNum, int i, int value, int sum) {
+    return int(U(k.K2 + i) * U(k.K3) + (U(gameNum) + U(value)) * U(k.K1) + U(sum));
+}
+
+int ScoreTerm(const ScoreKeys& k, int gameNum, int i, int value, int sum) {
+    return int(U(k.K3 + i) * U(k.K2) + (U(gameNum) + U(value)) * U(k.K1) + U(sum));
+}
+
+int UserIdCheck(int u1, int u2, int u3) { return u1 % 37171 + u2 % 17021 + u3 % 53496; }
+int UserCopyCheck(int c1, int c2, int c3) { return c3 % 17021 + c1 % 53496 + c2 % 37171; }
+
+std::string ScoreFileName(const char* title, int gameNum) {
+    std::string safe;
+    for (const char* p = title; p && *p; ++p) {
+        unsigned char c = static_cast<unsigned char>(*p);
+        if (c >= 128) continue;
+        switch (c) {
+        case '&': case '`': case '"': case '>': case '#': case '^': case '{': case '}':
+        case '<': case '|': case '%': case '?': case '+': case '$': case ',': case ' ':
+            safe += '_';
+            break;
+        default:
+            safe += char(c);
+        }
+    }
+    return "Save_" + std::to_string(gameNum) + "_" + safe + ".sav";
+}
+
+bool ValidBindingCode(int code) {
+    if (code >= 0 && code <= 349) return true;  // none, or a keyboard key
+    return code >= 500 && code <= 899 && code % 100 <= 97;
+}
+
+// ---- Writing ----
+
+void MyGame::SaveBit() {
+    if (SavePending == 0) return;
+    ScoreKeys k = KeysFor(Settings[24], Settings[25], GameNum);
+
+    // The spinning icon in the bottom-right corner while the files are written.
+    int p = SavePending;
+    float cx = ScreenW - 24, cy = ScreenH - 24;
+    ResetDraw();
+    SetCol(255, 255, 255, 0.5f);
+    SetRot(2.0f * p);
+    SetDepth(0.5f);
+    Rect(cx, cy, 12, 12);
+    SetCol(0, 0, 0, 0.5f);
+    SetRot(-3.0f * p);
+    SetDepth(0.7f);
+    Rect(cx, cy, 10, 10);
+    float a = 4.0f * p;
+    const float dotColour[3][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    const float dotDepth[3] = {0.3f, 0.6f, 0.9f};
+    for (int d = 0; d < 3; d++) {
+        float o = 120.0f * d;
+        SetCol(dotColour[d][0], dotColour[d][1], dotColour[d][2], 0.75f);
+        SetDepth(dotDepth[d]);
+        Rect(cx + 16 * Sin(3 * a + o), cy - 16 * Cos(a + o), 6, 6);
+    }
+    ResetDraw();
+
+    const std::string scoreName = ScoreFileName(GameTitle, GameNum);
+    const std::string scoreTemp = scoreName + ".tmp";
+    // The last save of a file may still be on its way to the disk: its
+    // temporary file is not reopened until it is in place.
+    if ((SavePending == 1 && ReplacePending(home, SettingsTemp)) ||
+        (SavePending == 28 && ReplacePending(home, scoreTemp.c_str())))
+        return;
+    SavePending += 1;
+    int step = SavePending;
+    if (step == 2) {
+        // Each file is written under a temporary name and only put in place
+        // when complete, so a crash mid-save leaves the previous file whole.
+        SaveWriting = WriteFile(SettingsTemp);
+    } else if (step == 3) {
+        for (int i = 0; i < 100; i++) WriteInt(Settings[i]);
+    } else if (step >= 10 && step <= 25) {
+        for (int slot = 0; slot < 64; slot++) WriteInt(KeyValue(step - 10, slot));
+    } else if (step == 27) {
+        CloseFile();
+        if (SaveWriting) ReplaceLater(home, SettingsTemp, SettingsName);
+        SaveWriting = 0;
+    } else if (step == 29) {
+        SaveWriting = WriteFile(scoreTemp.c_str());
+    } else if (step == 30) {
+        SaveSum = 0;
+        for (int i = 100; i < 200; i++) {
+            WriteInt(Settings[i]);
+            SaveSum = ChecksumStep(SettingsTerm(k, GameNum, i, Settings[i], SaveSum), SettingsSumModulus);
+        }
+        WriteInt(SaveSum);
+        SaveSum = 0;
+    } else if (step >= 31 && step <= 59) {
+        BulkClear();
+        for (int j = 0; j < 1100; j++) {
+            int i = j + (step - 31) * 1100;
+            if (i >= ScoreCount) break;
+            // Zero scores are written but leave the sum alone.
+            if (Scores[i] != 0)
+                SaveSum = ChecksumStep(ScoreTerm(k, GameNum, i, Scores[i], SaveSum), ScoreSumModulus);
+            BulkInt(Scores[i]);
+            if (i % ScoreSegment == 1) {
+                BulkInt(SaveSum);
+                SaveSum = 0;
+            }
+        }
+        BulkWrite();
+    } else if (step == 61) {
+        WriteInt(SaveSum);
+        CloseFile();
+        if (SaveWriting) ReplaceLater(home, scoreTemp.c_str(), scoreName.c_str());
+        SaveWriting = 0;
+        SavePending = 0;
+    }
+}
+
+// ---- Reading ----
+
+namespace {
+
+// Four bytes as a little-endian int; NothingRead (and ended set) when the
+// file runs out, so a short file never passes off zeros as values.
+int ReadChecked(MyGame& g, bool& ended) {
+    unsigned v = 0;
+    for (int b = 0; b < 4; b++) {
+        int c = g.ReadByte();
+        if (c < 0) {
+            ended = true;
+            return NothingRead;
+        }
+        v |= unsigned(c) << (8 * b);
+    }
+    return int(v);
+}
+
+void LogRepair(MyGame& g, int index, int was, int now) {
+    g.Debuglog("Setting " + std::to_string(index) + " was " + std::to_string(was) + ", reset to " +
+               std::to_string(now));
+}
+
+}  // namespace
+
+void MyGame::Load() {
+    Debuglog("Load Settings");
+    if (ReadFile(SettingsName)) {
+        bool ended = false;
+        for (int i = 0; i < 100; i++) {
+            int v = ReadChecked(*this, ended);
+            if (v > NothingRead) Settings[i] = v;
+        }
+        int ignored = 0;
+        for (int key = 0; key < 16; key++) {
+            for (int slot = 0; slot < 64; slot++) {
+                int code = ReadChecked(*this, ended);
+                if (code <= NothingRead) continue;
+                // A code that names no key or controller element would index
+                // the input tables out of their bounds: it is not bound.
+                if (!ValidBindingCode(code)) {
+                    ignored++;
+                    continue;
+                }
+                SetKey(key, code);
+            }
+        }
+        CloseFile();
+        if (ended) Debuglog("Settings file is short; the rest keeps its defaults");
+        if (ignored > 0) Debuglog("Ignored " + std::to_string(ignored) + " unknown key bindings");
+        for (const SettingRange& r : SettingRanges) {
+            int v = Settings[r.Index];
+            if (v < r.Low || v > r.High) {
+                Settings[r.Index] = r.Default;
+                LogRepair(*this, r.Index, v, r.Default);
+            }
+        }
+        for (int i = NameFirst; i <= NameLast; i++) {
+            int v = Settings[i];
+            if ((v & ~NameBits) != 0) {
+                Settings[i] = v & NameBits;
+                LogRepair(*this, i, v, Settings[i]);
+            }
+        }
+    }
+
+    if (Settings[27] != UserIdCheck(Settings[24], Settings[25], Settings[26])) {
+        std::fputs("A", stdout);
+        std::fflush(stdout);
+        Settings[24] = Settings[25] = Settings[26] = 0;
+    }
+
+    Debuglog("Load Scores");
+    ScoreKeys k = KeysFor(Settings[24], Settings[25], GameNum);
+    int valid = 1, missing = 1;
+    const std::string scoreName = ScoreFileName(GameTitle, GameNum);
+    if (ReadFile(scoreName.c_str())) {
+        missing = 0;
+        bool ended = false;
+        for (int i = 100; i < 200; i++) Settings[i] = ReadChecked(*this, ended);
+        ReadChecked(*this, ended);  // the settings sum is not checked
+        int sum = 0;
+        for (int i = 0; i < ScoreCount; i++) {
+            int v = ReadChecked(*this, ended);
+            Scores[i] = v;
+            if (v != 0) sum = ChecksumStep(ScoreTerm(k, GameNum, i, v, sum), ScoreSumModulus);
+            if (i % ScoreSegment == 1) {
+                int stored = ReadChecked(*this, ended);
+                if (stored != sum && stored != NothingRead && valid == 1) {
+                    valid = 0;
+                    Debuglog("Checksum Error");
+                }
+                sum = 0;
+            }
+        }
+        ReadChecked(*this, ended);  // the last segment's sum is not compared
+        // A cut-off file cannot vouch for what is missing.
+        if (ended && valid == 1) {
+            valid = 0;
+            Debuglog("Checksum Error");
+        }
+    }
+    if (valid == 0) Settings[124] = Settings[125] = Settings[126] = 0;
+    CloseFile();
+
+    if (Settings[127] != UserCopyCheck(Settings[124], Settings[125], Settings[126]))
+        Settings[124] = Settings[125] = Settings[126] = 0;
+    if (missing) {
+        Settings[124] = Settings[24];
+        Settings[125] = Settings[25];
+        Settings[126] = Settings[26];
+    }
+
+    if (Settings[24] == 0 && Settings[25] == 0 && Settings[26] == 0) {
+        Debuglog("Reset User");
+        Settings[24] = Date_Year() * 10000 + Date_Month() * 100 + Date_Day();
+        Settings[25] = Time_Hour() * 10000 + Time_Minute() * 100 + Time_Second();
+        SeedRnd();
+        for (int i = 0; i < 100; i++) Rnd(10);
+        Settings[26] = int(Rnd(1000, 9999)) + (Mills() % 1000) * 10000;
+        Settings[27] = UserIdCheck(Settings[24], Settings[25], Settings[26]);
+    }
+
+    if (valid == 0) {
+        Debuglog("Clearing Scoreboard");
+        for (int i = 100; i < 200; i++) Settings[i] = 0;
+        for (int& s : Scores) s = 0;
+    }
+
+    Settings[124] = Settings[24];
+    Settings[125] = Settings[25];
+    Settings[126] = Settings[26];
+    Settings[127] = UserCopyCheck(Settings[124], Settings[125], Settings[126]);
+
+    if (Settings[101] == 0) Settings[101] = 1;
+    if (Settings[101] < 1 || Settings[101] > 3) {
+        LogRepair(*this, 101, Settings[101], 2);
+        Settings[101] = 2;
+    }
+
+    std::string id;
+    for (char c : SixDigitString(Settings[24], Settings[25], Settings[26]))
+        if (c != ' ') id += c;
+    Debuglog("User ID '" + id + "'");
+
+    SendScores(0);
+}

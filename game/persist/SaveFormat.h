@@ -1,0 +1,56 @@
+// The settings and score files: sizes, checksums and the checks on what is
+// read back.
+#pragma once
+
+#include <string>
+
+constexpr int SettingsFileInts = 1124;   // 100 settings + 16 keys x 64 slots
+constexpr int ScoreFileInts = 22697;     // 100 settings, their sum, scores, 596 sums
+constexpr int ScoreCount = 22000;
+constexpr int ScoreSegment = 37;         // a sum follows every score i with i % 37 == 1
+constexpr int SettingsSumModulus = 37171652;
+constexpr int ScoreSumModulus = 37961356;
+
+// One step of a running checksum: x in 32-bit integers, taken to single
+// precision, reduced with fmodf and truncated back. The rounding to float is
+// part of the format.
+int ChecksumStep(int x, int modulus);
+
+// The keys of the score checksums, from the user ID and the game number.
+struct ScoreKeys {
+    int K1, K2, K3;
+};
+ScoreKeys KeysFor(int u1, int u2, int gameNum);
+
+// The settings sum's term for settings entry i (100-199) and the score sum's
+// term for score index i, both before the checksum step. Wraps like the
+// 32-bit ints they are.
+int SettingsTerm(const ScoreKeys& k, int gameNum, int i, int value, int sum);
+int ScoreTerm(const ScoreKeys& k, int gameNum, int i, int value, int sum);
+
+// Check values of the user ID in Settings[24..26] and of its copy in [124..126].
+int UserIdCheck(int u1, int u2, int u3);
+int UserCopyCheck(int c1, int c2, int c3);
+
+// The score file's name: "Save_<number>_<title>.sav" with the characters a
+// file name should not carry turned into underscores.
+std::string ScoreFileName(const char* title, int gameNum);
+
+// True when code names no input at all (0) or a key or controller element
+// that exists; anything else must not reach the binding table.
+bool ValidBindingCode(int code);
+
+// Makes the finished file at home/temp the file home/final: flushed to disk,
+// then renamed over the old one, so a crash at any moment leaves one whole
+// file. False (and the old file untouched) when that fails.
+bool ReplaceWithTemp(const char* home, const char* temp, const char* final);
+
+// ReplaceWithTemp on the file worker: flushing to disk can take longer than
+// a frame, so the game's thread only queues it. Replacements run in order.
+void ReplaceLater(const char* home, const char* temp, const char* final);
+// True while a queued replacement of home/temp has not finished; that file
+// must not be opened again until then.
+bool ReplacePending(const char* home, const char* temp);
+// Waits at most ms for every queued replacement; true when none is left.
+// Also run at exit, so the last save is in place before the process ends.
+bool FinishReplacements(int ms);

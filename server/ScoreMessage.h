@@ -1,0 +1,28 @@
+// Reading one score request: the raw query, its escapes, the scrambled
+// message and every field in it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+constexpr int ServerGameNumber = 564;
+constexpr int ServerBoards = 3;
+
+struct BoardScore {
+    int Best = 0;
+    int Latest = 0;
+};
+
+struct ScoreMessage {
+    std::string User;  // the user ID as letters
+    std::string Name;  // the online name, trailing blanks removed
+    std::vector<BoardScore> Boards;  // boards 1..ServerBoards
+};
+
+// The request target as it arrived ("/Scores.php?Game=0564&Score=...").
+// False, with a reason, for anything that is not a well-formed request.
+bool ParseScoreRequest(const std::string& target, ScoreMessage& out, std::string& reason);
+
+// Undoes the "*!X!*" escapes. False when the text holds characters that the
+// client never sends.
+bool Unescape(const std::string& text, std::string& out);

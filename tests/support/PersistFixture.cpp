@@ -1,0 +1,198 @@
+#include "support/PersistFixture.h"
+
+#include "support/LoopbackServer.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "persist/OnlineScores.h"
+#include "persist/SaveFormat.h"
+#include "shell/MyGame.h"
+#include "sys/HttpClient.h"
+#include "sys/ZARNSys.h"
+
+const char* const TestKeyword =
+    "Quiet ferns w4lK tapping Gravel s to NAP and s10wly drift past HoLLows. Yes, Hollows.  Gr8 then, okay.";
+
+struct PersistTest::Saved {
+    char home[sizeof ThisGame.home];
+    char title[sizeof ThisGame.GameTitle];
+    char key[sizeof ThisGame.GameKey];
+    char scramble[sizeof ThisGame.GameScramble];
+    int gameNum, version, boards;
+    int settings[200];
+    int scores[22000], netScores[22000];
+    char netNames[22000][16];
+    int netValid, netWaiting, savePending, saveSum, saveWriting;
+    int slide, timer, page, pointer;
+    int keyLock[100];
+    float score;
+    int redef[64][16];
+    std::string host;
+    HttpLimits limits;
+};
+
+void PersistTest::SetUp() {
+    saved_ = new Saved;
+    Saved& s = *saved_;
+    MyGame& g = ThisGame;
+    std::memcpy(s.home, g.home, sizeof s.home);
+    std::memcpy(s.title, g.GameTitle, sizeof s.title);
+    std::memcpy(s.key, g.GameKey, sizeof s.key);
+    std::memcpy(s.scramble, g.GameScramble, sizeof s.scramble);
+    s.gameNum = g.GameNum;
+    s.version = g.GameVersion;
+    s.boards = g.BoardCount;
+    std::memcpy(s.settings, g.Settings, sizeof s.settings);
+    std::memcpy(s.scores, g.Scores, sizeof s.scores);
+    std::memcpy(s.netScores, g.NetScores, sizeof s.netScores);
+    std::memcpy(s.netNames, g.NetNames, sizeof s.netNames);
+    s.netValid = g.NetValid;
+    s.netWaiting = g.NetWaiting;
+    s.savePending = g.SavePending;
+    s.saveSum = g.SaveSum;
+    s.saveWriting = g.SaveWriting;
+    s.slide = g.ScoreSlide;
+    s.timer = g.ScoreTimer;
+    s.page = g.ScorePage;
+    s.pointer = g.PointerDown;
+    std::memcpy(s.keyLock, g.KeyLock, sizeof s.keyLock);
+    s.score = g.Play.Score;
+    std::memcpy(s.redef, ASys.redef, sizeof s.redef);
+    s.host = ScoreHost();
+    s.limits = GetHttpLimits();
+
+    char tmpl[] = "/tmp/gobbit-persist-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    std::snprintf(g.home, sizeof g.home, "%s", dir_.c_str());
+    g.SetNum(564);
+    g.SetTitle("Gobbit");
+    g.SetKeyword(TestKeyword);
+    g.GameVersion = 1;
+    g.BoardCount = 3;
+    for (int& v : g.Settings) v = 0;
+    g.Settings[0] = g.Settings[1] = 7;
+    g.Settings[101] = 2;
+    for (int& v : g.Scores) v = 0;
+    for (int& v : g.NetScores) v = 0;
+    std::memset(g.NetNames, 0, sizeof g.NetNames);
+    g.NetValid = g.NetWaiting = g.SavePending = g.SaveSum = g.SaveWriting = 0;
+    // Scores sent by a test go nowhere unless the test names a server.
+    SetScoreHost(("127.0.0.1:" + std::to_string(UnusedPort())).c_str());
+    // Nothing from an earlier test may still be on its way in.
+    std::string stale;
+    while (g.URLReply(stale)) {
+    }
+}
+
+void PersistTest::TearDown() {
+    MyGame& g = ThisGame;
+    g.CloseFile();
+    FinishReplacements(10000);
+    // Let a pending exchange land here, not in the next test.
+    if (g.NetWaiting) PumpUntilReplied();
+    std::string stale;
+    while (g.URLReply(stale)) {
+    }
+    Saved& s = *saved_;
+    std::memcpy(g.home, s.home, sizeof s.home);
+    std::memcpy(g.GameTitle, s.title, sizeof s.title);
+    std::memcpy(g.GameKey, s.key, sizeof s.key);
+    std::memcpy(g.GameScramble, s.scramble, sizeof s.scramble);
+    g.GameNum = s.gameNum;
+    g.GameVersion = s.version;
+    g.BoardCount = s.boards;
+    std::memcpy(g.Settings, s.settings, sizeof s.settings);
+    std::memcpy(g.Scores, s.scores, sizeof s.scores);
+    std::memcpy(g.NetScores, s.netScores, sizeof s.netScores);
+    std::memcpy(g.NetNames, s.netNames, sizeof s.netNames);
+    g.NetValid = s.netValid;
+    g.NetWaiting = s.netWaiting;
+    g.SavePending = s.savePending;
+    g.SaveSum = s.saveSum;
+    g.SaveWriting = s.saveWriting;
+    g.ScoreSlide = s.slide;
+    g.ScoreTimer = s.timer;
+    g.ScorePage = s.page;
+    g.PointerDown = s.pointer;
+    std::memcpy(g.KeyLock, s.keyLock, sizeof s.keyLock);
+    g.Play.Score = s.score;
+    std::memcpy(ASys.redef, s.redef, sizeof s.redef);
+    SetScoreHost(s.host.c_str());
+    SetHttpLimits(s.limits);
+    delete saved_;
+    saved_ = nullptr;
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+}
+
+void PersistTest::FinishSave() {
+    for (int n = 0; n < 10000 && ThisGame.SavePending != 0; n++) {
+        ThisGame.SaveBit();
+        if (ThisGame.SavePending == 1 || ThisGame.SavePending == 28) usleep(100);
+    }
+    FinishReplacements(10000);
+}
+
+void PersistTest::SaveAll() {
+    ThisGame.Save();
+    FinishSave();
+}
+
+bool PersistTest::PumpUntilReplied(int maxMs) {
+    for (int waited = 0; waited < maxMs; waited += 5) {
+        ThisGame.PumpOnline();
+        if (ThisGame.NetWaiting == 0) return true;
+        usleep(5000);
+    }
+    return false;
+}
+
+void PersistTest::SetName(const std::string& name) {
+    for (int i = 50; i <= 55; i++) ThisGame.Settings[i] = 0;
+    for (int i = 0; i < 12 && i < int(name.size()); i++) {
+        int code = name[i] == ' ' ? 0 : ThisGame.Int64(name[i]);
+        ThisGame.Settings[50 + i / 2] |= i % 2 == 0 ? code : code << 8;
+    }
+}
+
+void PersistTest::SetUser(int u1, int u2, int u3) {
+    int* s = ThisGame.Settings;
+    s[24] = u1;
+    s[25] = u2;
+    s[26] = u3;
+    s[27] = u1 % 37171 + u2 % 17021 + u3 % 53496;
+}
+
+std::vector<uint8_t> PersistTest::ReadBytes(const std::string& name) const {
+    std::ifstream in(Path(name), std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void PersistTest::WriteBytes(const std::string& name, const std::vector<uint8_t>& bytes) const {
+    std::ofstream out(Path(name), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+std::vector<int32_t> PersistTest::ReadInts(const std::string& name) const {
+    std::vector<uint8_t> b = ReadBytes(name);
+    std::vector<int32_t> out(b.size() / 4);
+    for (size_t i = 0; i < out.size(); i++)
+        out[i] = int32_t(uint32_t(b[4 * i]) | uint32_t(b[4 * i + 1]) << 8 | uint32_t(b[4 * i + 2]) << 16 |
+                         uint32_t(b[4 * i + 3]) << 24);
+    return out;
+}
+
+void PersistTest::WriteInts(const std::string& name, const std::vector<int32_t>& ints) const {
+    std::vector<uint8_t> b;
+    for (int32_t v : ints)
+        for (int k = 0; k < 4; k++) b.push_back(uint8_t(uint32_t(v) >> (8 * k)));
+    WriteBytes(name, b);
+}
