@@ -107,10 +107,6 @@ WEAK void ZARNSys::Buffer_Fill(int slot, int r, int g, int b, int a) {}
 WEAK void ZARNSys::Buffer_Line(int slot, float x1, float y1, float x2, float y2, float r, float g, float b, float a) {}
 WEAK void ZARNSys::Buffer_Plot(int slot, float x, float y, float r, float g, float b, float a) {}
 WEAK void ZARNSys::Buffer_Tile(int dst, int src, float x, float y, int frame) {}
-WEAK void MyGame::GetLev(int advance) {}
-WEAK void MyGame::DoGame() {}
-WEAK void MyGame::LoadGame() {}
-WEAK void MyGame::Ingame() {}
 WEAK void MyGame::DoMenu() {}
 WEAK void MyGame::LoadMenu() {}
 WEAK void MyGame::PauseMenu() {}

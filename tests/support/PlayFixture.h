@@ -20,7 +20,7 @@ protected:
         savedPlay_ = g.Play;
         std::memcpy(savedParticles_, g.Particle, sizeof savedParticles_);
         savedInts_ = {g.Difficulty, g.GameMode, g.Overlay, g.Paused, g.EndReason, g.EndBanner,
-                      g.Settings[100], g.ScreenshotMode, g.LoadTo};
+                      g.Settings[100], g.ScreenshotMode, g.LoadTo, g.PauseChoice, g.ShowPauseIcon};
         savedEndTimer_ = g.EndTimer;
         savedW_ = g.ScreenW;
         savedH_ = g.ScreenH;
@@ -37,11 +37,14 @@ protected:
         g.ScreenH = 600;
         std::memset(ASys.Keyv, 0, sizeof ASys.Keyv);
         std::memset(ASys.Button, 0, sizeof ASys.Button);
-        // Drawing records only for loaded slots: mark the sprite sheet and
-        // the font as loaded so the draw list shows what play drew.
+        // Drawing records only for loaded slots: mark the sprite sheet, the
+        // particles and the font (in its own slot, as the game loads it) as
+        // loaded so the draw list shows what play drew.
+        savedFont_ = ASys.FontImage;
+        ASys.FontImage = 51;
         ASys.iFrames[0] = 1;
+        ASys.iFrames[51] = 1;
         ASys.iFrames[55] = 1;
-        ASys.iFrames[ASys.FontImage] = 1;
         ASys.DrawTo = 0;
     }
 
@@ -59,6 +62,8 @@ protected:
         g.Settings[100] = savedInts_[6];
         g.ScreenshotMode = savedInts_[7];
         g.LoadTo = savedInts_[8];
+        g.PauseChoice = savedInts_[9];
+        g.ShowPauseIcon = savedInts_[10];
         g.EndTimer = savedEndTimer_;
         g.ScreenW = savedW_;
         g.ScreenH = savedH_;
@@ -67,6 +72,7 @@ protected:
         std::memcpy(ASys.Keyv, savedKeyv_, sizeof savedKeyv_);
         std::memcpy(ASys.Button, savedButton_, sizeof savedButton_);
         std::memcpy(ASys.iFrames, savedFrames_, sizeof savedFrames_);
+        ASys.FontImage = savedFont_;
         ASys.DrawTo = 0;
     }
 
@@ -133,4 +139,5 @@ private:
     float savedKeyv_[8][16];
     int savedButton_[128];
     int savedFrames_[ImageSlots];
+    int savedFont_ = 0;
 };

@@ -1,0 +1,31 @@
+// Starting a game and the in-play controls that open the pause menu.
+#include "shell/MyGame.h"
+
+void MyGame::LoadGame() {
+    FlushGame();
+    Settings[100] += 1;  // games started
+    Play.Lives = 2;      // two spare lives: three attempts in all
+    GetLev(1);
+    GameMode = 10;
+}
+
+void MyGame::Ingame() {
+    ResetDraw();
+    SetSize(1.0f);
+    // Invisible unless the game was started with a pointer, but it still
+    // answers to one.
+    SetCol(255, 255, 255, ShowPauseIcon ? 0.4f : 0.0f);
+    if (Button(50, 32, 32, 0) > 0) {
+        Paused = 1;
+        LockKeys();
+        PauseChoice = 1;
+    }
+    // Enter (or Start) must be let go before Escape can pause, so the press
+    // that resumed the game cannot pause it again.
+    if (!PlayKey(98) && Joy(8) < 0.3f) KeyLock[98] = 0;
+    if ((PlayKey(99) || Joy(8) > 0.5f) && KeyLock[98] == 0) {
+        Paused = 1;
+        PauseChoice = 1;
+        LockKeys();
+    }
+}

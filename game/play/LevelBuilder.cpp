@@ -1,0 +1,129 @@
+// The level builder: picks a layout for the difficulty and level, seeds the
+// random stream from them and places the hero, power items and gates.
+// Everything here is a function of difficulty and level alone, so a level
+// rebuilt after a lost life is the same level, and the random numbers must
+// be drawn in exactly this order.
+#include <cmath>
+#include <cstdlib>
+
+#include "play/LevelData.h"
+#include "shell/MyGame.h"
+
+static int PowerItemsFor(int difficulty, float level) {
+    int n = 0;
+    switch (difficulty) {
+    case 1: n = level > 3 ? 2 : 1; break;
+    case 2: n = level > 4 ? 2 : level > 2 ? 1 : 0; break;
+    case 3: n = level > 10 ? 2 : level > 5 ? 1 : 0; break;
+    default: n = 0; break;
+    }
+    if (n < 0) n = 0;
+    if (n > 2) n = 2;
+    return n;
+}
+
+static float GateRowsFor(int difficulty, float level) {
+    float n = level - 1;
+    if (difficulty == 1) n = level - 3;
+    if (difficulty == 3) n = level + 1;
+    if (n < 0) n = 0;
+    if (n > 4) n = 4;
+    return n;
+}
+
+// A colour is vivid enough when one channel is bright and no two channels
+// are close together.
+static bool VividColour(float r, float g, float b) {
+    if (r <= 220 && g <= 220 && b <= 220) return false;
+    return std::fabs(r - g) >= 75 && std::fabs(r - b) >= 75 && std::fabs(g - b) >= 75;
+}
+
+void MyGame::GetLev(int advance) {
+    PlayState& P = Play;
+    StopMusic();
+    P.PlayStarted = 0;
+    P.LevelState = 0;
+    P.Level += advance;
+
+    float v = Difficulty * 11 + P.Level * 3 * Difficulty;
+    const char* layout = LevDat(int(std::floor(v)) % 13);
+    P.LevelSeed = Difficulty * 6128 + v * 371;
+    P.BoardW = BoardCols;
+    P.BoardH = BoardRows;
+
+    SeedRnd(int(P.LevelSeed));
+    for (int i = 0; i < 100; ++i) Rand(0, 250);
+
+    P.DotCount = 0;
+    P.PowerCount = float(PowerItemsFor(Difficulty, P.Level));
+    P.Target = 0;
+
+    do {
+        P.WallR = Rand(1, 15) * 17;
+        P.WallG = Rand(1, 15) * 17;
+        P.WallB = Rand(1, 15) * 17;
+    } while (!VividColour(P.WallR, P.WallG, P.WallB));
+
+    // Every cell starts 240 below its place and rises at its own speed.
+    for (int y = 0; y < BoardRows; ++y) {
+        for (int x = 0; x < BoardCols; ++x) {
+            BoardCell& c = Board[y * BoardPitch + x];
+            c = BoardCell{};
+            c.Type = float(layout[y * BoardCols + x] - 'A');
+            c.Offset = 240;
+            c.Speed = -Rnd(0.4f, 3.4f);
+            if (c.Type == 16) {
+                c.Pellet = 1;
+                P.DotCount += 1;
+            }
+        }
+    }
+
+    int hx, hy;
+    do {
+        hx = 12 + Rand(-2, 2);
+        hy = Rand(1, 13);
+    } while (Board[hy * BoardPitch + hx].Type < 16);
+    P.HeroX = float(hx);
+    P.HeroY = float(hy);
+    P.HeroDX = P.HeroDY = 0;
+    P.Facing = 1;
+    Board[hy * BoardPitch + hx].Pellet = 0;  // the hero stands on it
+
+    for (int i = 0; i < int(P.PowerCount); ++i) {
+        int x, y;
+        do {
+            x = Rand(1, 23);
+            y = Rand(1, 13);
+        } while (!(Board[y * BoardPitch + x].Pellet == 1 && std::abs(y - hy) >= 3));
+        Board[y * BoardPitch + x].Pellet = 2;
+    }
+
+    // One band of columns per gate row spreads the rows across the board.
+    P.GateCount = GateRowsFor(Difficulty, P.Level);
+    float w = P.GateCount > 0 ? (25 - 4) / P.GateCount : 0;
+    for (int i = 0; i < int(P.GateCount); ++i) {
+        for (int attempt = 1;; ++attempt) {
+            int t = Rand(20, 21);
+            if (t == 21) t = 24;
+            int x = Rand(int(i * w + 2), int((i + 1) * w + 2));
+            int y = Rand(1, 13);
+            bool ok = std::abs(y - hy) >= 3;
+            for (int dx = -1; dx <= 1 && ok; ++dx) {
+                const BoardCell& c = Board[y * BoardPitch + x + dx];
+                ok = c.Pellet == 1 && c.Type == 16 &&
+                     Board[(y - 1) * BoardPitch + x + dx].Type != 16 &&
+                     Board[(y + 1) * BoardPitch + x + dx].Type != 16;
+            }
+            if (attempt > 100) break;  // the 101st attempt never places a row
+            if (ok) {
+                for (int dx = -1; dx <= 1; ++dx) Board[y * BoardPitch + x + dx].Type = float(t);
+                break;
+            }
+        }
+    }
+
+    P.PathRuns = 1;
+    P.DotCount -= P.PowerCount;
+    P.BestWalk = 0;
+}

@@ -1,0 +1,185 @@
+// The frame update's loader and end banner: which loader steps load
+// something, when loading finishes, the order of the assets in the real
+// program, and the banner's two seconds measured with the update interval.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <set>
+#include <string>
+
+#include "CoreGlobals.h"
+#include "support/GameProcess.h"
+#include "support/PlayFixture.h"
+#include "sys/DeviceReads.h"
+
+namespace {
+
+// A machine with a focused window and nothing pressed.
+class QuietDevices : public DeviceReader {
+public:
+    int KeyDown(int) override { return 0; }
+    int MouseButtonDown(int) override { return 0; }
+    void CursorPos(double& x, double& y) override { x = y = 0; }
+    void SetCursorPos(double, double) override {}
+    void WindowSize(int& w, int& h) override { w = 800, h = 600; }
+    void FramebufferSize(int& w, int& h) override { w = 800, h = 600; }
+    int Focused() override { return 1; }
+    int CloseRequested() override { return 0; }
+    int MonitorSize(int& w, int& h) override { w = 1920, h = 1080; return 1; }
+    int JoystickPresent(int) override { return 0; }
+    const char* JoystickName(int) override { return ""; }
+    const float* JoystickAxes(int, int& n) override { n = 0; return nullptr; }
+    const unsigned char* JoystickButtons(int, int& n) override { n = 0; return nullptr; }
+};
+
+int FakeNow = 0;
+int FakeClock() { return FakeNow; }
+
+class FrameUpdate : public PlayFixture {
+protected:
+    void SetUp() override {
+        PlayFixture::SetUp();
+        previous_ = SetDeviceReader(&devices_);
+        savedSource_ = MillsSource;
+        savedThis_ = ThisGame.ThisMills;
+        savedLast_ = ThisGame.LastMills;
+        savedDelta_ = ThisGame.Delta;
+        savedStats_ = ThisGame.ShowStats;
+        savedActive_ = ThisGame.Active;
+        savedSave_ = ThisGame.SavePending;
+        MillsSource = FakeClock;
+        ThisGame.ShowStats = 0;
+        ThisGame.SavePending = 0;
+    }
+    void TearDown() override {
+        SetDeviceReader(previous_);
+        MillsSource = savedSource_;
+        ThisGame.ThisMills = savedThis_;
+        ThisGame.LastMills = savedLast_;
+        ThisGame.Delta = savedDelta_;
+        ThisGame.ShowStats = savedStats_;
+        ThisGame.Active = savedActive_;
+        ThisGame.SavePending = savedSave_;
+        PlayFixture::TearDown();
+    }
+
+    // One update, `ms` after the previous one.
+    static void UpdateAfter(int ms) {
+        FakeNow += ms;
+        ThisGame.Update();
+    }
+
+private:
+    QuietDevices devices_;
+    DeviceReader* previous_ = nullptr;
+    int (*savedSource_)() = nullptr;
+    int savedThis_ = 0, savedLast_ = 0, savedStats_ = 0, savedActive_ = 0, savedSave_ = 0;
+    float savedDelta_ = 0;
+};
+
+const std::set<int> LoadingSteps = {1,  2,  3,  4,  43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 60,
+                                    61, 62, 63, 64, 65, 66, 71, 72, 73, 74, 75, 76, 77, 78};
+
+TEST_F(FrameUpdate, LoaderActsOnlyOnItsStepsAndFinishesAfterEighty) {
+    // Steps without an asset can be asked safely; they must not claim one.
+    for (int step = 0; step <= 90; ++step) {
+        if (!LoadingSteps.count(step)) {
+            EXPECT_FALSE(ThisGame.LoaderStep(step)) << "step " << step;
+        }
+    }
+
+    ThisGame.LoadTo = 5;  // the quiet stretch only animates the loading screen
+    for (int step = 5; step < 43; ++step) ThisGame.Loader();
+    EXPECT_EQ(ThisGame.LoadTo, 43);
+    ThisGame.LoadTo = 79;
+    ThisGame.Loader();
+    EXPECT_EQ(ThisGame.LoadTo, 80);
+    ThisGame.Loader();
+    EXPECT_EQ(ThisGame.LoadTo, 0);  // the next update runs the title
+}
+
+TEST_F(FrameUpdate, BannerReturnsToTheTitleAboutTwoSecondsLater) {
+    ThisGame.GameMode = 99;  // runs no screen of its own
+    ThisGame.LoadTo = 0;
+    for (int stepMs : {17, 33, 45}) {
+        ThisGame.EndReason = 0;
+        ThisGame.EndTimer = 0;
+        ThisGame.GameMode = 99;
+        UpdateAfter(stepMs);
+        ThisGame.EndGame(1);
+        int elapsed = 0;
+        while (ThisGame.GameMode != 1 && elapsed < 10000) {
+            UpdateAfter(stepMs);
+            elapsed += stepMs;
+            EXPECT_NEAR(ThisGame.Delta, stepMs / (50.0 / 3), 1e-5);
+        }
+        // Switched in the first update measured past two seconds.
+        EXPECT_GT(elapsed, 2000) << stepMs << " ms updates";
+        EXPECT_LE(elapsed - stepMs, 2000) << stepMs << " ms updates";
+        EXPECT_EQ(ThisGame.KeyLock[5], 50);  // the title's list waits before repeating
+
+        // Over the title the banner fades three times as fast.
+        ThisGame.EndReason = 0;
+        ThisGame.GameMode = 99;
+        float before = ThisGame.EndTimer;
+        UpdateAfter(stepMs);
+        EXPECT_NEAR(ThisGame.EndTimer, before - 3 * ThisGame.Delta, 1e-3);
+        for (int u = 0; u < 100; ++u) UpdateAfter(stepMs);
+        EXPECT_EQ(ThisGame.EndTimer, 0);
+    }
+}
+
+TEST_F(FrameUpdate, DeltaIsClampedSoAStallCannotSkipTheBanner) {
+    ThisGame.GameMode = 99;
+    ThisGame.LoadTo = 0;
+    UpdateAfter(16);
+    UpdateAfter(1);
+    EXPECT_NEAR(ThisGame.Delta, 5 / (50.0 / 3), 1e-6);
+    ThisGame.EndGame(1);
+    int updates = 0;
+    while (ThisGame.GameMode != 1 && updates < 100) {
+        UpdateAfter(400);
+        ++updates;
+        EXPECT_NEAR(ThisGame.Delta, 7.68, 1e-5);
+    }
+    EXPECT_GT(updates * 7.68, 120);
+    EXPECT_LE((updates - 1) * 7.68, 120);
+}
+
+bool InOrder(const std::string& out, const std::vector<std::string>& lines, std::string& missing) {
+    size_t at = 0;
+    for (const std::string& line : lines) {
+        size_t found = out.find(line, at);
+        if (found == std::string::npos) {
+            missing = line;
+            return false;
+        }
+        at = found + line.size();
+    }
+    return true;
+}
+
+TEST(LoaderOrder, TheProgramLoadsItsAssetsInTheLoadersOrder) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs a display";
+    GameProcess game;
+    game.SetEnv("ALSOFT_DRIVERS", "null");
+    ASSERT_TRUE(game.Start());
+    size_t end = game.WaitForText("Load SFX   : 18\n", 15000);
+    game.RequestClose();
+    game.WaitExit(10000);
+    ASSERT_NE(end, std::string::npos) << game.Output();
+    std::vector<std::string> expected = {
+        "Load Font  : entplain", "Load Image : ZARNLogo", "Load SFX   : 95\n",
+        "Load Image : icons",    "Load Image : particles", "Load SFX   : 1\n",
+        "Load Image : options",  "Load SFX   : 99\n",      "Load SFX   : 98\n",
+        "Load Image : menu_back", "Load Image : menu_front", "Load Image : logo",
+        "Load Image : gfx",      "Load SFX   : 1\n",       "Load SFX   : 4\n",
+        "Load SFX   : 5\n",      "Load SFX   : 6\n",       "Load SFX   : 2\n",
+        "Load SFX   : 3\n"};
+    for (int n = 11; n <= 18; ++n) expected.push_back("Load SFX   : " + std::to_string(n) + "\n");
+    std::string missing;
+    EXPECT_TRUE(InOrder(game.Output(), expected, missing)) << "missing or out of order: " << missing << "\n"
+                                                           << game.Output();
+}
+
+}  // namespace
