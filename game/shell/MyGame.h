@@ -105,6 +105,25 @@ public:
     void KeyDefaults();
     void AddDefaultCredits();
 
+    // -- title, list, pause, loading, credits --
+    int TitleChoice = 0;      // -2 Credits, -1 Quit, 0 Start, 1 Options
+    float MenuScroll = 0;     // eased y of the list's first row
+    int CogAngle = 0;         // spin of the options cog, 0-359
+    int ShowPauseIcon = 0;    // 1 shows the pause icon in play
+    int PauseChoice = 0;      // 0 quit, 1 resume, 2 options
+    int PauseSlide = 0;       // how far the pause buttons have sunk, 0-480
+    int PauseIdle = 0;        // minus the updates since the pause menu was used
+    int CreditCount = -1;     // index of the last credit line added
+    float CreditScroll = 0;   // scroll of the credit lines, falling as they rise
+    float CreditWave = 0;     // phase of the pattern behind the credits
+
+    void Menu_Start();
+    void Menu_Default(const std::string& items, const std::string& descriptions);
+    void Menu_Background();
+    void DoGobbitBackground();
+    void AddPlatBG();
+    void AddCredits(const std::string& text);
+
     // ---- Settings, scores and online tables ----
     int ScoreSlide = 0, ScoreTimer = 0, ScorePage = 0;
     int NetValid = 0;

@@ -1,0 +1,98 @@
+// One update of each title, list, pause, loading and credits screen: the
+// input logic and the recording of its drawing, with no input held.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+
+#include "CoreGlobals.h"
+#include "shell/MyGame.h"
+#include "sys/ZARNSys.h"
+
+namespace {
+
+// An 800 x 600 canvas with the front end's pictures and the font counted
+// as loaded, so that every draw call records as it does in the game.
+void Prepare() {
+    MyGame& g = ThisGame;
+    rw2 = 400;
+    rh2 = 300;
+    ViewScale = 2.0f / 800.0f;
+    ASys.ImageZoom = 1;
+    g.ScreenW = 800;
+    g.ScreenH = 600;
+    for (int slot : {50, 52, 53, 54, 56, 57, 60, ASys.FontImage}) ASys.iFrames[slot] = 1;
+    ASys.iFramesSquare[50] = 64;
+    std::memset(ASys.Keyv, 0, sizeof ASys.Keyv);
+    std::memset(ASys.Button, 0, sizeof ASys.Button);
+    std::memset(g.KeyLock, 0, sizeof g.KeyLock);
+    std::memset(g.TouchLock, 0, sizeof g.TouchLock);
+    g.PointerDown = 0;
+    g.Overlay = 0;
+    g.GameBreak = 0;
+    g.LogoZoom = 1;
+    g.Settings[101] = 2;
+    g.BoardCount = 3;
+    if (g.CreditCount < 0) g.AddDefaultCredits();
+}
+
+void Measure(benchmark::State& state, void (MyGame::*screen)()) {
+    int records = 0;
+    for (auto _ : state) {
+        ASys.DrawTo = 0;
+        ThisGame.ResetDraw();
+        (ThisGame.*screen)();
+        records = ASys.DrawTo;
+    }
+    state.counters["records"] = records;
+}
+
+void BM_TitlePage(benchmark::State& state) {
+    Prepare();
+    ThisGame.MenuPage = 0;
+    Measure(state, &MyGame::DoMenu);
+}
+BENCHMARK(BM_TitlePage);
+
+// The list with the score panel beside it.
+void BM_DifficultyPage(benchmark::State& state) {
+    Prepare();
+    ThisGame.MenuPage = 1;
+    ThisGame.GameMode = 0;
+    Measure(state, &MyGame::DoMenu);
+}
+BENCHMARK(BM_DifficultyPage);
+
+void BM_PauseMenu(benchmark::State& state) {
+    Prepare();
+    ThisGame.Paused = 1;
+    ThisGame.PauseChoice = 1;
+    Measure(state, &MyGame::PauseMenu);
+    ThisGame.Paused = 0;
+}
+BENCHMARK(BM_PauseMenu);
+
+// Mid-wave, when every one of the 625 logo tiles is drawn.
+void BM_LoadingScreen(benchmark::State& state) {
+    Prepare();
+    ThisGame.LoadTo = 20;
+    Measure(state, &MyGame::LoadingScreen);
+    ThisGame.LoadTo = 0;
+}
+BENCHMARK(BM_LoadingScreen);
+
+// The overlay with the first lines in view.
+void BM_Credits(benchmark::State& state) {
+    Prepare();
+    ThisGame.Overlay = 2;
+    for (auto _ : state) {
+        ThisGame.CreditScroll = -144;  // keep the text in view
+        ASys.DrawTo = 0;
+        ThisGame.ResetDraw();
+        ThisGame.Credits();
+    }
+    state.counters["records"] = ASys.DrawTo;
+    ThisGame.Overlay = 0;
+}
+BENCHMARK(BM_Credits);
+
+}  // namespace

@@ -1,0 +1,140 @@
+// The vertical list menu of the title screen (the difficulty page): rows
+// that scroll to keep the highlighted one on the centre line, direction
+// auto-repeat, pointer taps and the back arrow.
+#include <cmath>
+
+#include "frontend/MakerLine.h"
+#include "shell/MyGame.h"
+
+namespace {
+
+float RowHue(int i) {
+    switch (i) {
+    case 0: return 220;
+    case 1: return 120;
+    case 2: return 0;
+    default: return float((i + 4) * 50);
+    }
+}
+
+}  // namespace
+
+void MyGame::Menu_Default(const std::string& items, const std::string& descriptions) {
+    (void)descriptions;  // the list shows only the labels
+    int& sel = Settings[101];
+    const int n = SplitCount(items, '|');
+
+    float spacing = 46, centre = ScreenH - 128, textSize = 1.0f;
+    if (PointerDown == 0) TouchLock[0] = 0;
+
+    float target = centre - float(sel - 1) * 46;
+    if (ScreenH > ScreenW) {
+        centre = ScreenH - 180;
+        spacing = 58;
+        textSize = 1.2f;
+        // Raised to sit the highlighted row next to the portrait centre line.
+        target -= 64;
+    }
+    MenuScroll -= (MenuScroll - target) / 4;
+
+    bool chosen = false;
+    for (int i = 0; i < n; ++i) {
+        const float y = MenuScroll + float(int(float(i) * spacing));
+        const float hue = RowHue(i);
+        const float d = std::fabs(centre - y);
+        if (d >= 2.4f * spacing) continue;
+        float f = 1.0f;
+        if (d > 1.2f * spacing) f = 1 - (d - 1.2f * spacing) / (1.2f * spacing);
+        const bool lit = i + 1 == sel;
+
+        ResetDraw();
+        InkRot(hue, 0.5, 0.5);
+        Alpha(f * (lit ? 0.7f : 0.3f));
+        Rect(228, y, 256, 32);
+
+        if (MouseIn_Centered(228, y, 256, 32) && PointerDown > 0 && TouchLock[0] == 0) {
+            TouchLock[0] = 1;
+            if (lit) {
+                chosen = true;
+            } else {
+                PlaySFX(98);
+                sel = i + 1;
+                ScoreTimer = 0;
+                ScorePage = 0;
+            }
+        }
+
+        SetRot(90);
+        InkRot(hue, 0.5, 1.0);
+        Alpha(f * 0.3f);
+        Tri(116, y, 32, 16);
+
+        SetRot(0);
+        InkRot(hue, 0.8, 1.5);
+        Alpha(f);
+        SetSize(lit ? textSize * 1.3f : textSize);
+        Text(lit ? 132.0f : 100.0f, y, Trim(Split(items, '|', i + 1)), 0);
+    }
+
+    if (Joy(10) < 0.3f && Joy(8) < 0.3f) KeyLock[10] = 0;
+    // Escape also drives button 8; it goes back (below) instead of choosing.
+    if ((Joy(10) > 0.5f || Joy(8) > 0.5f) && PlayKey(99) == 0 && KeyLock[10] == 0) {
+        LockKeys();
+        chosen = true;
+    }
+
+    // Direction auto-repeat: KeyLock[5] counts down to the next step and
+    // KeyLock[6] is the delay after it, shrinking 24, 18, 12, 6, then 3.
+    KeyLock[5] -= 1;
+    if (KeyLock[6] < 3) KeyLock[6] = 3;
+    if (KeyLock[5] < 0) KeyLock[5] = 0;
+    if (Joy(0) < 0.25f && Joy(1) < 0.25f && Joy(2) < 0.25f && Joy(3) < 0.25f) {
+        KeyLock[5] = 0;
+        KeyLock[6] = 24;
+    }
+    if ((Joy(0) > 0.5f || Joy(3) > 0.5f) && KeyLock[5] == 0) {
+        KeyLock[5] = KeyLock[6];
+        KeyLock[6] -= 6;
+        sel -= 1;
+        PlaySFX(99, 1.2f);
+        ScoreTimer = 0;
+        ScorePage = 0;
+    }
+    if ((Joy(2) > 0.5f || Joy(1) > 0.5f) && KeyLock[5] == 0) {
+        KeyLock[5] = KeyLock[6];
+        KeyLock[6] -= 6;
+        sel += 1;
+        PlaySFX(99, 0.8f);
+        ScoreTimer = 0;
+        ScorePage = 0;
+    }
+    if (sel < 1) sel = n;
+    if (sel > n) sel = 1;
+
+    if (chosen) {
+        PlaySFX(98);
+        GameMode = 11;
+        Difficulty = sel;
+        ShowPauseIcon = 1;
+        // Started from the keyboard or a pad: keep the pointer out of play.
+        if (Joy(10) > 0.5f || Joy(8) > 0.5f) {
+            ShowPauseIcon = 0;
+            BumpCursor();
+        }
+    }
+
+    ResetDraw();
+    SetSize(2.0f);
+    SetCol(255, 200, 200, 0.75f);
+    DrawImg(52, 32, 32, 0);
+    bool clickBack = MouseIn_Centered(32, 32, 64, 64) && PointerDown > 0 && TouchLock[0] == 0;
+    bool keyBack = (Joy(11) > 0.5f || Joy(8) > 0.5f) && KeyLock[11] == 0;
+    if (clickBack || keyBack) {
+        MenuPage = 0;
+        LockKeys();
+        PlaySFX(98);
+    }
+    if (Joy(11) < 0.3f && Joy(8) < 0.3f) KeyLock[11] = 0;
+
+    DrawMakerLine(*this);
+}

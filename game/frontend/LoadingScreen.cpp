@@ -1,0 +1,32 @@
+// The loading screen: the framework logo assembles itself tile by tile in a
+// diagonal wave from the top-left corner under a fading "Loading...".
+#include "shell/MyGame.h"
+
+void MyGame::LoadingScreen() {
+    CLS(40, 0, 80);
+    CLSGradient(40, 0, 80, 1, 80, 0, 40, 1);
+    ResetDraw();
+
+    if (LoadTo > 5) {
+        for (int i = 0; i < 25; ++i) {
+            for (int j = 0; j < 25; ++j) {
+                const int f = i * 25 + j;
+                // Each tile's wave starts 6 * (i + j) degrees late: it shows
+                // past 30 degrees, leaps to full size at 90 and settles at
+                // half size in its place once past 135.
+                const int k = LoadTo * 6 - (i + j);
+                float s = Sin(float(k));
+                if (s < 0.5f) s = 0;
+                if (k > 135) s = 0.5f;
+                if (s < 0.5f) continue;
+                SetSize(s);
+                DrawImg(60, ScreenW / 2 - 200 + j * 16, ScreenH / 2 - s * 400 + i * 16, f);
+            }
+        }
+    }
+
+    SetBlend(1);
+    ResetDraw();
+    Alpha(1.5f - LoadTo / 60.0f);
+    Text(ScreenW / 2, ScreenH - 32, "Loading...", 1);
+}

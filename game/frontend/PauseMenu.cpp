@@ -1,0 +1,84 @@
+// The pause menu: quit, resume and options as three icon buttons. Left
+// alone for a while, the row sinks out of view; any use brings it back.
+#include "shell/MyGame.h"
+
+namespace {
+
+constexpr int ChoiceQuit = 0;
+constexpr int ChoiceResume = 1;
+constexpr int ChoiceOptions = 2;
+
+}  // namespace
+
+void MyGame::PauseMenu() {
+    ResetDraw();
+    SetCLSRot(float(Mills() / 32), 0, 40);
+    Text(100, 100, "Paused!", 0);
+
+    const float y = float(int(ScreenH - 128 + PauseSlide));
+    PauseIdle -= 1;
+    if (PauseIdle >= -359) PauseSlide -= 64;
+    else PauseSlide += 4;
+    if (PauseSlide < 0) PauseSlide = 0;
+    if (PauseSlide > 480) PauseSlide = 480;
+    if (PointerDown > 0) PauseIdle = 0;
+
+    if (Joy(10) < 0.3f && Joy(11) < 0.3f && Joy(9) < 0.3f && Joy(8) < 0.3f) KeyLock[10] = 0;
+    int activate = -1;
+    if ((Joy(10) > 0.5f || Joy(11) > 0.5f || Joy(9) > 0.5f || Joy(8) > 0.5f) && KeyLock[10] == 0) {
+        activate = PauseChoice;
+        PauseIdle = 0;
+    }
+
+    // A click activates its button whatever is highlighted.
+    SetSize(PauseChoice == ChoiceResume ? 1.5f : 1.0f);
+    if (Button(50, ScreenW / 2, y, 0) == 1) activate = ChoiceResume;
+
+    SetSize(PauseChoice == ChoiceQuit ? 1.5f : 1.0f);
+    if (Button(50, ScreenW * 0.25f, y, 1) == 1) activate = ChoiceQuit;
+
+    CogAngle = (CogAngle + 1) % 360;
+    SetSize(PauseChoice == ChoiceOptions ? 1.5f : 1.0f);
+    SetRot(float(-CogAngle));
+    if (Button(50, ScreenW * 0.75f, y, 3) == 1) activate = ChoiceOptions;
+    SetRot(float(CogAngle));
+    DrawImg(50, ScreenW * 0.75f, y, 4);
+    SetRot(0);
+
+    switch (activate) {
+    case ChoiceResume:
+        Paused = 0;
+        PlaySFX(98, 1.0f);
+        LockKeys();
+        break;
+    case ChoiceQuit:
+        Paused = 0;
+        PlaySFX(98, 1.0f);
+        LockKeys();
+        EndGame(-1);
+        break;
+    case ChoiceOptions:
+        Overlay = 1;
+        PlaySFX(98, 1.0f);
+        LockKeys();
+        break;
+    default:
+        break;
+    }
+
+    if (KeyLock[1] == 0 && Joy(1) > 0.5f) {
+        KeyLock[1] = 1;
+        PauseChoice += 1;
+        PlaySFX(99);
+        PauseIdle = 0;
+    }
+    if (KeyLock[1] == 0 && Joy(3) > 0.5f) {
+        KeyLock[1] = 1;
+        PauseChoice -= 1;
+        PlaySFX(99);
+        PauseIdle = 0;
+    }
+    if (PauseChoice < 0) PauseChoice = 2;
+    if (PauseChoice > 2) PauseChoice = 0;
+    if (Joy(3) < 0.3f && Joy(1) < 0.3f) KeyLock[1] = 0;
+}

@@ -1,0 +1,193 @@
+// The title screen: the title page with its four round items, the switch to
+// the difficulty list, and the one-update return to the title after a game.
+#include "frontend/MakerLine.h"
+#include "shell/MyGame.h"
+
+namespace {
+
+// Title items, in the order they sit on screen from left to right.
+constexpr int ItemCredits = -2;
+constexpr int ItemQuit = -1;
+constexpr int ItemStart = 0;
+constexpr int ItemOptions = 1;
+
+// The highlight cycles Credits, Quit, Start, Options and round again.
+int StepTitleChoice(int choice, int step) {
+    choice += step;
+    if (choice > ItemOptions) choice = ItemCredits;
+    if (choice < ItemCredits) choice = ItemOptions;
+    return choice;
+}
+
+}  // namespace
+
+void MyGame::DoMenu() {
+    Menu_Background();
+    if (MenuPage == 0) {
+        LogoZoom -= 0.1f;
+        if (Settings[23] == 1) LogoZoom -= 5.0f;
+        Menu_Start();
+        // The score panel starts hidden and on its first page next time.
+        ScoreSlide = 0;
+        ScoreTimer = 0;
+        ScorePage = 0;
+    }
+    // Tested again so that the list already shows in the update Start is chosen.
+    if (MenuPage == 1) {
+        LogoZoom += 0.1f;
+        if (Settings[23] == 1) LogoZoom += 5.0f;
+        Menu_Default("Easy|Normal|Hard", "For learning the ropes|Just right|When you feel like a challenge");
+        DisplayScoreboard();
+    }
+}
+
+void MyGame::Menu_Start() {
+    if (PlayKey(99) == 0) {
+        KeyLock[99] = 0;
+    } else if (KeyLock[99] == 0) {
+        GameBreak = 1;
+    }
+
+    bool choose = Joy(8) > 0.5f || Joy(10) > 0.5f;
+    bool chooseReleased = Joy(8) < 0.3f && Joy(10) < 0.3f;
+    bool backReleased = Joy(11) < 0.3f;
+    if (Settings[13] == 1) {
+        choose = Joy(11) > 0.5f;
+        chooseReleased = Joy(11) < 0.3f;
+        backReleased = Joy(10) < 0.3f && Joy(8) < 0.3f;
+    }
+
+    // Latches of released inputs open before the items look at them, not
+    // after: a choice made below locks every key, and releasing the back
+    // latch afterwards would let the difficulty list, which runs in this
+    // same update, read a held Start button as its back button.
+    if (chooseReleased) KeyLock[10] = 0;
+    if (backReleased) KeyLock[11] = 0;
+    if (Joy(3) < 0.3f && Joy(1) < 0.3f) KeyLock[5] = 0;
+    for (int p = 0; p < 10; ++p)
+        if (!TouchDown(p)) TouchLock[p + 1] = 0;
+
+    const float y = ScreenH - 96;
+    const int order[4] = {ItemStart, ItemQuit, ItemOptions, ItemCredits};
+    for (int item : order) {
+        const bool lit = TitleChoice == item;
+        float x = 0, r = 0, a = lit ? 0.75f : 0.5f, hit = 0;
+        const char* label = nullptr;
+
+        ResetDraw();
+        switch (item) {
+        case ItemStart:
+            x = ScreenW / 2;
+            r = lit ? 80 : 64;
+            hit = r + 16;
+            label = "Start";
+            SetGradient(100, 255, 100, a, 0, 150, 0, a);
+            Depth(0.25f);
+            Circle(x, y, r);
+            SetRot(90);
+            SetGradient(120, 255, 120, a, 80, 180, 80, a);
+            Depth(0.5f);
+            Tri_Fix(x, y, r * 0.85f, r * 0.85f, 0.25f);
+            break;
+        case ItemQuit:
+            x = ScreenW / 2 - 160;
+            if (x < 128) x = 128;
+            hit = lit ? 64 : 88;
+            SetSize(lit ? 1.5f : 1.0f);
+            Depth(0.25f);
+            DrawImg(50, x, y, 1);
+            break;
+        case ItemOptions:
+            x = ScreenW - 52;
+            r = lit ? 48 : 32;
+            hit = r + 16;
+            label = "Options";
+            if (lit) CogAngle = (CogAngle + 1) % 360;
+            SetSize(r / 32);
+            SetRot(float(-CogAngle));
+            Depth(0.25f);
+            DrawImg(50, x, y, 3);
+            SetRot(float(CogAngle));
+            Depth(0.5f);
+            DrawImg(50, x, y, 4);
+            break;
+        default:  // ItemCredits
+            x = 52;
+            r = lit ? 48 : 32;
+            hit = r + 16;
+            label = "Credits";
+            SetSize(r / 32);
+            Depth(0.25f);
+            DrawImg(50, x, y, 5);
+            break;
+        }
+        if (label) {
+            ResetDraw();
+            SetSize(a + 0.25f);
+            Depth(0.75f);
+            Text(x, y + r, label, 1);
+        }
+
+        bool activate = false;
+        if (lit) {
+            if (Joy(3) > 0.5f && KeyLock[5] == 0) {
+                TitleChoice = StepTitleChoice(TitleChoice, -1);
+                LockKeys();
+                PlaySFX(99, 1.0f);
+            } else if (Joy(1) > 0.5f && KeyLock[5] == 0) {
+                TitleChoice = StepTitleChoice(TitleChoice, 1);
+                LockKeys();
+                PlaySFX(99, 1.0f);
+            }
+            if (choose && KeyLock[10] == 0) activate = true;
+        }
+
+        // A first tap highlights an item, a second one activates it.
+        int p = MouseIn_Radius(x, y, hit);
+        if (p > 0 && TouchDown(p - 1) && TouchLock[p] == 0) {
+            if (TitleChoice == item) {
+                activate = true;
+            } else {
+                TitleChoice = item;
+                LockKeys();
+                PlaySFX(99, 1.0f);
+            }
+        }
+
+        if (!activate) continue;
+        switch (item) {
+        case ItemStart:
+            MenuPage = 1;
+            LockKeys();
+            PlaySFX(98, 1.0f);
+            break;
+        case ItemQuit:
+            GameBreak = 1;
+            break;
+        case ItemOptions:
+            Overlay = 1;
+            OptScroll = 0;
+            OptRow = 0;
+            LockKeys();
+            Settings[22] = ShowStats;
+            PlaySFX(98);
+            break;
+        default:
+            Overlay = 2;
+            LockKeys();
+            PlaySFX(98);
+            break;
+        }
+    }
+
+    DrawMakerLine(*this);
+}
+
+void MyGame::LoadMenu() {
+    HandleDefaultScoreboards();
+    Save();
+    StopMusic();
+    PlaySFX(95, 1.0f);
+    EndReason = 0;
+    GameMode = 0;
+}

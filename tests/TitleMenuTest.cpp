@@ -1,0 +1,364 @@
+// The title page and the difficulty list, driven one update at a time with
+// the input set directly on the device tables.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "support/MenuFixture.h"
+
+namespace {
+
+constexpr int Up = 0, Right = 1, Down = 2, Left = 3, Start = 8, Button1 = 10, Button2 = 11;
+
+// Escape drives both the fixed back entry and virtual button 8.
+void HoldEscape(bool down) {
+    ASys.Button[99] = down ? 1 : 0;
+    ASys.Keyv[0][Start] = down ? 1.0f : 0.0f;
+}
+
+class TitleMenu : public MenuFixture {
+protected:
+    void SetUp() override {
+        MenuFixture::SetUp();
+        G().MenuPage = 0;
+        G().TitleChoice = 0;
+        G().Settings[13] = 0;
+        G().Settings[23] = 0;
+        G().Settings[101] = 2;
+        G().LogoZoom = 1.0f;
+        G().MenuScroll = 426;  // the list settled on Normal
+    }
+    // One press of a key: held for an update, then released for one.
+    void Tap(int key) {
+        Hold(key);
+        Run(&MyGame::DoMenu);
+        Release(key);
+        Run(&MyGame::DoMenu);
+    }
+    // Settles the list's scroll on the highlighted row.
+    void SettleList() {
+        for (int i = 0; i < 60; ++i) G().Menu_Default("Easy|Normal|Hard", "a|b|c");
+    }
+};
+
+class ListMenu : public TitleMenu {
+protected:
+    void SetUp() override {
+        TitleMenu::SetUp();
+        G().MenuPage = 1;
+    }
+};
+
+struct Move {
+    int from, key, to;
+};
+
+TEST_F(TitleMenu, HighlightCyclesCreditsQuitStartOptionsAndWraps) {
+    const Move moves[] = {
+        {0, Left, -1}, {0, Right, 1},  {-1, Left, -2}, {-1, Right, 0},
+        {1, Left, 0},  {1, Right, -2}, {-2, Left, 1},  {-2, Right, -1},
+    };
+    for (const Move& m : moves) {
+        G().TitleChoice = m.from;
+        Tap(m.key);
+        EXPECT_EQ(G().TitleChoice, m.to) << "from " << m.from << " key " << m.key;
+        EXPECT_EQ(G().MenuPage, 0);
+        EXPECT_EQ(G().Overlay, 0);
+    }
+}
+
+TEST_F(TitleMenu, HeldDirectionStepsOncePerPress) {
+    Hold(Right);
+    Run(&MyGame::DoMenu, 30);
+    EXPECT_EQ(G().TitleChoice, 1);
+    Release(Right);
+    Run(&MyGame::DoMenu);
+    Hold(Right);
+    Run(&MyGame::DoMenu);
+    EXPECT_EQ(G().TitleChoice, -2);
+}
+
+struct Activation {
+    int item;
+    int page, overlay, quit;
+};
+
+TEST_F(TitleMenu, ChooseActivatesTheHighlightedItem) {
+    const Activation cases[] = {
+        {0, 1, 0, 0},   // Start opens the difficulty page
+        {-1, 0, 0, 1},  // Quit ends the program
+        {1, 0, 1, 0},   // Options
+        {-2, 0, 2, 0},  // Credits
+    };
+    for (int key : {Button1, Start}) {
+        for (const Activation& c : cases) {
+            G().MenuPage = 0;
+            G().Overlay = 0;
+            G().GameBreak = 0;
+            G().OptScroll = 7;
+            G().OptRow = 3;
+            G().ShowStats = 1;
+            G().Settings[22] = 0;
+            G().TitleChoice = c.item;
+            std::memset(G().KeyLock, 0, sizeof G().KeyLock);
+            Hold(key);
+            Run(&MyGame::DoMenu);
+            Release(key);
+            EXPECT_EQ(G().MenuPage, c.page) << "item " << c.item << " key " << key;
+            EXPECT_EQ(G().Overlay, c.overlay) << "item " << c.item;
+            EXPECT_EQ(G().GameBreak, c.quit) << "item " << c.item;
+            if (c.overlay == 1) {
+                EXPECT_EQ(G().OptScroll, 0);
+                EXPECT_EQ(G().OptRow, 0);
+                EXPECT_EQ(G().Settings[22], 1);
+            }
+        }
+    }
+}
+
+TEST_F(TitleMenu, SwapExchangesChooseAndBackButtons) {
+    G().Settings[13] = 1;
+    Hold(Button1);
+    Run(&MyGame::DoMenu, 3);
+    EXPECT_EQ(G().MenuPage, 0) << "Button 1 is the back button when swapped";
+    Release(Button1);
+    Hold(Button2);
+    Run(&MyGame::DoMenu);
+    EXPECT_EQ(G().MenuPage, 1);
+}
+
+TEST_F(TitleMenu, ChooseHeldAcrossAScreenChangeWaitsForARelease) {
+    // The list sends the player back with Button 2 still held, then Button 1
+    // is pressed: nothing happens until Button 1 is let go and pressed again.
+    G().MenuPage = 1;
+    Hold(Button2);
+    Run(&MyGame::DoMenu);
+    ASSERT_EQ(G().MenuPage, 0);
+    Release(Button2);
+    Hold(Button1);
+    Run(&MyGame::DoMenu, 5);
+    EXPECT_EQ(G().MenuPage, 0);
+    Release(Button1);
+    Run(&MyGame::DoMenu);
+    Hold(Button1);
+    Run(&MyGame::DoMenu);
+    EXPECT_EQ(G().MenuPage, 1);
+}
+
+TEST_F(TitleMenu, FirstTapHighlightsSecondTapActivates) {
+    // Options sits at (ScreenW - 52, ScreenH - 96).
+    Pointer(748, 504, true);
+    Run(&MyGame::DoMenu);
+    EXPECT_EQ(G().TitleChoice, 1);
+    EXPECT_EQ(G().Overlay, 0);
+    Run(&MyGame::DoMenu, 5);  // still held: no second tap
+    EXPECT_EQ(G().Overlay, 0);
+    Pointer(748, 504, false);
+    Run(&MyGame::DoMenu);
+    Pointer(748, 504, true);
+    Run(&MyGame::DoMenu);
+    EXPECT_EQ(G().Overlay, 1);
+    // A tap beside every item does nothing.
+    G().Overlay = 0;
+    PointerUp();
+    Run(&MyGame::DoMenu);
+    Pointer(560, 300, true);
+    Run(&MyGame::DoMenu);
+    EXPECT_EQ(G().TitleChoice, 1);
+    EXPECT_EQ(G().Overlay, 0);
+}
+
+TEST_F(TitleMenu, EscapeQuitsFromTheTitleButOnlyGoesBackFromTheList) {
+    G().MenuPage = 1;
+    HoldEscape(true);
+    Run(&MyGame::DoMenu);
+    EXPECT_EQ(G().MenuPage, 0);
+    EXPECT_EQ(G().GameBreak, 0);
+    Run(&MyGame::DoMenu, 10);  // still held on the title page
+    EXPECT_EQ(G().GameBreak, 0);
+    EXPECT_EQ(G().MenuPage, 0);
+    HoldEscape(false);
+    Run(&MyGame::DoMenu);
+    HoldEscape(true);
+    Run(&MyGame::DoMenu);
+    EXPECT_EQ(G().GameBreak, 1);
+}
+
+TEST_F(TitleMenu, StartShowsTheListInTheSameUpdateWithTheLastDifficulty) {
+    G().Settings[101] = 3;
+    G().MenuScroll = 380;  // settled on Hard
+    Hold(Button1);
+    Run(&MyGame::DoMenu);
+    ASSERT_EQ(G().MenuPage, 1);
+    EXPECT_EQ(Rects(256), 3) << "the three rows of the list";
+    const DrawnText* hard = FindText("Hard");
+    ASSERT_NE(hard, nullptr);
+    EXPECT_NEAR(hard->size, 1.3f, 1e-4) << "the highlighted row is drawn larger";
+    EXPECT_EQ(G().Settings[101], 3);
+}
+
+TEST_F(TitleMenu, LogoGlidesOrJumpsWithMotionReduction) {
+    struct Case {
+        int page, reduce;
+        float from, to;
+    };
+    const Case cases[] = {{1, 0, 1.0f, 1.1f}, {1, 1, 1.0f, 2.0f}, {0, 0, 2.0f, 1.9f}, {0, 1, 2.0f, 1.0f}};
+    for (const Case& c : cases) {
+        G().MenuPage = c.page;
+        G().Settings[23] = c.reduce;
+        G().LogoZoom = c.from;
+        Run(&MyGame::DoMenu);
+        Run(&MyGame::Menu_Background);  // the clamp happens when drawing
+        EXPECT_NEAR(G().LogoZoom, c.to, 1e-4) << "page " << c.page << " reduce " << c.reduce;
+    }
+}
+
+TEST_F(ListMenu, DirectionsWrapAtBothEnds) {
+    const Move moves[] = {{1, Up, 3}, {1, Left, 3}, {3, Down, 1}, {3, Right, 1}, {2, Down, 3}, {2, Up, 1}};
+    for (const Move& m : moves) {
+        G().Settings[101] = m.from;
+        Tap(m.key);
+        EXPECT_EQ(G().Settings[101], m.to) << "from " << m.from << " key " << m.key;
+        EXPECT_EQ(G().GameMode, 0);
+    }
+}
+
+TEST_F(ListMenu, HeldDirectionRepeatsAfter24_18_12_6ThenEvery3Updates) {
+    for (int key : {Down, Up}) {
+        G().Settings[101] = 1;
+        ReleaseAll();
+        G().Menu_Default("a|b|c|d|e|f|g|h|i|j|k|l|m|n|o|p|q|r|s|t", "");
+        Hold(key);
+        std::vector<int> steps;
+        int last = G().Settings[101];
+        for (int u = 0; u < 90; ++u) {
+            G().Menu_Default("a|b|c|d|e|f|g|h|i|j|k|l|m|n|o|p|q|r|s|t", "");
+            if (G().Settings[101] != last) steps.push_back(u);
+            last = G().Settings[101];
+        }
+        const std::vector<int> expected = {0, 24, 42, 54, 60, 63, 66, 69, 72, 75, 78, 81, 84, 87};
+        EXPECT_EQ(steps, expected) << "key " << key;
+        Release(key);
+    }
+}
+
+TEST_F(ListMenu, EscapeGoesBackAndDoesNotChoose) {
+    HoldEscape(true);
+    Run(&MyGame::DoMenu);
+    EXPECT_EQ(G().MenuPage, 0);
+    EXPECT_EQ(G().GameMode, 0);
+    EXPECT_EQ(G().GameBreak, 0);
+}
+
+TEST_F(ListMenu, BackArrowAndButton2GoBack) {
+    Pointer(32, 32, true);
+    Run(&MyGame::DoMenu);
+    EXPECT_EQ(G().MenuPage, 0);
+    G().MenuPage = 1;
+    PointerUp();
+    Run(&MyGame::DoMenu);
+    Hold(Button2);
+    Run(&MyGame::DoMenu);
+    EXPECT_EQ(G().MenuPage, 0);
+    EXPECT_EQ(G().GameMode, 0);
+}
+
+TEST_F(ListMenu, FirstClickHighlightsSecondChoosesAndShowsThePauseIcon) {
+    SettleList();  // Normal sits on the centre line, y = 472; Hard 46 lower
+    Pointer(228, 518, true);
+    G().Menu_Default("Easy|Normal|Hard", "");
+    EXPECT_EQ(G().Settings[101], 3);
+    EXPECT_EQ(G().GameMode, 0);
+    G().Menu_Default("Easy|Normal|Hard", "");  // held: no second click
+    EXPECT_EQ(G().GameMode, 0);
+    SettleList();
+    PointerUp();
+    G().Menu_Default("Easy|Normal|Hard", "");
+    Pointer(228, 472, true);
+    G().Menu_Default("Easy|Normal|Hard", "");
+    EXPECT_EQ(G().GameMode, 11);
+    EXPECT_EQ(G().Difficulty, 3);
+    EXPECT_EQ(G().ShowPauseIcon, 1);
+    EXPECT_EQ(spy_.bumps, 0);
+}
+
+TEST_F(ListMenu, ChoosingWithAButtonHidesThePauseIconAndParksThePointer) {
+    for (int key : {Button1, Start}) {
+        G().GameMode = 0;
+        G().ShowPauseIcon = 1;
+        G().Settings[101] = 1;
+        ReleaseAll();
+        G().Menu_Default("Easy|Normal|Hard", "");
+        Hold(key);
+        G().Menu_Default("Easy|Normal|Hard", "");
+        EXPECT_EQ(G().GameMode, 11) << "key " << key;
+        EXPECT_EQ(G().Difficulty, 1);
+        EXPECT_EQ(G().ShowPauseIcon, 0);
+    }
+    EXPECT_EQ(spy_.bumps, 2);
+}
+
+TEST_F(ListMenu, RowsBeyond2point4SpacingsAreNeitherDrawnNorClickable) {
+    const char* items = "r1|r2|r3|r4|r5|r6|r7";
+    G().Settings[101] = 4;  // rows sit 46 apart around the centre line y = 472
+    for (int i = 0; i < 60; ++i) G().Menu_Default(items, "");
+    ASys.DrawTo = 0;
+    G().Menu_Default(items, "");
+    // Rows 2-6 are within 2.4 spacings (110.4) of the centre; 1 and 7 are 138 off.
+    EXPECT_EQ(Rects(256), 5);
+    EXPECT_EQ(FindText("r1"), nullptr);
+    EXPECT_EQ(FindText("r7"), nullptr);
+    const DrawnText* r2 = FindText("r2");
+    ASSERT_NE(r2, nullptr);
+    // 92 from the centre fades to 1 - (92 - 55.2) / 55.2 of full alpha.
+    EXPECT_NEAR(r2->alpha, 255 * (1 - (92 - 55.2) / 55.2), 1.0);
+    EXPECT_NEAR(FindText("r4")->alpha, 255, 0.01);
+
+    Pointer(228, 472 - 138, true);  // on row 1
+    G().Menu_Default(items, "");
+    EXPECT_EQ(G().Settings[101], 4);
+    PointerUp();
+    G().Menu_Default(items, "");
+    Pointer(228, 472 - 92, true);  // on row 2
+    G().Menu_Default(items, "");
+    EXPECT_EQ(G().Settings[101], 2);
+}
+
+TEST_F(ListMenu, PortraitKeepsTheHighlightedRowNearTheCentreLine) {
+    G().ScreenW = 512;
+    G().ScreenH = 900;
+    for (int sel = 1; sel <= 3; ++sel) {
+        G().Settings[101] = sel;
+        for (int i = 0; i < 60; ++i) G().Menu_Default("Easy|Normal|Hard", "");
+        float rowY = G().MenuScroll + (sel - 1) * 58;
+        EXPECT_NEAR(rowY, 900 - 180, 13) << "row " << sel;
+    }
+}
+
+TEST_F(TitleMenu, LoadMenuReturnsToTheTitleAndRecordsTheScore) {
+    G().GameMode = 1;
+    G().EndReason = -1;
+    G().MenuPage = 1;
+    G().Settings[101] = 2;
+    for (int i = 50; i < 56; ++i) G().Settings[i] = 0;  // no online name: nothing is sent
+    int board[20];
+    std::memcpy(board, G().Scores + 40, sizeof board);
+    const float score = G().Play.Score;
+    const int savePending = G().SavePending, boards = G().BoardCount;
+    G().BoardCount = 3;
+    G().Play.Score = 1234;
+    G().SavePending = 0;
+    G().LoadMenu();
+    EXPECT_EQ(G().GameMode, 0);
+    EXPECT_EQ(G().EndReason, 0);
+    EXPECT_EQ(G().MenuPage, 1) << "the difficulty page is still showing";
+    EXPECT_EQ(G().Scores[40 + 5], 1234) << "newest of the last five";
+    EXPECT_NE(G().SavePending, 0) << "a save is requested";
+    std::memcpy(G().Scores + 40, board, sizeof board);
+    G().Play.Score = score;
+    G().SavePending = savePending;
+    G().BoardCount = boards;
+}
+
+}  // namespace
