@@ -43,6 +43,12 @@ void ZARNCore::Begin(int number, const char* title) {
     ScreenshotMode = 0;
     CopyTitle(GameTitle, title);
     ASys.SysInit(GameTitle);
+    // Until the first replay measures the framebuffer, size the canvas from
+    // the window asked for, so the first updates draw at the right scale.
+    if (ASys.FrameW > 0 && ASys.FrameH > 0) {
+        ASys.Ratio = float(ASys.FrameW) / float(ASys.FrameH);
+        ApplyCanvas(ScreenW, ScreenH);
+    }
     SeedRnd();
 }
 
