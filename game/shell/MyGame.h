@@ -124,6 +124,27 @@ public:
     void AddPlatBG();
     void AddCredits(const std::string& text);
 
+    // -- options, redefinition, name entry --
+    int OptRowY = 0;      // unscrolled y of the next options element
+    int OptScroll = 0;    // scroll offset of the options list
+    int OptRow = 0;       // highlighted options row; the cursor cell on name entry
+    int OptRowCount = 0;  // rows added so far this update
+    int DragY = 0;        // pointer y of the previous update while dragging
+    int RedefRow = 0;     // redefinition cursor row, -2 (Save) to 4
+    int RedefCol = 0;     // redefinition cursor column, 0 to the row's last
+    int CaptureGrace = 0; // updates before a capture takes input
+    int CaptureTimer = 0; // updates left to press the input to bind
+    int TestTimer = 0;    // updates left in Test mode
+    // 0 idle, 1 waiting for fire to be released, 2 capturing. It sits in a
+    // KeyLock slot so that LockKeys, on opening the screen, waits for fire.
+    int& CaptureState = KeyLock[66];
+
+    void OptionsList();
+    void AddOptionLabel(const std::string& text);
+    int AddLinearOption(int option, int icon, const std::string& text, int max);
+    int AddToggleOption(int option, int icon, const std::string& text, const std::string& offText,
+                        const std::string& onText);
+
     // ---- Settings, scores and online tables ----
     int ScoreSlide = 0, ScoreTimer = 0, ScorePage = 0;
     int NetValid = 0;

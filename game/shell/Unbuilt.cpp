@@ -107,8 +107,4 @@ WEAK void ZARNSys::Buffer_Fill(int slot, int r, int g, int b, int a) {}
 WEAK void ZARNSys::Buffer_Line(int slot, float x1, float y1, float x2, float y2, float r, float g, float b, float a) {}
 WEAK void ZARNSys::Buffer_Plot(int slot, float x, float y, float r, float g, float b, float a) {}
 WEAK void ZARNSys::Buffer_Tile(int dst, int src, float x, float y, int frame) {}
-WEAK void MyGame::Options() {}
-WEAK void MyGame::RedefineKeys() {}
-WEAK void MyGame::EnterYourName() {}
-WEAK void MyGame::KeyDefaults() {}
 WEAK void ClearImageTable() {}

@@ -1,0 +1,118 @@
+// One update of the options screen, the redefinition screen (idle and while
+// capturing) and name entry, with the font and pictures loaded so that the
+// text and icons are recorded as in the game.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "shell/MyGame.h"
+#include "sys/ZARNSys.h"
+
+namespace {
+
+void StartOnce() {
+    static bool started = false;
+    if (started) return;
+    started = true;
+    char self[4096] = {};
+    if (readlink("/proc/self/exe", self, sizeof self - 1) > 0) {
+        std::string dir = self;
+        dir = dir.substr(0, dir.rfind('/'));
+        dir = dir.substr(0, dir.rfind('/'));
+        std::snprintf(ThisGame.home, sizeof ThisGame.home, "%s", dir.c_str());
+    }
+    setenv("ALSOFT_DRIVERS", "null", 0);
+    MyGame& g = ThisGame;
+    g.Begin(564, "Gobbit");
+    g.LoadFont(51, "entplain");
+    g.LoadImgFull(50, "icons", 64);
+    g.LoadImgFull(52, "options", 32);
+    g.CreateBuffer(56, 1024);
+    g.MakePlatBG();
+    g.FlushKeys();
+    g.KeyDefaults();
+    g.Settings[0] = 7;
+    g.Settings[1] = 7;
+    g.ScreenW = 800;
+    g.ScreenH = 600;
+}
+
+bool Ready(benchmark::State& state) {
+    StartOnce();
+    if (!ASys.HasWindow()) {
+        state.SkipWithError("needs a display");
+        return false;
+    }
+    for (int& k : ThisGame.KeyLock) k = 0;
+    return true;
+}
+
+void BM_OptionsUpdate(benchmark::State& state) {
+    if (!Ready(state)) return;
+    MyGame& g = ThisGame;
+    g.Overlay = 1;
+    g.OptRow = 1;
+    g.OptScroll = 0;
+    for (auto _ : state) {
+        ASys.DrawTo = 0;
+        g.Options();
+    }
+    state.counters["records"] = ASys.DrawTo;
+}
+BENCHMARK(BM_OptionsUpdate);
+
+// The cursor on Button 1, so its binding list is drawn too.
+void BM_RedefineKeysUpdate(benchmark::State& state) {
+    if (!Ready(state)) return;
+    MyGame& g = ThisGame;
+    g.Overlay = 3;
+    g.RedefRow = 3;
+    g.RedefCol = 1;
+    g.CaptureState = 0;
+    g.TestTimer = 0;
+    for (auto _ : state) {
+        ASys.DrawTo = 0;
+        g.RedefineKeys();
+    }
+    state.counters["records"] = ASys.DrawTo;
+}
+BENCHMARK(BM_RedefineKeysUpdate);
+
+// Waiting for a key: every update scans the keyboard and the pads.
+void BM_RedefineKeysCapture(benchmark::State& state) {
+    if (!Ready(state)) return;
+    MyGame& g = ThisGame;
+    g.Overlay = 3;
+    g.RedefRow = 3;
+    g.RedefCol = 1;
+    g.CaptureState = 2;
+    g.CaptureGrace = 2;
+    for (auto _ : state) {
+        g.CaptureTimer = 300;
+        ASys.DrawTo = 0;
+        g.RedefineKeys();
+    }
+    if (g.CaptureState != 2) state.SkipWithError("a key was caught during the run");
+    g.CaptureState = 0;
+    state.counters["records"] = ASys.DrawTo;
+}
+BENCHMARK(BM_RedefineKeysCapture);
+
+void BM_EnterYourNameUpdate(benchmark::State& state) {
+    if (!Ready(state)) return;
+    MyGame& g = ThisGame;
+    g.Overlay = 4;
+    g.OptRow = 3;
+    for (auto _ : state) {
+        ASys.DrawTo = 0;
+        g.EnterYourName();
+    }
+    state.counters["records"] = ASys.DrawTo;
+}
+BENCHMARK(BM_EnterYourNameUpdate);
+
+}  // namespace

@@ -1,0 +1,119 @@
+// Name entry: twelve arcade-style letter reels, spun with up and down. The
+// name is packed two 6-bit cells per int into Settings 50-55 and every
+// change is written at once.
+#include "shell/MyGame.h"
+
+namespace {
+
+constexpr int Cells = 12;
+constexpr int Alphabet = 64;
+
+int CellCode(const int* settings, int cell) {
+    int v = settings[50 + cell / 2];
+    return (cell % 2 == 0 ? v : v >> 8) & 63;
+}
+
+void SetCellCode(int* settings, int cell, int code) {
+    int& v = settings[50 + cell / 2];
+    code &= 63;
+    if (cell % 2 == 0)
+        v = (v & ~0x3F) | code;
+    else
+        v = (v & ~0x3F00) | (code << 8);
+}
+
+}  // namespace
+
+void MyGame::EnterYourName() {
+    AddPlatBG();
+    ResetDraw();
+
+    int& cursor = OptRow;
+    if (cursor < 0 || cursor >= Cells) cursor = 0;
+
+    const float y = float(int(ScreenH / 2));
+    for (int i = 0; i < Cells; ++i) {
+        const float x = float(int(float(i * 40) + ScreenW / 2 - 220));
+        const bool here = i == cursor;
+        int code = CellCode(Settings, i);
+
+        if (here)
+            SetCol(0, 128, 0, 0.5f);
+        else
+            SetCol(0, 0, 0, 0.5f);
+        Rect(x, y, 36, 64);
+        SetCol(255, 255, 255, 1);
+        Text(x, y, fstr("%c", Char64b(code)), 1);
+
+        SetAlpha(0.7f);
+        if (!here) continue;
+        for (int d = -4; d <= 4; ++d)
+            Text(x, y + float(d * 64), fstr("%c", Char64b((code + d + Alphabet) % Alphabet)), 1);
+
+        // Up runs the reel backwards (space to "z"), down forwards.
+        if (Joy(0) > 0.3f && KeyLock[0] <= 0) {
+            code = (code + Alphabet - 1) % Alphabet;
+            KeyLock[0] = KeyLock[2];
+            KeyLock[2] -= 8;
+            PlaySFX(99, 0.5f);
+        }
+        if (Joy(2) > 0.3f && KeyLock[0] <= 0) {
+            code = (code + 1) % Alphabet;
+            KeyLock[0] = KeyLock[2];
+            KeyLock[2] -= 8;
+            PlaySFX(99, 0.6f);
+        }
+        SetCellCode(Settings, i, code);
+    }
+
+    // Held up or down repeats after 30, 22, 14 and 6 updates, then every 2.
+    if (KeyLock[0] > 0) KeyLock[0] -= 1;
+    if (KeyLock[2] < 2) KeyLock[2] = 2;
+    if (Joy(0) < 0.3f && Joy(2) < 0.3f) {
+        KeyLock[0] = 0;
+        KeyLock[2] = 30;
+    }
+
+    if (Joy(1) < 0.3f && Joy(3) < 0.3f) KeyLock[1] = 0;
+    if (Joy(1) > 0.4f && KeyLock[1] == 0) {
+        KeyLock[1] = 1;
+        cursor = (cursor + 1) % Cells;
+        PlaySFX(98, 1.2f);
+    }
+    if (Joy(3) > 0.4f && KeyLock[1] == 0) {
+        KeyLock[1] = 1;
+        cursor = (cursor + Cells - 1) % Cells;
+        PlaySFX(98, 0.8f);
+    }
+
+    // The heading goes over the reel: on a short canvas the reel's top
+    // letter reaches up to it.
+    ResetDraw();
+    SetGradient(255, 255, 64, 1, 255, 128, 64, 1);
+    SetSize(1.5f);
+    Text(ScreenW / 2, 32, "Enter Your Name", 1);
+    ResetDraw();
+
+    const bool escape = PlayKey(99) != 0, enter = PlayKey(98) != 0;
+    if (Joy(10) < 0.3f && Joy(11) < 0.3f && !escape && !enter) KeyLock[11] = 0;
+
+    // Next carries the letter along, so runs of equal letters are quick.
+    // Enter is also Button 1, but it means done, not next.
+    if (Joy(10) > 0.4f && !enter && KeyLock[11] == 0 && cursor <= Cells - 2) {
+        KeyLock[11] = 1;
+        cursor += 1;
+        SetCellCode(Settings, cursor, CellCode(Settings, cursor - 1));
+        PlaySFX(98, 1.5f);
+    }
+    if (Joy(11) > 0.4f && KeyLock[11] == 0) {
+        SetCellCode(Settings, cursor, 0);
+        if (cursor > 0) cursor -= 1;
+        KeyLock[11] = 1;
+        PlaySFX(98, 0.5f);
+    }
+    if ((Joy(12) > 0.4f || Joy(13) > 0.4f || escape || enter) && KeyLock[11] == 0) {
+        OptRow = 0;
+        Overlay = 1;
+        LockKeys();
+    }
+}
