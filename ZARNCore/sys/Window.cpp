@@ -97,6 +97,9 @@ void ZARNSys::SetScreen(int w, int h) {
         Debuglog("ERRORRZ");
         return;
     }
+    // A recreated window must take the keyboard over from the one it replaced,
+    // also where no window manager hands focus around.
+    glfwFocusWindow(window);
     glfwMakeContextCurrent(window);
     glViewport(0, 0, w, h);
     glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_NORMAL);
