@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -256,7 +257,14 @@ TEST_F(OnlineScores, BrokenServersChangeNothingButTheOnlineTable) {
             c.host = server->HostPort();
         }
         SetScoreHost(c.host.c_str());
+        // For the silent server the client would wait longer than the server
+        // holds on: a call that waited for the exchange could not return
+        // before the server gives up.
+        HttpLimits quick = GetHttpLimits(), patient = quick;
+        patient.ReceiveMs = patient.TotalMs = 15000;
+        if (&c == &cases[0]) SetHttpLimits(patient);
         Send();
+        SetHttpLimits(quick);
         // The call came back while the exchange is still on its way.
         EXPECT_EQ(ThisGame.NetWaiting, 1);
         release.Open();
@@ -571,4 +579,27 @@ TEST(OnlineExit, TheProcessLeavesCleanlyWithAnExchangeStillBlocked) {
     EXPECT_EQ(connections.load(), 1);
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
     EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST_F(OnlineScores, TheBrowserGetsTheURLAsOneArgumentWithoutAShell) {
+    // A stand-in xdg-open that records its arguments, first on the PATH.
+    std::string bin = Path("bin");
+    ASSERT_EQ(mkdir(bin.c_str(), 0700), 0);
+    std::string script = bin + "/xdg-open";
+    FILE* f = fopen(script.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    fprintf(f, "#!/bin/sh\nprintf '%%s\\n' \"$#\" \"$@\" > '%s/args'\nexit 3\n", dir_.c_str());
+    fclose(f);
+    chmod(script.c_str(), 0700);
+    std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
+    setenv("PATH", (bin + ":" + oldPath).c_str(), 1);
+
+    std::string url = "http://127.0.0.1/x?a=1&b=2;touch '" + dir_ + "/pwned' $(id) `id`";
+    int status = ThisGame.OpenBrowser(url.c_str());
+    setenv("PATH", oldPath.c_str(), 1);
+
+    EXPECT_EQ(status, 3);
+    std::vector<uint8_t> args = ReadBytes("args");
+    EXPECT_EQ(std::string(args.begin(), args.end()), "1\n" + url + "\n");
+    EXPECT_NE(access(Path("pwned").c_str(), F_OK), 0);
 }
