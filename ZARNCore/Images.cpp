@@ -1,0 +1,33 @@
+// Image loading and screen reads as the game sees them; the work is done by
+// the platform layer.
+#include <cstdio>
+#include <string>
+
+#include "ImagePath.h"
+#include "ZARNCore.h"
+#include "sys/ZARNSys.h"
+
+const char* ResolveImagePath(ZARNCore& core, const char* name, const char* label) {
+    std::string n = name ? name : "";
+    for (char& c : n)
+        if (c == '\\') c = '/';
+    char line[1100];
+    std::snprintf(line, sizeof line, "%s%.1000s ", label, n.c_str());
+    ASys.Debuglog(line);
+    size_t len = n.size();
+    bool hasExt = len >= 4 && (n.compare(len - 4, 4, ".png") == 0 || n.compare(len - 4, 4, ".Png") == 0 ||
+                               n.compare(len - 4, 4, ".PNG") == 0);
+    if (hasExt) return core.fstr("%s/Data/%i/%s", core.home, core.GameNum, n.c_str());
+    return core.fstr("%s/Data/%i/%s.png", core.home, core.GameNum, n.c_str());
+}
+
+void ZARNCore::LoadImg(int slot, const char* name, int frameSize) {
+    const char* path = ResolveImagePath(*this, name, "Load Image : ");
+    ASys.GetPNG(slot, path, frameSize < 0 ? 0u : unsigned(frameSize));
+}
+
+void ZARNCore::LoadImgFull(int slot, const char* name, int frameSize) { LoadImg(slot, name, frameSize); }
+
+void ZARNCore::TakeScreenshot() { ASys.Screenshot(); }
+
+void ZARNCore::CopyBuffer() { ASys.GrabBuffer(); }

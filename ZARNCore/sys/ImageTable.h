@@ -1,0 +1,30 @@
+// The per-slot image tables kept beside ZARNSys (which holds iFrames,
+// iSizeScaled and iFramesSquare). Free of GL types.
+#pragma once
+
+#include <vector>
+
+#include "sys/ZARNSys.h"
+
+extern std::vector<unsigned char> Image[ImageSlots];      // RGBA, rows top to bottom
+extern std::vector<unsigned char> ImageBlur[ImageSlots];  // same size, never blurred
+extern int iFramesW[ImageSlots];    // frames per texture row
+extern float iFramesWz[ImageSlots]; // one frame cell in texture coordinates
+extern int iSize[ImageSlots];       // side of the square texture
+
+// Bumped by everything that changes a slot's pixels; the renderer uploads a
+// slot's texture again only when this moved since its last upload.
+extern unsigned ImageVersion[ImageSlots];
+
+// Call after changing a slot's pixels (or its size) directly.
+inline void TouchImage(int slot) {
+    if (slot >= 0 && slot < ImageSlots) ImageVersion[slot] += 1;
+}
+
+// True when the slot holds a square texture of iSize with all its bytes.
+bool SlotHasPixels(int slot);
+
+// Largest side accepted for a decoded PNG, a frame and a pixel buffer.
+constexpr int MaxImageSide = 4096;
+// Largest packed sprite-sheet texture.
+constexpr int MaxSheetSide = 2048;
