@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "support/DrawGuards.h"
+#include "support/StateGuards.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ TEST_F(Recording, RectStoresCentreRelativeGeometryAndAStateCopy) {
     g.SetGradient(255, 0, 0, 1, 0, 0, 255, 0.5f);
     g.Rect(100, 50, 10, 20);
     ASSERT_EQ(ASys.DrawTo, 1);
-    const double* r = Rec(0);
+    const double* r = RecordAt(0);
     EXPECT_EQ(r[0], 1);
     EXPECT_DOUBLE_EQ(r[1], -300);
     EXPECT_DOUBLE_EQ(r[2], -250);
@@ -89,20 +89,20 @@ TEST_F(Recording, ShapeHelpersMoveToTheirCentres) {
     g.Oval_UL(10, 20, 5);
     g.Fan(50, 60, 7);
     ASSERT_EQ(ASys.DrawTo, 3);
-    EXPECT_DOUBLE_EQ(Rec(0)[1], 25 - 400);
-    EXPECT_DOUBLE_EQ(Rec(0)[2], 40 - 300);
-    EXPECT_EQ(Rec(1)[0], 3);
-    EXPECT_DOUBLE_EQ(Rec(1)[1], 15 - 400);
-    EXPECT_NEAR(Rec(1)[3], 10, 1e-4);
-    EXPECT_NEAR(Rec(1)[4], -10, 1e-4);
-    EXPECT_EQ(Rec(2)[0], 5);
-    EXPECT_NEAR(Rec(2)[3], 14, 1e-4);
-    EXPECT_NEAR(Rec(2)[4], -14, 1e-4);
+    EXPECT_DOUBLE_EQ(RecordAt(0)[1], 25 - 400);
+    EXPECT_DOUBLE_EQ(RecordAt(0)[2], 40 - 300);
+    EXPECT_EQ(RecordAt(1)[0], 3);
+    EXPECT_DOUBLE_EQ(RecordAt(1)[1], 15 - 400);
+    EXPECT_NEAR(RecordAt(1)[3], 10, 1e-4);
+    EXPECT_NEAR(RecordAt(1)[4], -10, 1e-4);
+    EXPECT_EQ(RecordAt(2)[0], 5);
+    EXPECT_NEAR(RecordAt(2)[3], 14, 1e-4);
+    EXPECT_NEAR(RecordAt(2)[4], -14, 1e-4);
 }
 
 TEST_F(Recording, TriangleApexSitsAboveTheCentre) {
     g.Tri(400, 300, 10, 20);
-    const double* r = Rec(0);
+    const double* r = RecordAt(0);
     EXPECT_EQ(r[0], 6);
     EXPECT_NEAR(r[1], 0, 1e-3);
     EXPECT_NEAR(r[2], -20, 1e-3);
@@ -116,7 +116,7 @@ TEST_F(Recording, ThinnestLineIsFivePercentOfAUnit) {
     g.SetLineThickness(0);
     EXPECT_FLOAT_EQ(ASys.DrawSet[9], 0.025f);
     g.Line(100, 300, 200, 300);
-    const double* r = Rec(0);
+    const double* r = RecordAt(0);
     EXPECT_EQ(r[0], 2);
     // Corners 1 and 4 straddle the start point, 2 and 3 the end point.
     EXPECT_NEAR(r[1], -300, 1e-3);
@@ -132,8 +132,8 @@ TEST_F(Recording, BlendChangesAreRecordedOnlyWhenTheModeChanges) {
     g.SetBlend(2);
     g.SetBlend(2);
     ASSERT_EQ(ASys.DrawTo, 1);
-    EXPECT_EQ(Rec(0)[0], 50);
-    EXPECT_EQ(Rec(0)[1], 2);
+    EXPECT_EQ(RecordAt(0)[0], 50);
+    EXPECT_EQ(RecordAt(0)[1], 2);
     g.BufferGame();
     EXPECT_EQ(ASys.CurBlend, 1);
     EXPECT_EQ(ASys.DrawTo, 0);
@@ -161,7 +161,7 @@ TEST_F(Recording, ImageRecordsCarrySlotFrameAndZoomedSize) {
     g.DrawImg(97, 410, 320, 5);
     g.DrawBlur(97, 410, 320, 6);
     ASSERT_EQ(ASys.DrawTo, 2);
-    const double* r = Rec(0);
+    const double* r = RecordAt(0);
     EXPECT_EQ(r[0], 11);
     EXPECT_DOUBLE_EQ(r[1], 10);
     EXPECT_DOUBLE_EQ(r[2], 20);
@@ -170,9 +170,9 @@ TEST_F(Recording, ImageRecordsCarrySlotFrameAndZoomedSize) {
     EXPECT_EQ(r[27], 5);
     EXPECT_EQ(r[28], 97);
     EXPECT_EQ(r[29], 5);
-    EXPECT_EQ(Rec(1)[0], 13);
-    EXPECT_EQ(Rec(1)[27], 0);
-    EXPECT_EQ(Rec(1)[29], 6);
+    EXPECT_EQ(RecordAt(1)[0], 13);
+    EXPECT_EQ(RecordAt(1)[27], 0);
+    EXPECT_EQ(RecordAt(1)[29], 6);
 }
 
 TEST_F(Recording, ScreenCopyIsDrawnCentredOnlyWhenPresent) {
@@ -183,7 +183,7 @@ TEST_F(Recording, ScreenCopyIsDrawnCentredOnlyWhenPresent) {
     ASys.iFrames[102] = 1;
     g.DrawBuffer();
     ASSERT_EQ(ASys.DrawTo, 1);
-    const double* r = Rec(0);
+    const double* r = RecordAt(0);
     EXPECT_EQ(r[0], 11);
     EXPECT_EQ(r[1], 0);
     EXPECT_EQ(r[2], 0);
@@ -206,12 +206,12 @@ TEST_F(Recording, GradientClearCoversTheCanvasWithTheFirstColourOnTop) {
     g.OverscanFrac = over;
     ASSERT_EQ(ASys.DrawTo, 2);
     const double want8[8] = {808, 608, 808, -8, -8, -8, -8, 608};
-    for (int k = 0; k < 8; ++k) EXPECT_DOUBLE_EQ(Rec(0)[1 + k], want8[k] - (k % 2 ? 300 : 400)) << k;
-    EXPECT_DOUBLE_EQ(Rec(1)[1], 928 - 400);
-    EXPECT_DOUBLE_EQ(Rec(1)[6], -128 - 300);
-    EXPECT_EQ(Rec(0)[15], 255);  // top: red
-    EXPECT_EQ(Rec(0)[13], 255);  // bottom: blue
-    EXPECT_EQ(Rec(0)[11], 0);
+    for (int k = 0; k < 8; ++k) EXPECT_DOUBLE_EQ(RecordAt(0)[1 + k], want8[k] - (k % 2 ? 300 : 400)) << k;
+    EXPECT_DOUBLE_EQ(RecordAt(1)[1], 928 - 400);
+    EXPECT_DOUBLE_EQ(RecordAt(1)[6], -128 - 300);
+    EXPECT_EQ(RecordAt(0)[15], 255);  // top: red
+    EXPECT_EQ(RecordAt(0)[13], 255);  // bottom: blue
+    EXPECT_EQ(RecordAt(0)[11], 0);
 }
 
 TEST_F(Recording, ClearColourSetters) {
@@ -240,7 +240,7 @@ TEST_F(Recording, AFullListDropsFurtherCommandsWithoutOverrunning) {
     EXPECT_EQ(ASys.DrawTo, DrawListRecords);
     // The members right after the list are intact.
     EXPECT_EQ(ASys.FontImage, 51);
-    EXPECT_DOUBLE_EQ(Rec(DrawListRecords - 1)[1], double((DrawListRecords - 1) % 800) - 400);
+    EXPECT_DOUBLE_EQ(RecordAt(DrawListRecords - 1)[1], double((DrawListRecords - 1) % 800) - 400);
 }
 
 }  // namespace

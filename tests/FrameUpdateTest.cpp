@@ -8,29 +8,12 @@
 #include <string>
 
 #include "CoreGlobals.h"
+#include "support/FakeDevices.h"
 #include "support/GameProcess.h"
 #include "support/PlayFixture.h"
-#include "sys/DeviceReads.h"
+#include "support/StateGuards.h"
 
 namespace {
-
-// A machine with a focused window and nothing pressed.
-class QuietDevices : public DeviceReader {
-public:
-    int KeyDown(int) override { return 0; }
-    int MouseButtonDown(int) override { return 0; }
-    void CursorPos(double& x, double& y) override { x = y = 0; }
-    void SetCursorPos(double, double) override {}
-    void WindowSize(int& w, int& h) override { w = 800, h = 600; }
-    void FramebufferSize(int& w, int& h) override { w = 800, h = 600; }
-    int Focused() override { return 1; }
-    int CloseRequested() override { return 0; }
-    int MonitorSize(int& w, int& h) override { w = 1920, h = 1080; return 1; }
-    int JoystickPresent(int) override { return 0; }
-    const char* JoystickName(int) override { return ""; }
-    const float* JoystickAxes(int, int& n) override { n = 0; return nullptr; }
-    const unsigned char* JoystickButtons(int, int& n) override { n = 0; return nullptr; }
-};
 
 int FakeNow = 0;
 int FakeClock() { return FakeNow; }
@@ -39,27 +22,14 @@ class FrameUpdate : public PlayFixture {
 protected:
     void SetUp() override {
         PlayFixture::SetUp();
-        previous_ = SetDeviceReader(&devices_);
-        savedSource_ = MillsSource;
-        savedThis_ = ThisGame.ThisMills;
-        savedLast_ = ThisGame.LastMills;
-        savedDelta_ = ThisGame.Delta;
-        savedStats_ = ThisGame.ShowStats;
-        savedActive_ = ThisGame.Active;
-        savedSave_ = ThisGame.SavePending;
+        saved_.Keep(MillsSource, ThisGame.ThisMills, ThisGame.LastMills, ThisGame.Delta, ThisGame.ShowStats,
+                    ThisGame.Active, ThisGame.SavePending);
         MillsSource = FakeClock;
         ThisGame.ShowStats = 0;
         ThisGame.SavePending = 0;
     }
     void TearDown() override {
-        SetDeviceReader(previous_);
-        MillsSource = savedSource_;
-        ThisGame.ThisMills = savedThis_;
-        ThisGame.LastMills = savedLast_;
-        ThisGame.Delta = savedDelta_;
-        ThisGame.ShowStats = savedStats_;
-        ThisGame.Active = savedActive_;
-        ThisGame.SavePending = savedSave_;
+        saved_.Restore();
         PlayFixture::TearDown();
     }
 
@@ -70,11 +40,9 @@ protected:
     }
 
 private:
-    QuietDevices devices_;
-    DeviceReader* previous_ = nullptr;
-    int (*savedSource_)() = nullptr;
-    int savedThis_ = 0, savedLast_ = 0, savedStats_ = 0, savedActive_ = 0, savedSave_ = 0;
-    float savedDelta_ = 0;
+    FakeDevices quiet_;  // a focused window, nothing pressed
+    DevicesInstalled devices_{quiet_};
+    StateGuard saved_;
 };
 
 const std::set<int> LoadingSteps = {1,  2,  3,  4,  43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 60,

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "support/DrawGuards.h"
+#include "support/StateGuards.h"
 #include "support/TestPictures.h"
 
 namespace {

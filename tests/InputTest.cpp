@@ -17,51 +17,14 @@
 
 #include "CoreGlobals.h"
 #include "shell/MyGame.h"
+#include "support/FakeDevices.h"
 #include "support/GameWindow.h"
-#include "sys/DeviceReads.h"
+#include "support/StateGuards.h"
 #include "sys/InputGlobals.h"
 #include "sys/SysGlobals.h"
 #include "sys/ZARNSys.h"
 
 namespace {
-
-struct FakePad {
-    bool present = false;
-    std::string name = "Test Pad";
-    std::vector<float> axes = std::vector<float>(6, 0.0f);
-    std::vector<unsigned char> buttons = std::vector<unsigned char>(16, 0);
-};
-
-class FakeDevices : public DeviceReader {
-public:
-    std::set<int> keys;
-    int mouse[2] = {0, 0};
-    double cx = 0, cy = 0;
-    int winW = 800, winH = 600, fbW = 800, fbH = 600;
-    int focused = 1, closing = 0;
-    FakePad pads[4];
-    double setX = -1, setY = -1;
-
-    int KeyDown(int code) override { return keys.count(code) ? 1 : 0; }
-    int MouseButtonDown(int b) override { return b >= 0 && b < 2 ? mouse[b] : 0; }
-    void CursorPos(double& x, double& y) override { x = cx, y = cy; }
-    void SetCursorPos(double x, double y) override { setX = x, setY = y; }
-    void WindowSize(int& w, int& h) override { w = winW, h = winH; }
-    void FramebufferSize(int& w, int& h) override { w = fbW, h = fbH; }
-    int Focused() override { return focused; }
-    int CloseRequested() override { return closing; }
-    int MonitorSize(int& w, int& h) override { w = 1920, h = 1080; return 1; }
-    int JoystickPresent(int j) override { return pads[j].present; }
-    const char* JoystickName(int j) override { return pads[j].name.c_str(); }
-    const float* JoystickAxes(int j, int& n) override {
-        n = int(pads[j].axes.size());
-        return pads[j].axes.data();
-    }
-    const unsigned char* JoystickButtons(int j, int& n) override {
-        n = int(pads[j].buttons.size());
-        return pads[j].buttons.data();
-    }
-};
 
 // Installs the fake devices on a canvas of 800 x 600 and puts every input
 // table and flag back afterwards: the tests share ASys and ThisGame.
@@ -70,14 +33,10 @@ protected:
     FakeDevices dev;
 
     void SetUp() override {
-        Copy(saved, ASys);
-        std::memcpy(savedIgnore, ignorePress, sizeof savedIgnore);
-        savedFrame[0] = ASys.FrameW, savedFrame[1] = ASys.FrameH;
-        savedScale = ASys.TargetScale, savedOffX = ASys.offx, savedOffY = ASys.offy;
-        savedOver[0] = OverscanScaleX, savedOver[1] = OverscanScaleY;
-        savedGame = {ThisGame.GameBreak, ThisGame.Active, ThisGame.ShowStats, ThisGame.ScreenshotMode,
-                     ThisGame.MixJoy, DebugToggle, ScreenshotToggle, Wireframe};
-        previous = SetDeviceReader(&dev);
+        saved_.Keep(ASys.Button, ASys.Touch, ASys.Joy, ASys.redef, ASys.Keyv, ignorePress, ASys.FrameW, ASys.FrameH,
+                    ASys.TargetScale, ASys.offx, ASys.offy, OverscanScaleX, OverscanScaleY, ThisGame.GameBreak,
+                    ThisGame.Active, ThisGame.ShowStats, ThisGame.ScreenshotMode, ThisGame.MixJoy, DebugToggle,
+                    ScreenshotToggle, Wireframe);
 
         ClearInputTables();
         FillKeyNames();
@@ -90,17 +49,7 @@ protected:
         DebugToggle = 0;
     }
 
-    void TearDown() override {
-        SetDeviceReader(previous);
-        Copy(ASys, saved);
-        std::memcpy(ignorePress, savedIgnore, sizeof savedIgnore);
-        ASys.FrameW = savedFrame[0], ASys.FrameH = savedFrame[1];
-        ASys.TargetScale = savedScale, ASys.offx = savedOffX, ASys.offy = savedOffY;
-        OverscanScaleX = savedOver[0], OverscanScaleY = savedOver[1];
-        ThisGame.GameBreak = savedGame[0], ThisGame.Active = savedGame[1], ThisGame.ShowStats = savedGame[2];
-        ThisGame.ScreenshotMode = savedGame[3], ThisGame.MixJoy = savedGame[4];
-        DebugToggle = savedGame[5], ScreenshotToggle = savedGame[6], Wireframe = savedGame[7];
-    }
+    void TearDown() override { saved_.Restore(); }
 
     void Poll(int invertY = 0) { ASys.PollInputB(invertY); }
 
@@ -112,26 +61,8 @@ protected:
     }
 
 private:
-    struct Tables {
-        int Button[128];
-        float Touch[10][10];
-        float Joy[4][100];
-        int redef[64][16];
-        float Keyv[8][16];
-    } saved;
-    template <class A, class B>
-    static void Copy(A& to, const B& from) {
-        std::memcpy(to.Button, from.Button, sizeof to.Button);
-        std::memcpy(to.Touch, from.Touch, sizeof to.Touch);
-        std::memcpy(to.Joy, from.Joy, sizeof to.Joy);
-        std::memcpy(to.redef, from.redef, sizeof to.redef);
-        std::memcpy(to.Keyv, from.Keyv, sizeof to.Keyv);
-    }
-    int savedIgnore[1024];
-    int savedFrame[2];
-    float savedScale, savedOffX, savedOffY, savedOver[2];
-    std::vector<int> savedGame;
-    DeviceReader* previous = nullptr;
+    DevicesInstalled installed_{dev};
+    StateGuard saved_;
 };
 
 TEST_F(InputTest, FixedKeysSetExactlyTheirButtons) {

@@ -6,7 +6,7 @@
 #include <set>
 #include <utility>
 
-#include "support/DrawGuards.h"
+#include "support/StateGuards.h"
 #include "support/TestPictures.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "support/DrawGuards.h"
+#include "support/StateGuards.h"
 #include "support/FrameReader.h"
 #include "support/GameWindow.h"
 #include "support/TestPictures.h"

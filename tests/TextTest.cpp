@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "support/DrawGuards.h"
+#include "support/StateGuards.h"
 
 namespace {
 
@@ -25,9 +25,9 @@ protected:
     std::vector<Glyph> Glyphs() const {
         std::vector<Glyph> out;
         for (int i = 0; i < ASys.DrawTo; ++i) {
-            EXPECT_EQ(Rec(i)[0], 11);
-            EXPECT_EQ(Rec(i)[28], FontSlot);
-            out.push_back({Rec(i)[1], Rec(i)[2], int(Rec(i)[29])});
+            EXPECT_EQ(RecordAt(i)[0], 11);
+            EXPECT_EQ(RecordAt(i)[28], FontSlot);
+            out.push_back({RecordAt(i)[1], RecordAt(i)[2], int(RecordAt(i)[29])});
         }
         return out;
     }

@@ -280,7 +280,7 @@ TEST_F(ListMenu, FirstClickHighlightsSecondChoosesAndShowsThePauseIcon) {
     EXPECT_EQ(G().GameMode, 11);
     EXPECT_EQ(G().Difficulty, 3);
     EXPECT_EQ(G().ShowPauseIcon, 1);
-    EXPECT_EQ(spy_.bumps, 0);
+    EXPECT_EQ(spy_.cursorMoves, 0);
 }
 
 TEST_F(ListMenu, ChoosingWithAButtonHidesThePauseIconAndParksThePointer) {
@@ -296,7 +296,7 @@ TEST_F(ListMenu, ChoosingWithAButtonHidesThePauseIconAndParksThePointer) {
         EXPECT_EQ(G().Difficulty, 1);
         EXPECT_EQ(G().ShowPauseIcon, 0);
     }
-    EXPECT_EQ(spy_.bumps, 2);
+    EXPECT_EQ(spy_.cursorMoves, 2);
 }
 
 TEST_F(ListMenu, RowsBeyond2point4SpacingsAreNeitherDrawnNorClickable) {

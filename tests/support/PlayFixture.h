@@ -10,25 +10,17 @@
 #include <vector>
 
 #include "shell/MyGame.h"
+#include "support/StateGuards.h"
 #include "sys/ZARNSys.h"
 
 class PlayFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         MyGame& g = ThisGame;
-        std::memcpy(savedBoard_, g.Board, sizeof savedBoard_);
-        savedPlay_ = g.Play;
-        std::memcpy(savedParticles_, g.Particle, sizeof savedParticles_);
-        savedInts_ = {g.Difficulty, g.GameMode, g.Overlay, g.Paused, g.EndReason, g.EndBanner,
-                      g.Settings[100], g.ScreenshotMode, g.LoadTo, g.PauseChoice, g.ShowPauseIcon};
-        savedEndTimer_ = g.EndTimer;
-        savedW_ = g.ScreenW;
-        savedH_ = g.ScreenH;
-        std::memcpy(savedKeyLock_, g.KeyLock, sizeof savedKeyLock_);
-        std::memcpy(savedTouchLock_, g.TouchLock, sizeof savedTouchLock_);
-        std::memcpy(savedKeyv_, ASys.Keyv, sizeof savedKeyv_);
-        std::memcpy(savedButton_, ASys.Button, sizeof savedButton_);
-        std::memcpy(savedFrames_, ASys.iFrames, sizeof savedFrames_);
+        saved_.Keep(g.Board, g.Play, g.Particle, g.Difficulty, g.GameMode, g.Overlay, g.Paused, g.EndReason,
+                    g.EndBanner, g.Settings[100], g.ScreenshotMode, g.LoadTo, g.PauseChoice, g.ShowPauseIcon,
+                    g.EndTimer, g.ScreenW, g.ScreenH, g.KeyLock, g.TouchLock, ASys.Keyv, ASys.Button, ASys.iFrames,
+                    ASys.FontImage);
 
         g.FlushGame();
         g.Overlay = 0;
@@ -40,7 +32,6 @@ protected:
         // Drawing records only for loaded slots: mark the sprite sheet, the
         // particles and the font (in its own slot, as the game loads it) as
         // loaded so the draw list shows what play drew.
-        savedFont_ = ASys.FontImage;
         ASys.FontImage = 51;
         ASys.iFrames[0] = 1;
         ASys.iFrames[51] = 1;
@@ -49,30 +40,7 @@ protected:
     }
 
     void TearDown() override {
-        MyGame& g = ThisGame;
-        std::memcpy(g.Board, savedBoard_, sizeof savedBoard_);
-        g.Play = savedPlay_;
-        std::memcpy(g.Particle, savedParticles_, sizeof savedParticles_);
-        g.Difficulty = savedInts_[0];
-        g.GameMode = savedInts_[1];
-        g.Overlay = savedInts_[2];
-        g.Paused = savedInts_[3];
-        g.EndReason = savedInts_[4];
-        g.EndBanner = savedInts_[5];
-        g.Settings[100] = savedInts_[6];
-        g.ScreenshotMode = savedInts_[7];
-        g.LoadTo = savedInts_[8];
-        g.PauseChoice = savedInts_[9];
-        g.ShowPauseIcon = savedInts_[10];
-        g.EndTimer = savedEndTimer_;
-        g.ScreenW = savedW_;
-        g.ScreenH = savedH_;
-        std::memcpy(g.KeyLock, savedKeyLock_, sizeof savedKeyLock_);
-        std::memcpy(g.TouchLock, savedTouchLock_, sizeof savedTouchLock_);
-        std::memcpy(ASys.Keyv, savedKeyv_, sizeof savedKeyv_);
-        std::memcpy(ASys.Button, savedButton_, sizeof savedButton_);
-        std::memcpy(ASys.iFrames, savedFrames_, sizeof savedFrames_);
-        ASys.FontImage = savedFont_;
+        saved_.Restore();
         ASys.DrawTo = 0;
     }
 
@@ -130,14 +98,5 @@ protected:
     }
 
 private:
-    BoardCell savedBoard_[BoardRows * BoardPitch];
-    PlayState savedPlay_;
-    float savedParticles_[260][10];
-    std::vector<int> savedInts_;
-    float savedEndTimer_ = 0, savedW_ = 0, savedH_ = 0;
-    int savedKeyLock_[100], savedTouchLock_[100];
-    float savedKeyv_[8][16];
-    int savedButton_[128];
-    int savedFrames_[ImageSlots];
-    int savedFont_ = 0;
+    StateGuard saved_;
 };
