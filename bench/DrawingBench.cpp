@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "CoreGlobals.h"
+#include "GameStart.h"
 #include "shell/MyGame.h"
+#include "support/StateGuards.h"
 #include "sys/ImageTable.h"
 #include "sys/RendererGlobals.h"
 #include "sys/ZARNSys.h"
@@ -22,15 +24,8 @@ namespace {
 MyGame& G = ThisGame;
 
 bool WindowUp() {
-    static int state = 0;
-    if (state == 0) {
-        state = -1;
-        if (std::getenv("DISPLAY")) {
-            G.Begin(564, "Gobbit");
-            if (ASys.HasWindow()) state = 1;
-        }
-    }
-    return state == 1;
+    StartGameOnce();
+    return ASys.HasWindow();
 }
 
 // A sheet of cols x rows frames of side f, each frame a patterned block with
@@ -74,13 +69,7 @@ void LoadArt() {
 }
 
 void Canvas800x600() {
-    rw2 = 400;
-    rh2 = 300;
-    ASys.TargetScale = 800;
-    ViewScale = 2.0f / 800;
-    ASys.ImageZoom = 1;
-    G.ScreenW = 800;
-    G.ScreenH = 600;
+    Screen800x600();
     G.jscrWide = 800;
     G.jscrHigh = 600;
 }

@@ -2,10 +2,8 @@
 // input logic and the recording of its drawing, with no input held.
 #include <benchmark/benchmark.h>
 
-#include <cstring>
-
-#include "CoreGlobals.h"
 #include "shell/MyGame.h"
+#include "support/StateGuards.h"
 #include "sys/ZARNSys.h"
 
 namespace {
@@ -14,19 +12,9 @@ namespace {
 // as loaded, so that every draw call records as it does in the game.
 void Prepare() {
     MyGame& g = ThisGame;
-    rw2 = 400;
-    rh2 = 300;
-    ViewScale = 2.0f / 800.0f;
-    ASys.ImageZoom = 1;
-    g.ScreenW = 800;
-    g.ScreenH = 600;
-    for (int slot : {50, 52, 53, 54, 56, 57, 60, ASys.FontImage}) ASys.iFrames[slot] = 1;
-    ASys.iFramesSquare[50] = 64;
-    std::memset(ASys.Keyv, 0, sizeof ASys.Keyv);
-    std::memset(ASys.Button, 0, sizeof ASys.Button);
-    std::memset(g.KeyLock, 0, sizeof g.KeyLock);
-    std::memset(g.TouchLock, 0, sizeof g.TouchLock);
-    g.PointerDown = 0;
+    Screen800x600();
+    FrontEndArtLoaded();
+    NoInputHeld();
     g.Overlay = 0;
     g.GameBreak = 0;
     g.LogoZoom = 1;

@@ -3,12 +3,7 @@
 // text and icons are recorded as in the game.
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <string>
-
+#include "GameStart.h"
 #include "shell/MyGame.h"
 #include "sys/ZARNSys.h"
 
@@ -18,16 +13,8 @@ void StartOnce() {
     static bool started = false;
     if (started) return;
     started = true;
-    char self[4096] = {};
-    if (readlink("/proc/self/exe", self, sizeof self - 1) > 0) {
-        std::string dir = self;
-        dir = dir.substr(0, dir.rfind('/'));
-        dir = dir.substr(0, dir.rfind('/'));
-        std::snprintf(ThisGame.home, sizeof ThisGame.home, "%s", dir.c_str());
-    }
-    setenv("ALSOFT_DRIVERS", "null", 0);
+    StartGameOnce();
     MyGame& g = ThisGame;
-    g.Begin(564, "Gobbit");
     g.LoadFont(51, "entplain");
     g.LoadImgFull(50, "icons", 64);
     g.LoadImgFull(52, "options", 32);

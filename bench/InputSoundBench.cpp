@@ -2,12 +2,7 @@
 // stream for each kind of track.
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <string>
-
+#include "GameStart.h"
 #include "shell/MyGame.h"
 #include "sys/SoundGlobals.h"
 #include "sys/SysGlobals.h"
@@ -15,21 +10,8 @@
 
 namespace {
 
-// Brings the framework up once, with the build folder (where Data/564 is)
-// as the home directory. The benchmark binary sits in <build>/bench.
 void StartOnce() {
-    static bool started = false;
-    if (started) return;
-    started = true;
-    char self[4096] = {};
-    if (readlink("/proc/self/exe", self, sizeof self - 1) > 0) {
-        std::string dir = self;
-        dir = dir.substr(0, dir.rfind('/'));
-        dir = dir.substr(0, dir.rfind('/'));
-        std::snprintf(ThisGame.home, sizeof ThisGame.home, "%s", dir.c_str());
-    }
-    setenv("ALSOFT_DRIVERS", "null", 0);  // no sound card needed
-    ThisGame.Begin(564, "Gobbit");
+    StartGameOnce();
     ThisGame.MusicLevel = 1;
 }
 
