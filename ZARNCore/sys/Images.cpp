@@ -3,7 +3,6 @@
 // copy. Everything here must survive hostile files and any slot number.
 #include <lodepng.h>
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -20,16 +19,6 @@ unsigned ImageVersion[ImageSlots] = {};
 
 namespace {
 
-void LogSys(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void LogSys(const char* format, ...) {
-    std::memset(TempstrSys, 0, sizeof TempstrSys);
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(TempstrSys, sizeof TempstrSys, format, args);
-    va_end(args);
-    ASys.Debuglog(TempstrSys);
-}
-
 bool IsKeyColour(const unsigned char* p) {
     bool magenta = p[0] > 250 && p[1] < 5 && p[2] > 250;
     bool cyan = p[0] < 5 && p[1] > 250 && p[2] > 250;
@@ -44,7 +33,7 @@ bool DecodePNG(const char* path, std::vector<unsigned char>& px, unsigned& w, un
     lodepng::State state;
     if (lodepng_inspect(&w, &h, &state, file.data(), file.size()) != 0) return false;
     if (w == 0 || h == 0 || w > unsigned(MaxImageSide) || h > unsigned(MaxImageSide)) {
-        LogSys("Image too large: %ux%u", w, h);
+        SysLog("Image too large: %ux%u", w, h);
         return false;
     }
     if (lodepng::decode(px, w, h, file) != 0) return false;
@@ -145,7 +134,7 @@ void ZARNSys::GetPNG(int slot, const char* path, unsigned F) {
         return;
     }
     if (F == 0 || F > unsigned(MaxImageSide)) {
-        LogSys("Frame size %u refused", F);
+        SysLog("Frame size %u refused", F);
         return;
     }
     TouchImage(slot);
@@ -162,7 +151,7 @@ void ZARNSys::GetPNG(int slot, const char* path, unsigned F) {
                 std::memcpy(&Image[slot][(size_t(y) * F + x) * 4], s, 4);
             }
         }
-        LogSys("    Loaded %ix%i Image", int(F), int(F));
+        SysLog("    Loaded %ix%i Image", int(F), int(F));
         iFrames[slot] = 1;
         iFramesW[slot] = int(F);
         iFramesWz[slot] = 1.0f;
@@ -179,18 +168,18 @@ void ZARNSys::GetPNG(int slot, const char* path, unsigned F) {
     int cols = int(w / F), rows = int(h / F);
     long wanted = long(cols) * cell;
     if (wanted > MaxSheetSide) {
-        LogSys("Spritesheet too wide: %i x %i-pixel frames need a %li texture", cols, int(F), wanted);
+        SysLog("Spritesheet too wide: %i x %i-pixel frames need a %li texture", cols, int(F), wanted);
         return;
     }
     int S = SheetSide(wanted);
-    LogSys("    Loaded Spritesheet of %i x %ix%i sprites", cols * rows, int(F), int(F));
+    SysLog("    Loaded Spritesheet of %i x %ix%i sprites", cols * rows, int(F), int(F));
     // S follows the column count only, so tall sheets may not fit: keep the
     // frames that do, in reading order.
     int perRow = S / cell;
     int frames = cols * rows;
     int capacity = perRow * perRow;
     if (frames > capacity) {
-        LogSys("    Only %i of %i sprites fit", capacity, frames);
+        SysLog("    Only %i of %i sprites fit", capacity, frames);
         frames = capacity;
     }
     Image[slot].assign(size_t(S) * S * 4, 0);
@@ -214,14 +203,14 @@ void ZARNSys::GetPNG(int slot, const char* path, unsigned F) {
 }
 
 void ZARNSys::SavePNG(const char* path, int slot, int w, int h) {
-    LogSys("Saving Image - %ix%i  to %s", w, h, path ? path : "");
+    SysLog("Saving Image - %ix%i  to %s", w, h, path ? path : "");
     if (!path || slot < 0 || slot >= ImageSlots || w <= 0 || h <= 0 ||
         Image[slot].size() < size_t(w) * size_t(h) * 4) {
-        LogSys("Nothing to save in slot %i", slot);
+        SysLog("Nothing to save in slot %i", slot);
         return;
     }
     unsigned error = lodepng::encode(std::string(path), Image[slot].data(), unsigned(w), unsigned(h));
-    if (error) LogSys("The image save didn't work.  All the images are unsaved!! %i", int(error));
+    if (error) SysLog("The image save didn't work.  All the images are unsaved!! %i", int(error));
 }
 
 void ZARNSys::Screenshot() {

@@ -1,6 +1,5 @@
 // Sound effects: whole PCM WAV files in one OpenAL buffer per slot, played
 // fire-and-forget on sources 0-30 in strict rotation.
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -16,15 +15,6 @@ int ALChannel = 0;
 ALuint ALbuffer[SoundSlots] = {};
 int ALbufferActive[SoundSlots] = {};
 int SFXData[SoundSlots][10] = {};
-
-void SysLog(const char* format, ...) {
-    std::memset(TempstrSys, 0, sizeof TempstrSys);
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(TempstrSys, sizeof TempstrSys, format, args);
-    va_end(args);
-    ASys.Debuglog(TempstrSys);
-}
 
 namespace {
 

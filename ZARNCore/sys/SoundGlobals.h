@@ -27,6 +27,3 @@ extern FILE* MusicFile;
 extern stb_vorbis* OggFile;
 extern long MusicFileBegin;     // first byte of the WAV samples
 extern long MusicFileEnd;       // one past their last byte
-
-// Formats a platform log line (into TempstrSys) and writes it.
-void SysLog(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -19,6 +19,9 @@ extern ALuint ALsource[32];
 extern ALuint MusicBuffer[4];
 extern char TempstrSys[1024];
 
+// Formats a platform log line (into TempstrSys) and writes it.
+void SysLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 void error_callback(int code, const char* text);
 
 // Filled by the sound-effect table; Close() releases them.
