@@ -3,21 +3,17 @@
 #include <cstdio>
 #include <string>
 
+#include "AssetNames.h"
 #include "ImagePath.h"
 #include "ZARNCore.h"
 #include "sys/ZARNSys.h"
 
 const char* ResolveImagePath(ZARNCore& core, const char* name, const char* label) {
-    std::string n = name ? name : "";
-    for (char& c : n)
-        if (c == '\\') c = '/';
+    std::string n = WithSlashes(name ? name : "");
     char line[1100];
     std::snprintf(line, sizeof line, "%s%.1000s ", label, n.c_str());
     ASys.Debuglog(line);
-    size_t len = n.size();
-    bool hasExt = len >= 4 && (n.compare(len - 4, 4, ".png") == 0 || n.compare(len - 4, 4, ".Png") == 0 ||
-                               n.compare(len - 4, 4, ".PNG") == 0);
-    if (hasExt) return core.fstr("%s/Data/%i/%s", core.home, core.GameNum, n.c_str());
+    if (HasExtension(n, ".png")) return core.fstr("%s/Data/%i/%s", core.home, core.GameNum, n.c_str());
     return core.fstr("%s/Data/%i/%s.png", core.home, core.GameNum, n.c_str());
 }
 

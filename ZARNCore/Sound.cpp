@@ -3,19 +3,9 @@
 #include <cstdio>
 #include <string>
 
+#include "AssetNames.h"
 #include "ZARNCore.h"
 #include "sys/ZARNSys.h"
-
-// "<home>/Data/<game>/audio/<file>"
-static std::string AudioPath(const char* home, int game, const std::string& file) {
-    return std::string(home) + "/Data/" + std::to_string(game) + "/audio/" + file;
-}
-
-static bool EndsWithWav(const std::string& name) {
-    if (name.size() < 4) return false;
-    std::string ext = name.substr(name.size() - 4);
-    return ext == ".wav" || ext == ".Wav" || ext == ".WAV";
-}
 
 void ZARNCore::LoadSFX(int n) {
     char text[64];
@@ -28,9 +18,8 @@ void ZARNCore::LoadSFX(int n) {
 void ZARNCore::LoadSFX(int n, const char* name) {
     std::string file = name ? name : "";
     ASys.Debuglog(("Load Wave " + file + " to " + std::to_string(n)).c_str());
-    for (char& c : file)
-        if (c == '\\') c = '/';
-    if (!EndsWithWav(file)) file += ".wav";
+    file = WithSlashes(file);
+    if (!HasExtension(file, ".wav")) file += ".wav";
     ASys.GetWAV(n, AudioPath(home, GameNum, file).c_str());
 }
 

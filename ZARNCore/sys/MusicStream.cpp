@@ -7,6 +7,7 @@
 #define STB_VORBIS_HEADER_ONLY
 #include <stb/stb_vorbis.h>
 
+#include "AssetNames.h"
 #include "ZARNCore.h"
 #include "sys/SoundGlobals.h"
 #include "sys/SysGlobals.h"
@@ -138,19 +139,19 @@ void StartStream(int kind) {
         std::fputs(kind == OggStream ? "Error Opening OGG stream :(\n" : "Error Opening WAV stream :(\n", stderr);
 }
 
-bool HasExtension(const std::string& name, const char* lower, const char* title, const char* upper) {
-    if (name.size() < 4) return false;
-    std::string ext = name.substr(name.size() - 4);
-    return ext == lower || ext == title || ext == upper;
+// Stops the track playing before the next one is opened; false when there
+// is no audio device to play it on.
+bool StartTrack(int loop) {
+    ASys.MusicPlaying = 0;
+    ResetStream();
+    ASys.MusicLoop = loop;
+    return AudioEnabled != 0;
 }
 
 }  // namespace
 
 void ZARNSys::PlayMusic_Ogg_Sys(const char* path, int loop) {
-    MusicPlaying = 0;
-    ResetStream();
-    MusicLoop = loop;
-    if (!AudioEnabled) return;
+    if (!StartTrack(loop)) return;
     MusicFile = path ? std::fopen(path, "rb") : nullptr;
     if (!MusicFile) {
         SysLog("Error Opening Ogg");
@@ -174,10 +175,7 @@ void ZARNSys::PlayMusic_Ogg_Sys(const char* path, int loop) {
 }
 
 void ZARNSys::PlayMusic_Wav_Sys(const char* path, int loop) {
-    MusicPlaying = 0;
-    ResetStream();
-    MusicLoop = loop;
-    if (!AudioEnabled) return;
+    if (!StartTrack(loop)) return;
     MusicFile = path ? std::fopen(path, "rb") : nullptr;
     if (!MusicFile) {
         SysLog("Error Opening Wave - %s", path ? path : "");
@@ -232,13 +230,11 @@ void ZARNSys::StopMusicSys() {
 void ZARNCore::PlayMusic(const char* name) { PlayMusic(name, 1); }
 
 void ZARNCore::PlayMusic(const char* name, int loop) {
-    std::string file = name ? name : "";
-    for (char& c : file)
-        if (c == '\\') c = '/';
-    std::string path = std::string(home) + "/Data/" + std::to_string(GameNum) + "/audio/" + file;
-    if (HasExtension(file, ".ogg", ".Ogg", ".OGG"))
+    std::string file = WithSlashes(name ? name : "");
+    std::string path = AudioPath(home, GameNum, file);
+    if (HasExtension(file, ".ogg"))
         ASys.PlayMusic_Ogg_Sys(path.c_str(), loop);
-    else if (HasExtension(file, ".wav", ".Wav", ".WAV"))
+    else if (HasExtension(file, ".wav"))
         ASys.PlayMusic_Wav_Sys(path.c_str(), loop);
 }
 
