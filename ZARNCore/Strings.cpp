@@ -15,24 +15,27 @@ constexpr int RingClear = 1023;  // only the start of a buffer is cleared per us
 constexpr int PadLimit = 1023;   // padded texts stay within one short line
 }  // namespace
 
-char* ZARNCore::fstr(const char* format, ...) {
+// Formats into the next buffer of the text ring and returns it.
+static char* FormatInRing(decltype(ZARNCore::Tempstr)& ring, const char* format, va_list args) {
     TempstrUse = (TempstrUse + 1) % RingSize;
-    char* buf = Tempstr[TempstrUse];
+    char* buf = ring[TempstrUse];
     std::memset(buf, 0, RingClear);
+    std::vsnprintf(buf, sizeof ring[0], format, args);
+    return buf;
+}
+
+char* ZARNCore::fstr(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    std::vsnprintf(buf, sizeof Tempstr[0], format, args);
+    char* buf = FormatInRing(Tempstr, format, args);
     va_end(args);
     return buf;
 }
 
 void ZARNCore::tstr(const char* format, ...) {
-    TempstrUse = (TempstrUse + 1) % RingSize;
-    char* buf = Tempstr[TempstrUse];
-    std::memset(buf, 0, RingClear);
     va_list args;
     va_start(args, format);
-    std::vsnprintf(buf, sizeof Tempstr[0], format, args);
+    FormatInRing(Tempstr, format, args);
     va_end(args);
 }
 
