@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "CoreGlobals.h"
 #include "ZARNCore.h"
@@ -39,6 +40,43 @@ double* Append(int kind) {
     }
     ASys.DrawTo += 1;
     return r;
+}
+
+// A record of this kind centred on (x, y), with these size fields.
+double* AppendAt(int kind, float x, float y, float sizeX, float sizeY) {
+    double* r = Append(kind);
+    if (r) {
+        r[1] = x - rw2;
+        r[2] = y - rh2;
+        r[3] = sizeX;
+        r[4] = sizeY;
+    }
+    return r;
+}
+
+// A shape w x h canvas units at the current size.
+double* AppendSized(int kind, float x, float y, float w, float h) {
+    return AppendAt(kind, x, y, SizeX() * w, SizeY() * h);
+}
+
+// A frame of an image slot at the current size and image zoom.
+double* AppendImage(int kind, int slot, float x, float y, int frame) {
+    double* r = AppendAt(kind, x, y, ASys.DrawSet[11] * ASys.ImageZoom, ASys.DrawSet[12] * ASys.ImageZoom);
+    if (r) {
+        r[28] = slot;
+        r[29] = frame;
+    }
+    return r;
+}
+
+// Canvas points x1, y1, x2, y2, ... into the record from field 1 on, as
+// offsets from the canvas centre.
+void PutPoints(double* r, std::initializer_list<float> xy) {
+    int field = 1;
+    for (float v : xy) {
+        r[field] = v - (field % 2 ? rw2 : rh2);
+        ++field;
+    }
 }
 
 bool SlotLoaded(int slot) {
@@ -194,36 +232,17 @@ void ZARNCore::SetBlend(int m) {
 
 // ---- Recording ----
 
-void ZARNCore::Rect(float x, float y, float w, float h) {
-    if (double* r = Append(1)) {
-        r[1] = x - rw2;
-        r[2] = y - rh2;
-        r[3] = SizeX() * w;
-        r[4] = SizeY() * h;
-    }
-}
+void ZARNCore::Rect(float x, float y, float w, float h) { AppendSized(1, x, y, w, h); }
 void ZARNCore::Rect(float x, float y, float s) { Rect(x, y, s, s); }
 void ZARNCore::Plot(float x, float y) { Rect(x, y, 1, 1); }
 void ZARNCore::Rect_UL(float x, float y, float s) { Rect(x + s / 2, y + s / 2, s, s); }
 void ZARNCore::Rect_UL(float x, float y, float w, float h) { Rect(x + w / 2, y + h / 2, w, h); }
 
 void ZARNCore::Quad(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4) {
-    if (double* r = Append(2)) {
-        r[1] = x1 - rw2; r[2] = y1 - rh2;
-        r[3] = x2 - rw2; r[4] = y2 - rh2;
-        r[5] = x3 - rw2; r[6] = y3 - rh2;
-        r[7] = x4 - rw2; r[8] = y4 - rh2;
-    }
+    if (double* r = Append(2)) PutPoints(r, {x1, y1, x2, y2, x3, y3, x4, y4});
 }
 
-void ZARNCore::Oval(float x, float y, float w, float h) {
-    if (double* r = Append(3)) {
-        r[1] = x - rw2;
-        r[2] = y - rh2;
-        r[3] = SizeX() * w;
-        r[4] = SizeY() * h;
-    }
-}
+void ZARNCore::Oval(float x, float y, float w, float h) { AppendSized(3, x, y, w, h); }
 void ZARNCore::Oval(float x, float y, float r) { Oval(x, y, 2 * r, 2 * r); }
 void ZARNCore::Circle(float x, float y, float r) { Oval(x, y, 2 * r, 2 * r); }
 void ZARNCore::Circle(float x, float y, float w, float h) { Oval(x, y, w, h); }
@@ -232,11 +251,7 @@ void ZARNCore::Oval_UL(float x, float y, float r) { Oval(x + r, y + r, 2 * r, 2 
 void ZARNCore::Circle_UL(float x, float y, float r) { Oval(x + r, y + r, 2 * r, 2 * r); }
 
 void ZARNCore::FullTri(float x1, float y1, float x2, float y2, float x3, float y3) {
-    if (double* r = Append(6)) {
-        r[1] = x1 - rw2; r[2] = y1 - rh2;
-        r[3] = x2 - rw2; r[4] = y2 - rh2;
-        r[5] = x3 - rw2; r[6] = y3 - rh2;
-    }
+    if (double* r = Append(6)) PutPoints(r, {x1, y1, x2, y2, x3, y3});
 }
 
 void ZARNCore::Tri(float x, float y, float w, float h) {
@@ -257,14 +272,7 @@ void ZARNCore::Tri_Fix(float x, float y, float w, float h, float k) {
     Tri(x, y, w, h);
 }
 
-void ZARNCore::Fan(float x, float y, float rad) {
-    if (double* r = Append(5)) {
-        r[1] = x - rw2;
-        r[2] = y - rh2;
-        r[3] = 2 * rad * SizeX();
-        r[4] = 2 * rad * SizeY();
-    }
-}
+void ZARNCore::Fan(float x, float y, float rad) { AppendSized(5, x, y, 2 * rad, 2 * rad); }
 
 void ZARNCore::Line(float x1, float y1, float x2, float y2) {
     float t = ASys.DrawSet[9];
@@ -279,15 +287,7 @@ void ZARNCore::DrawImg(int slot, float x, float y, int frame, float) { DrawImg(s
 
 void ZARNCore::DrawImg(int slot, float x, float y, int frame) {
     if (!SlotLoaded(slot)) return;
-    if (double* r = Append(11)) {
-        r[1] = x - rw2;
-        r[2] = y - rh2;
-        r[3] = ASys.DrawSet[11] * ASys.ImageZoom;
-        r[4] = ASys.DrawSet[12] * ASys.ImageZoom;
-        r[27] = frame;
-        r[28] = slot;
-        r[29] = frame;
-    }
+    if (double* r = AppendImage(11, slot, x, y, frame)) r[27] = frame;
 }
 
 void ZARNCore::DrawBlur(int slot, float x, float y) { DrawBlur(slot, x, y, 0); }
@@ -297,14 +297,7 @@ void ZARNCore::DrawBlur(int slot, float x, float y, int frame) {
         LogMissing(slot);
         return;
     }
-    if (double* r = Append(13)) {
-        r[1] = x - rw2;
-        r[2] = y - rh2;
-        r[3] = ASys.DrawSet[11] * ASys.ImageZoom;
-        r[4] = ASys.DrawSet[12] * ASys.ImageZoom;
-        r[28] = slot;
-        r[29] = frame;
-    }
+    AppendImage(13, slot, x, y, frame);
 }
 
 void ZARNCore::QuadImg(int slot, float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4, int frame) {
@@ -313,10 +306,7 @@ void ZARNCore::QuadImg(int slot, float x1, float y1, float x2, float y2, float x
         return;
     }
     if (double* r = Append(12)) {
-        r[1] = x1 - rw2; r[2] = y1 - rh2;
-        r[3] = x2 - rw2; r[4] = y2 - rh2;
-        r[5] = x3 - rw2; r[6] = y3 - rh2;
-        r[7] = x4 - rw2; r[8] = y4 - rh2;
+        PutPoints(r, {x1, y1, x2, y2, x3, y3, x4, y4});
         r[28] = slot;
         r[29] = frame;
     }
