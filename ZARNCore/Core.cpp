@@ -98,13 +98,7 @@ void ZARNCore::BufferGame() {
 }
 
 void ZARNCore::RenderGame(float& width, float& height) {
-    RenderCountLive += 1;
-    int now = Mills();
-    if (now >= RenderSec + 1000 || now <= RenderSec - 1000) {
-        RenderSec = now;
-        RenderCount = RenderCountLive;
-        RenderCountLive = 0;
-    }
+    CountPerSecond(Mills(), RenderCountLive, RenderSec, RenderCount);
     RenderThread += 1;
     if (RenderThread > 4) RenderThread = 0;
 

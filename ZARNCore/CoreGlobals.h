@@ -17,3 +17,15 @@ extern float ViewScale;  // 2 / canvas width basis
 
 // When set, Mills() reads this instead of the wall clock (tests drive time).
 extern int (*MillsSource)();
+
+// Counts one more update or render. Once the clock is a second past
+// secondStart (or a second behind it), that second's count becomes
+// perSecond and the next second starts.
+inline void CountPerSecond(int now, int& live, int& secondStart, int& perSecond) {
+    live += 1;
+    if (now >= secondStart + 1000 || now <= secondStart - 1000) {
+        secondStart = now;
+        perSecond = live;
+        live = 0;
+    }
+}

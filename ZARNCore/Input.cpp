@@ -44,13 +44,7 @@ bool ValidPointer(int p) { return p >= 0 && p < Pointers; }
 }  // namespace
 
 void ZARNCore::PollInput(int invertY) {
-    UpdateCountLive += 1;
-    int now = Mills();
-    if (now >= UpdateSec + 1000 || now <= UpdateSec - 1000) {
-        UpdateSec = now;
-        UpdateCount = UpdateCountLive;
-        UpdateCountLive = 0;
-    }
+    CountPerSecond(Mills(), UpdateCountLive, UpdateSec, UpdateCount);
 
     ASys.PollInputB(invertY);
 
