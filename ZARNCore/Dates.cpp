@@ -58,15 +58,6 @@ int ZARNCore::Print(const std::string& s) {
     ASys.Debuglog(s.c_str());
     return 1;
 }
-int ZARNCore::Debuglog(const std::string& s) {
-    ASys.Debuglog(s.c_str());
-    return 1;
-}
-int ZARNCore::DebugLog(const std::string& s) {
-    ASys.Debuglog(s.c_str());
-    return 1;
-}
-int ZARNCore::Debug(const std::string& s) {
-    ASys.Debuglog(s.c_str());
-    return 1;
-}
+int ZARNCore::Debuglog(const std::string& s) { return Print(s); }
+int ZARNCore::DebugLog(const std::string& s) { return Print(s); }
+int ZARNCore::Debug(const std::string& s) { return Print(s); }
