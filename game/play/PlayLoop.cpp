@@ -158,47 +158,22 @@ void MyGame::StepHero() {
     GetMatrix(int(P.HeroX), int(P.HeroY), 1);
 
     if (P.HeroDX == 0 && P.HeroDY == 0 && P.LevelState == 0) {
-        auto idle = [&] { return P.HeroDX == 0 && P.HeroDY == 0; };
-        auto left = [&] {
-            if (Joy(3) > 0.5f && OpenLeft && P.RepeatX < 1 && idle()) {
+        // A held direction that is open moves the hero one cell: the cell
+        // left falls, the hero slides in from it and eats what it finds.
+        auto move = [&](int key, int open, float& repeat, float& pos, float& slide, float step, float facing) {
+            if (Joy(key) > 0.5f && open && repeat < 1 && P.HeroDX == 0 && P.HeroDY == 0) {
                 Drop(int(P.HeroX), int(P.HeroY));
-                P.HeroX -= 1;
-                P.HeroDX = 1;
-                P.RepeatX = delay;
-                P.Facing = 3;
+                pos += step;
+                slide = -step;
+                repeat = delay;
+                P.Facing = facing;
                 Eat(int(P.HeroX), int(P.HeroY));
             }
         };
-        auto right = [&] {
-            if (Joy(1) > 0.5f && OpenRight && P.RepeatX < 1 && idle()) {
-                Drop(int(P.HeroX), int(P.HeroY));
-                P.HeroX += 1;
-                P.HeroDX = -1;
-                P.RepeatX = delay;
-                P.Facing = 1;
-                Eat(int(P.HeroX), int(P.HeroY));
-            }
-        };
-        auto up = [&] {
-            if (Joy(0) > 0.5f && OpenUp && P.RepeatY < 1 && idle()) {
-                Drop(int(P.HeroX), int(P.HeroY));
-                P.HeroY -= 1;
-                P.HeroDY = 1;
-                P.RepeatY = delay;
-                P.Facing = 0;
-                Eat(int(P.HeroX), int(P.HeroY));
-            }
-        };
-        auto down = [&] {
-            if (Joy(2) > 0.5f && OpenDown && P.RepeatY < 1 && idle()) {
-                Drop(int(P.HeroX), int(P.HeroY));
-                P.HeroY += 1;
-                P.HeroDY = -1;
-                P.RepeatY = delay;
-                P.Facing = 2;
-                Eat(int(P.HeroX), int(P.HeroY));
-            }
-        };
+        auto left = [&] { move(3, OpenLeft, P.RepeatX, P.HeroX, P.HeroDX, -1, 3); };
+        auto right = [&] { move(1, OpenRight, P.RepeatX, P.HeroX, P.HeroDX, 1, 1); };
+        auto up = [&] { move(0, OpenUp, P.RepeatY, P.HeroY, P.HeroDY, -1, 0); };
+        auto down = [&] { move(2, OpenDown, P.RepeatY, P.HeroY, P.HeroDY, 1, 2); };
         // The axis not moved along last is tried first, so a held
         // perpendicular direction wins and two held directions zig-zag.
         if (P.Facing == 0 || P.Facing == 2) {
