@@ -6,6 +6,7 @@
 #include "CoreGlobals.h"
 #include "Random.h"
 #include "shell/MyGame.h"
+#include "support/StateGuards.h"
 
 namespace {
 
@@ -17,24 +18,13 @@ int TickingClock() { return FakeClock += 13; }
 class RandomTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        saved_ = {jRand_Seed, jRand_Count, jRand_Bit, jRand_Plus, jRand_Out, jRand_Tot, jRand_tSeed};
-        savedNum_ = ThisGame.GameNum;
-        savedClock_ = MillsSource;
+        saved_.Keep(jRand_Seed, jRand_Count, jRand_Bit, jRand_Plus, jRand_Out, jRand_Tot, jRand_tSeed,
+                    ThisGame.GameNum, MillsSource);
         ThisGame.GameNum = 564;
         FakeClock = 5000;
         MillsSource = TickingClock;
     }
-    void TearDown() override {
-        jRand_Seed = saved_[0];
-        jRand_Count = saved_[1];
-        jRand_Bit = saved_[2];
-        jRand_Plus = saved_[3];
-        jRand_Out = saved_[4];
-        jRand_Tot = saved_[5];
-        jRand_tSeed = saved_[6];
-        ThisGame.GameNum = savedNum_;
-        MillsSource = savedClock_;
-    }
+    void TearDown() override { saved_.Restore(); }
 
     static std::vector<float> Draws(int seed, int n) {
         ThisGame.SeedRnd(seed);
@@ -44,9 +34,7 @@ protected:
     }
 
 private:
-    std::vector<int> saved_;
-    int savedNum_ = 0;
-    int (*savedClock_)() = nullptr;
+    StateGuard saved_;
 };
 
 }  // namespace

@@ -20,53 +20,16 @@
 const char* const TestKeyword =
     "Quiet ferns w4lK tapping Gravel s to NAP and s10wly drift past HoLLows. Yes, Hollows.  Gr8 then, okay.";
 
-struct PersistTest::Saved {
-    char home[sizeof ThisGame.home];
-    char title[sizeof ThisGame.GameTitle];
-    char key[sizeof ThisGame.GameKey];
-    char scramble[sizeof ThisGame.GameScramble];
-    int gameNum, version, boards;
-    int settings[200];
-    int scores[22000], netScores[22000];
-    char netNames[22000][16];
-    int netValid, netWaiting, savePending, saveSum, saveWriting;
-    int slide, timer, page, pointer;
-    int keyLock[100];
-    float score;
-    int redef[64][16];
-    std::string host;
-    HttpLimits limits;
-};
-
 void PersistTest::SetUp() {
-    saved_ = new Saved;
-    Saved& s = *saved_;
     MyGame& g = ThisGame;
-    std::memcpy(s.home, g.home, sizeof s.home);
-    std::memcpy(s.title, g.GameTitle, sizeof s.title);
-    std::memcpy(s.key, g.GameKey, sizeof s.key);
-    std::memcpy(s.scramble, g.GameScramble, sizeof s.scramble);
-    s.gameNum = g.GameNum;
-    s.version = g.GameVersion;
-    s.boards = g.BoardCount;
-    std::memcpy(s.settings, g.Settings, sizeof s.settings);
-    std::memcpy(s.scores, g.Scores, sizeof s.scores);
-    std::memcpy(s.netScores, g.NetScores, sizeof s.netScores);
-    std::memcpy(s.netNames, g.NetNames, sizeof s.netNames);
-    s.netValid = g.NetValid;
-    s.netWaiting = g.NetWaiting;
-    s.savePending = g.SavePending;
-    s.saveSum = g.SaveSum;
-    s.saveWriting = g.SaveWriting;
-    s.slide = g.ScoreSlide;
-    s.timer = g.ScoreTimer;
-    s.page = g.ScorePage;
-    s.pointer = g.PointerDown;
-    std::memcpy(s.keyLock, g.KeyLock, sizeof s.keyLock);
-    s.score = g.Play.Score;
-    std::memcpy(s.redef, ASys.redef, sizeof s.redef);
-    s.host = ScoreHost();
-    s.limits = GetHttpLimits();
+    saved_.Keep(g.home, g.GameTitle, g.GameKey, g.GameScramble, g.GameNum, g.GameVersion, g.BoardCount, g.Settings,
+                g.Scores, g.NetScores, g.NetNames, g.NetValid, g.NetWaiting, g.SavePending, g.SaveSum,
+                g.SaveWriting, g.ScoreSlide, g.ScoreTimer, g.ScorePage, g.PointerDown, g.KeyLock, g.Play.Score,
+                ASys.redef);
+    saved_.OnRestore([host = std::string(ScoreHost()), limits = GetHttpLimits()] {
+        SetScoreHost(host.c_str());
+        SetHttpLimits(limits);
+    });
 
     char tmpl[] = "/tmp/gobbit-persist-XXXXXX";
     ASSERT_NE(mkdtemp(tmpl), nullptr);
@@ -101,34 +64,7 @@ void PersistTest::TearDown() {
     std::string stale;
     while (g.URLReply(stale)) {
     }
-    Saved& s = *saved_;
-    std::memcpy(g.home, s.home, sizeof s.home);
-    std::memcpy(g.GameTitle, s.title, sizeof s.title);
-    std::memcpy(g.GameKey, s.key, sizeof s.key);
-    std::memcpy(g.GameScramble, s.scramble, sizeof s.scramble);
-    g.GameNum = s.gameNum;
-    g.GameVersion = s.version;
-    g.BoardCount = s.boards;
-    std::memcpy(g.Settings, s.settings, sizeof s.settings);
-    std::memcpy(g.Scores, s.scores, sizeof s.scores);
-    std::memcpy(g.NetScores, s.netScores, sizeof s.netScores);
-    std::memcpy(g.NetNames, s.netNames, sizeof s.netNames);
-    g.NetValid = s.netValid;
-    g.NetWaiting = s.netWaiting;
-    g.SavePending = s.savePending;
-    g.SaveSum = s.saveSum;
-    g.SaveWriting = s.saveWriting;
-    g.ScoreSlide = s.slide;
-    g.ScoreTimer = s.timer;
-    g.ScorePage = s.page;
-    g.PointerDown = s.pointer;
-    std::memcpy(g.KeyLock, s.keyLock, sizeof s.keyLock);
-    g.Play.Score = s.score;
-    std::memcpy(ASys.redef, s.redef, sizeof s.redef);
-    SetScoreHost(s.host.c_str());
-    SetHttpLimits(s.limits);
-    delete saved_;
-    saved_ = nullptr;
+    saved_.Restore();
     std::error_code ec;
     std::filesystem::remove_all(dir_, ec);
 }

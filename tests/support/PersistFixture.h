@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "support/StateGuards.h"
+
 class PersistTest : public ::testing::Test {
 public:
     void SetUp() override;
@@ -36,8 +38,7 @@ public:
     static constexpr const char* SettingsFile = "Settings.sav";
 
 private:
-    struct Saved;
-    Saved* saved_ = nullptr;
+    StateGuard saved_;
 };
 
 // The game's keyword (the score server must use the same one).

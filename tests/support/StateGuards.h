@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "CoreGlobals.h"
@@ -31,6 +33,8 @@ public:
     void Keep(T&... vars) {
         (kept_.push_back(std::make_unique<Kept<T>>(vars)), ...);
     }
+    // For state behind setters: undo runs when the kept values are put back.
+    void OnRestore(std::function<void()> undo) { kept_.push_back(std::make_unique<Undo>(std::move(undo))); }
     void Restore() {
         for (auto it = kept_.rbegin(); it != kept_.rend(); ++it) (*it)->Restore();
         kept_.clear();
@@ -56,6 +60,11 @@ private:
         void Restore() override { Assign(var, copy); }
         T& var;
         T copy;
+    };
+    struct Undo : Entry {
+        explicit Undo(std::function<void()> f) : undo(std::move(f)) {}
+        void Restore() override { undo(); }
+        std::function<void()> undo;
     };
     std::vector<std::unique_ptr<Entry>> kept_;
 };
