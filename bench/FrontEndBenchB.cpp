@@ -38,17 +38,22 @@ bool Ready(benchmark::State& state) {
     return true;
 }
 
+// One update of the screen per iteration; reports the records it drew.
+void Measure(benchmark::State& state, void (MyGame::*screen)()) {
+    for (auto _ : state) {
+        ASys.DrawTo = 0;
+        (ThisGame.*screen)();
+    }
+    state.counters["records"] = ASys.DrawTo;
+}
+
 void BM_OptionsUpdate(benchmark::State& state) {
     if (!Ready(state)) return;
     MyGame& g = ThisGame;
     g.Overlay = 1;
     g.OptRow = 1;
     g.OptScroll = 0;
-    for (auto _ : state) {
-        ASys.DrawTo = 0;
-        g.Options();
-    }
-    state.counters["records"] = ASys.DrawTo;
+    Measure(state, &MyGame::Options);
 }
 BENCHMARK(BM_OptionsUpdate);
 
@@ -61,11 +66,7 @@ void BM_RedefineKeysUpdate(benchmark::State& state) {
     g.RedefCol = 1;
     g.CaptureState = 0;
     g.TestTimer = 0;
-    for (auto _ : state) {
-        ASys.DrawTo = 0;
-        g.RedefineKeys();
-    }
-    state.counters["records"] = ASys.DrawTo;
+    Measure(state, &MyGame::RedefineKeys);
 }
 BENCHMARK(BM_RedefineKeysUpdate);
 
@@ -94,11 +95,7 @@ void BM_EnterYourNameUpdate(benchmark::State& state) {
     MyGame& g = ThisGame;
     g.Overlay = 4;
     g.OptRow = 3;
-    for (auto _ : state) {
-        ASys.DrawTo = 0;
-        g.EnterYourName();
-    }
-    state.counters["records"] = ASys.DrawTo;
+    Measure(state, &MyGame::EnterYourName);
 }
 BENCHMARK(BM_EnterYourNameUpdate);
 
