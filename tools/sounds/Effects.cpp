@@ -55,15 +55,6 @@ private:
     Rng rng_;
 };
 
-Adsr env(double a, double d, double s, double r) {
-    Adsr e;
-    e.attack = a;
-    e.decay = d;
-    e.sustain = s;
-    e.release = r;
-    return e;
-}
-
 // A clear glockenspiel-like chime: sine carrier, modulator two octaves up.
 Patch chime(double brightness) {
     Patch p;
@@ -71,7 +62,7 @@ Patch chime(double brightness) {
     p.fmIndex = 0.6 + 1.6 * brightness;
     p.fmIndexEnd = 0.1;
     p.fmDecay = 0.06;
-    p.amp = env(0.002, 0.45, 0.0, 0.12);
+    p.amp = envelope(0.002, 0.45, 0.0, 0.12);
     return p;
 }
 
@@ -82,7 +73,7 @@ Patch epiano() {
     p.fmIndex = 1.8;
     p.fmIndexEnd = 0.3;
     p.fmDecay = 0.25;
-    p.amp = env(0.003, 1.2, 0.25, 0.3);
+    p.amp = envelope(0.003, 1.2, 0.25, 0.3);
     return p;
 }
 
@@ -95,8 +86,8 @@ Patch blip() {
     p.q = 0.8;
     p.keyTrack = 0.6;
     p.envOctaves = 1.2;
-    p.filterEnv = env(0.001, 0.06, 0.0, 0.02);
-    p.amp = env(0.002, 0.08, 0.3, 0.04);
+    p.filterEnv = envelope(0.001, 0.06, 0.0, 0.02);
+    p.amp = envelope(0.002, 0.08, 0.3, 0.04);
     return p;
 }
 
@@ -111,8 +102,8 @@ Patch brass() {
     p.q = 0.9;
     p.keyTrack = 0.5;
     p.envOctaves = 1.8;
-    p.filterEnv = env(0.025, 0.25, 0.35, 0.15);
-    p.amp = env(0.015, 0.2, 0.75, 0.12);
+    p.filterEnv = envelope(0.025, 0.25, 0.35, 0.15);
+    p.amp = envelope(0.015, 0.2, 0.75, 0.12);
     return p;
 }
 
@@ -128,13 +119,13 @@ std::vector<float> chomp(double midi, double glide, Wave wave, uint32_t seed) {
     p.filter = true;
     p.cutoff = 2400;
     p.q = 0.6;
-    p.amp = env(0.003, 0.05, 0.25, 0.03);
+    p.amp = envelope(0.003, 0.05, 0.25, 0.03);
     fx.note(0.0, 0.045, midi, 1.0f, p);
     Patch click;
     click.wave = Wave::Noise;
     click.filter = true;
     click.cutoff = 3000;
-    click.amp = env(0.0005, 0.004, 0.0, 0.004);
+    click.amp = envelope(0.0005, 0.004, 0.0, 0.004);
     fx.note(0.0, 0.004, 100, 0.25f, click);  // the noise source ignores the pitch
     return fx.finish(-6.0);
 }
@@ -152,8 +143,8 @@ std::vector<float> powerItem() {
     sweep.cutoff = 300;
     sweep.q = 2.5;
     sweep.envOctaves = 3.5;
-    sweep.filterEnv = env(0.3, 0.2, 0.0, 0.1);
-    sweep.amp = env(0.05, 0.25, 0.4, 0.15);
+    sweep.filterEnv = envelope(0.3, 0.2, 0.0, 0.1);
+    sweep.amp = envelope(0.05, 0.25, 0.4, 0.15);
     fx.note(0.0, 0.3, 48, 0.35f, sweep);
     for (double m : {84.0, 91.0, 96.0}) fx.note(0.33, 0.05, m, 0.5f, chime(0.7));
     fx.addRoom(0.15f, 0.4);
@@ -183,8 +174,8 @@ std::vector<float> levelFailed() {
     wah.unison = 1;
     wah.cutoff = 500;
     wah.envOctaves = 2.2;
-    wah.filterEnv = env(0.08, 0.2, 0.2, 0.1);
-    wah.amp = env(0.02, 0.2, 0.8, 0.08);
+    wah.filterEnv = envelope(0.08, 0.2, 0.2, 0.1);
+    wah.amp = envelope(0.02, 0.2, 0.8, 0.08);
     const double fall[] = {67, 66, 65};
     for (int i = 0; i < 3; ++i) fx.note(i * 0.27, 0.2, fall[i], 0.8f, wah);
     Patch last = wah;
@@ -234,7 +225,7 @@ std::vector<float> countdownDone() {
     for (int i = 0; i < 5; ++i) fx.note(i * 0.05, 0.04, run[i], 0.7f, chime(0.8));
     for (double m : {84.0, 88.0, 91.0, 96.0}) fx.note(0.25, 0.3, m, 0.55f, chime(1.0));
     Patch pad = brass();
-    pad.amp = env(0.01, 0.3, 0.5, 0.25);
+    pad.amp = envelope(0.01, 0.3, 0.5, 0.25);
     for (double m : {60.0, 67.0, 72.0}) fx.note(0.25, 0.3, m, 0.4f, pad);
     fx.addRoom(0.18f, 0.5);
     return fx.finish(-3.0);
@@ -263,7 +254,7 @@ std::vector<float> menuMove() {
     Patch p = blip();
     p.wave = Wave::Triangle;
     p.pitchDrop = 2;
-    p.amp = env(0.002, 0.03, 0.0, 0.02);
+    p.amp = envelope(0.002, 0.03, 0.0, 0.02);
     fx.note(0.0, 0.03, 81, 1.0f, p);
     return fx.finish(-4.0);
 }

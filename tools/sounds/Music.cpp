@@ -19,15 +19,6 @@ namespace {
 constexpr double kMusicRmsDb = -18.0;
 constexpr double kMusicPeakDb = -6.5;  // the encoder adds about half a dB of overshoot
 
-Adsr env(double a, double d, double s, double r) {
-    Adsr e;
-    e.attack = a;
-    e.decay = d;
-    e.sustain = s;
-    e.release = r;
-    return e;
-}
-
 // A chord of the chart; a bar holds one, or two when it changes halfway.
 struct Chord {
     Chord(std::string v, int r, std::string h = {}) : voicing(std::move(v)), root(r), high(std::move(h)) {}
@@ -90,7 +81,7 @@ Stereo gardenSong() {
     ep.unison = 2;
     ep.detuneCents = 5;
     ep.width = 0.5;
-    ep.amp = env(0.004, 2.2, 0.25, 0.25);
+    ep.amp = envelope(0.004, 2.2, 0.25, 0.25);
     const int keys = s.part(ep, 0.32f, 0.f, 0.08f, 0.25f);
 
     Patch bass;
@@ -98,7 +89,7 @@ Stereo gardenSong() {
     bass.subLevel = 0.7;
     bass.filter = true;
     bass.cutoff = 700;
-    bass.amp = env(0.006, 0.35, 0.7, 0.06);
+    bass.amp = envelope(0.006, 0.35, 0.7, 0.06);
     const int low = s.part(bass, 0.5f, 0.f, 0.f, 0.03f, 0.f, 0.85);
 
     Patch flute;
@@ -111,7 +102,7 @@ Stereo gardenSong() {
     flute.vibratoDelay = 0.25;
     flute.glide = -0.4;
     flute.glideTime = 0.03;
-    flute.amp = env(0.035, 0.25, 0.8, 0.14);
+    flute.amp = envelope(0.035, 0.25, 0.8, 0.14);
     Patch fluteBody = flute;
     fluteBody.wave = Wave::Triangle;
     const int lead = s.part(flute, 0.53f, 0.1f, 0.22f, 0.3f);
@@ -122,7 +113,7 @@ Stereo gardenSong() {
     bell.fmIndex = 1.2;
     bell.fmIndexEnd = 0.1;
     bell.fmDecay = 0.08;
-    bell.amp = env(0.002, 0.8, 0.0, 0.3);
+    bell.amp = envelope(0.002, 0.8, 0.0, 0.3);
     const int bells = s.part(bell, 0.46f, -0.35f, 0.35f, 0.3f);
 
     Patch pad;
@@ -132,7 +123,7 @@ Stereo gardenSong() {
     pad.width = 0.8;
     pad.filter = true;
     pad.cutoff = 800;
-    pad.amp = env(0.5, 0.5, 0.85, 0.7);
+    pad.amp = envelope(0.5, 0.5, 0.85, 0.7);
     const int pads = s.part(pad, 0.10f, 0.f, 0.f, 0.35f, 0.f, 1.0);
 
     DrumKit kit;
@@ -185,8 +176,8 @@ Stereo chaseSong() {
     bass.cutoff = 380;
     bass.q = 1.3;
     bass.envOctaves = 2.2;
-    bass.filterEnv = env(0.002, 0.14, 0.0, 0.05);
-    bass.amp = env(0.003, 0.2, 0.7, 0.04);
+    bass.filterEnv = envelope(0.002, 0.14, 0.0, 0.05);
+    bass.amp = envelope(0.003, 0.2, 0.7, 0.04);
     const int low = s.part(bass, 0.5f, 0.f, 0.f, 0.f, 0.35f, 0.7);
 
     Patch pluck;
@@ -198,8 +189,8 @@ Stereo chaseSong() {
     pluck.cutoff = 900;
     pluck.q = 1.1;
     pluck.envOctaves = 2.5;
-    pluck.filterEnv = env(0.001, 0.09, 0.0, 0.04);
-    pluck.amp = env(0.002, 0.16, 0.0, 0.05);
+    pluck.filterEnv = envelope(0.001, 0.09, 0.0, 0.04);
+    pluck.amp = envelope(0.002, 0.16, 0.0, 0.05);
     const int arp = s.part(pluck, 0.34f, -0.2f, 0.35f, 0.2f, 0.3f);
 
     Patch pad;
@@ -209,7 +200,7 @@ Stereo chaseSong() {
     pad.width = 0.9;
     pad.filter = true;
     pad.cutoff = 1300;
-    pad.amp = env(0.15, 0.5, 0.8, 0.35);
+    pad.amp = envelope(0.15, 0.5, 0.8, 0.35);
     const int pads = s.part(pad, 0.16f, 0.f, 0.f, 0.3f, 0.6f, 1.0);
 
     Patch lead;
@@ -221,12 +212,12 @@ Stereo chaseSong() {
     lead.cutoff = 2600;
     lead.q = 0.9;
     lead.envOctaves = 0.8;
-    lead.filterEnv = env(0.01, 0.25, 0.3, 0.1);
+    lead.filterEnv = envelope(0.01, 0.25, 0.3, 0.1);
     lead.vibratoDepth = 0.1;
     lead.vibratoDelay = 0.3;
     lead.glide = -0.6;
     lead.glideTime = 0.02;
-    lead.amp = env(0.008, 0.2, 0.75, 0.09);
+    lead.amp = envelope(0.008, 0.2, 0.75, 0.09);
     const int melody = s.part(lead, 0.46f, 0.05f, 0.25f, 0.25f);
 
     Patch bell;
@@ -234,7 +225,7 @@ Stereo chaseSong() {
     bell.fmIndex = 1.0;
     bell.fmIndexEnd = 0.1;
     bell.fmDecay = 0.06;
-    bell.amp = env(0.002, 0.5, 0.0, 0.2);
+    bell.amp = envelope(0.002, 0.5, 0.0, 0.2);
     const int shine = s.part(bell, 0.38f, 0.25f, 0.3f, 0.2f);
 
     DrumKit kit;
@@ -287,7 +278,7 @@ Stereo sprintSong() {
     pulse.vibratoDepth = 0.18;
     pulse.vibratoRate = 6.0;
     pulse.vibratoDelay = 0.15;
-    pulse.amp = env(0.003, 0.12, 0.65, 0.05);
+    pulse.amp = envelope(0.003, 0.12, 0.65, 0.05);
     const int lead = s.part(pulse, 0.38f, 0.f, 0.2f, 0.12f);
 
     Patch echo = pulse;
@@ -297,13 +288,13 @@ Stereo sprintSong() {
 
     Patch tri;
     tri.wave = Wave::Triangle;
-    tri.amp = env(0.002, 0.1, 0.9, 0.03);
+    tri.amp = envelope(0.002, 0.1, 0.9, 0.03);
     const int low = s.part(tri, 0.44f, 0.f, 0.f, 0.f, 0.f, 0.8);
 
     Patch chip;
     chip.wave = Wave::Pulse;
     chip.pulseWidth = 0.125;
-    chip.amp = env(0.001, 0.06, 0.2, 0.02);
+    chip.amp = envelope(0.001, 0.06, 0.2, 0.02);
     const int arp = s.part(chip, 0.22f, 0.35f, 0.25f, 0.1f);
 
     DrumKit kit;
@@ -366,8 +357,8 @@ Stereo undertowSong() {
     bass.cutoff = 320;
     bass.q = 2.2;
     bass.envOctaves = 2.0;
-    bass.filterEnv = env(0.002, 0.1, 0.0, 0.04);
-    bass.amp = env(0.002, 0.12, 0.5, 0.04);
+    bass.filterEnv = envelope(0.002, 0.1, 0.0, 0.04);
+    bass.amp = envelope(0.002, 0.12, 0.5, 0.04);
     const int ostinato = s.part(bass, 0.5f, 0.f, 0.f, 0.04f, 0.2f, 0.55);
 
     Patch strings;
@@ -379,7 +370,7 @@ Stereo undertowSong() {
     strings.cutoff = 1000;
     strings.vibratoDepth = 0.06;
     strings.vibratoDelay = 0.4;
-    strings.amp = env(0.6, 0.6, 0.9, 0.9);
+    strings.amp = envelope(0.6, 0.6, 0.9, 0.9);
     const int pads = s.part(strings, 0.2f, 0.f, 0.f, 0.4f, 0.f, 1.0);
 
     Patch lead;
@@ -394,7 +385,7 @@ Stereo undertowSong() {
     lead.vibratoDelay = 0.3;
     lead.glide = -0.5;
     lead.glideTime = 0.04;
-    lead.amp = env(0.03, 0.3, 0.7, 0.2);
+    lead.amp = envelope(0.03, 0.3, 0.7, 0.2);
     const int melody = s.part(lead, 0.54f, -0.05f, 0.3f, 0.3f);
 
     Patch tick;
@@ -402,7 +393,7 @@ Stereo undertowSong() {
     tick.fmIndex = 1.5;
     tick.fmIndexEnd = 0.2;
     tick.fmDecay = 0.03;
-    tick.amp = env(0.001, 0.25, 0.0, 0.1);
+    tick.amp = envelope(0.001, 0.25, 0.0, 0.1);
     const int clock = s.part(tick, 0.36f, 0.4f, 0.3f, 0.2f);
 
     DrumKit kit;

@@ -36,6 +36,15 @@ struct Adsr {
     double length(double hold) const { return hold + release; }
 };
 
+inline Adsr envelope(double attack, double decay, double sustain, double release) {
+    Adsr e;
+    e.attack = attack;
+    e.decay = decay;
+    e.sustain = sustain;
+    e.release = release;
+    return e;
+}
+
 enum class Wave { Sine, Triangle, Saw, Square, Pulse, Noise };
 
 // Phase-accumulating oscillator; saw and pulse edges are smoothed with polyBLEP
