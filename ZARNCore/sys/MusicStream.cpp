@@ -245,11 +245,6 @@ void ZARNCore::MusicHandler() {
     if (ASys.MusicPlaying > 0) ASys.HandleMusicSys();
 }
 
-static float Clamp(float v, float lo, float hi) {
-    if (!(v >= lo)) return lo;
-    return v > hi ? hi : v;
-}
-
-void ZARNCore::MusicPitch(float p) { ASys.MusicSet[1] = Clamp(p, 0.25f, 4.0f); }
-void ZARNCore::MusicVolume(float v) { ASys.MusicSet[2] = Clamp(v, 0.0f, 1.0f); }
-void ZARNCore::MusicPan(float p) { ASys.MusicSet[3] = Clamp(p, -1.0f, 1.0f); }
+void ZARNCore::MusicPitch(float p) { ASys.MusicSet[1] = ClampSetting(p, 0.25f, 4.0f); }
+void ZARNCore::MusicVolume(float v) { ASys.MusicSet[2] = ClampSetting(v, 0.0f, 1.0f); }
+void ZARNCore::MusicPan(float p) { ASys.MusicSet[3] = ClampSetting(p, -1.0f, 1.0f); }

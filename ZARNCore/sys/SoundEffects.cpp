@@ -101,12 +101,6 @@ void ZARNSys::GetWAV(int slot, const char* path) {
     std::fclose(file);
 }
 
-// Clamps that also turn NaN into the lower bound.
-static float Clamp(float v, float lo, float hi) {
-    if (!(v >= lo)) return lo;
-    return v > hi ? hi : v;
-}
-
 void ZARNSys::PlayWAV(int slot, float pitch, float volume, float pan, int loop) {
     if (slot < 0 || slot >= SoundSlots || !ALbufferActive[slot]) return;
     ALChannel = (ALChannel + 1) % 31;
@@ -114,10 +108,10 @@ void ZARNSys::PlayWAV(int slot, float pitch, float volume, float pan, int loop) 
     ALsourcebuffer[ALChannel] = slot;
     alSourceStop(source);
     alSourcei(source, AL_BUFFER, ALint(ALbuffer[slot]));
-    alSourcef(source, AL_PITCH, Clamp(pitch, 0.25f, 16.0f));
-    alSourcef(source, AL_GAIN, Clamp(volume, 0.0f, 1.0f));
+    alSourcef(source, AL_PITCH, ClampSetting(pitch, 0.25f, 16.0f));
+    alSourcef(source, AL_GAIN, ClampSetting(volume, 0.0f, 1.0f));
     // The listener faces +z, so its right hand points along -x.
-    alSource3f(source, AL_POSITION, -Clamp(pan, -1.0f, 1.0f), 0, 0);
+    alSource3f(source, AL_POSITION, -ClampSetting(pan, -1.0f, 1.0f), 0, 0);
     alSourcei(source, AL_LOOPING, loop == 1 ? AL_TRUE : AL_FALSE);
     alSourcePlay(source);
 }

@@ -27,3 +27,9 @@ extern FILE* MusicFile;
 extern stb_vorbis* OggFile;
 extern long MusicFileBegin;     // first byte of the WAV samples
 extern long MusicFileEnd;       // one past their last byte
+
+// Clamps a pitch, volume or pan; NaN becomes the lower bound.
+inline float ClampSetting(float v, float lo, float hi) {
+    if (!(v >= lo)) return lo;
+    return v > hi ? hi : v;
+}
