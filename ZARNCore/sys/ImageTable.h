@@ -21,6 +21,17 @@ inline void TouchImage(int slot) {
     if (slot >= 0 && slot < ImageSlots) ImageVersion[slot] += 1;
 }
 
+// The table entries of a slot whose texture, side by side, is one picture:
+// a single image, a pixel buffer or the screen copy.
+inline void DescribeSingleImage(int slot, int side, float scaled) {
+    ASys.iFrames[slot] = 1;
+    iFramesW[slot] = side;
+    iFramesWz[slot] = 1.0f;
+    iSize[slot] = side;
+    ASys.iFramesSquare[slot] = side;
+    ASys.iSizeScaled[slot] = scaled;
+}
+
 // True when the slot holds a square texture of iSize with all its bytes.
 bool SlotHasPixels(int slot);
 

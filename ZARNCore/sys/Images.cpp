@@ -152,12 +152,7 @@ void ZARNSys::GetPNG(int slot, const char* path, unsigned F) {
             }
         }
         SysLog("    Loaded %ix%i Image", int(F), int(F));
-        iFrames[slot] = 1;
-        iFramesW[slot] = int(F);
-        iFramesWz[slot] = 1.0f;
-        iSize[slot] = int(F);
-        iFramesSquare[slot] = int(F);
-        iSizeScaled[slot] = float(F) / TargetScale;
+        DescribeSingleImage(slot, int(F), float(F) / TargetScale);
         return;
     }
 
@@ -226,12 +221,7 @@ void ZARNSys::GrabBuffer() {
     int m = fw > fh ? fw : fh;
     int S = 64;
     while (S < m && S < MaxImageSide) S *= 2;
-    iFrames[102] = 1;
-    iFramesW[102] = S;
-    iFramesWz[102] = 1.0f;
-    iSize[102] = S;
-    iFramesSquare[102] = S;
-    iSizeScaled[102] = float(S) / float(fw);
+    DescribeSingleImage(102, S, float(S) / float(fw));
     // Outside the copied screen the texture keeps what it held.
     Image[102].resize(size_t(S) * S * 4, 0);
     if (ImageBlur[102].size() != Image[102].size()) ImageBlur[102].assign(Image[102].size(), 0);

@@ -39,12 +39,7 @@ void ZARNSys::Buffer_Create(int slot, int size) {
     }
     Image[slot].assign(size_t(size) * size * 4, 0);
     ImageBlur[slot].assign(size_t(size) * size * 4, 0);
-    iFrames[slot] = 1;
-    iFramesW[slot] = size;
-    iFramesWz[slot] = 1.0f;
-    iSize[slot] = size;
-    iFramesSquare[slot] = size;
-    iSizeScaled[slot] = float(size) / TargetScale;
+    DescribeSingleImage(slot, size, float(size) / TargetScale);
     TouchImage(slot);
 }
 
