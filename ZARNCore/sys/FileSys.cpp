@@ -96,12 +96,7 @@ int ZARNSys::ReadInt_Sys() {
     return FromLittleEndian(b);
 }
 
-int ZARNSys::ReadIntb_Sys() {
-    if (!FileOpen) return NothingRead;
-    unsigned char b[4];
-    if (std::fread(b, 1, 4, MyOpenFile) != 4) return NothingRead;
-    return FromLittleEndian(b);
-}
+int ZARNSys::ReadIntb_Sys() { return FileOpen ? readInt(MyOpenFile) : NothingRead; }
 
 int ZARNSys::ReadByte_Sys() {
     if (!FileOpen) return 0;
