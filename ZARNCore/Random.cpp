@@ -72,7 +72,7 @@ int ZARNCore::Rand(int lo, int hi) {
     return int(std::floor(Rnd(float(lo), float(hi) + RandSpan)));
 }
 
-int ZARNCore::Rand(int n) { return int(std::floor(Rnd(0, float(n) + RandSpan))); }
+int ZARNCore::Rand(int n) { return Rand(0, n); }
 
 float ZARNCore::tRnd(float lo, float hi) {
     jRand_tSeed = Add(jRand_tSeed, 1);
@@ -96,4 +96,4 @@ int ZARNCore::tRand(int lo, int hi) {
     return int(std::floor(tRnd(float(lo), float(hi) + RandSpan)));
 }
 
-int ZARNCore::tRand(int n) { return int(std::floor(tRnd(0, float(n) + RandSpan))); }
+int ZARNCore::tRand(int n) { return tRand(0, n); }
