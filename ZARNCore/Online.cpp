@@ -50,16 +50,21 @@ std::string EscapeURLData(const std::string& data) {
     return out;
 }
 
+namespace {
+// The request path with the escaped data appended.
+std::string RequestPath(const char* path, const char* data) {
+    return std::string(path ? path : "") + EscapeURLData(data ? data : "");
+}
+}  // namespace
+
 // Blocks until the exchange is over; the game itself uses RequestURL.
 std::string ZARNCore::GetURL(const char* host, const char* path, const char* data) {
-    std::string full = std::string(path ? path : "") + EscapeURLData(data ? data : "");
-    ASys.URLData(host, full.c_str());
+    ASys.URLData(host, RequestPath(path, data).c_str());
     return ASys.WebData;
 }
 
 void ZARNCore::RequestURL(const char* host, const char* path, const char* data) {
-    std::string full = std::string(path ? path : "") + EscapeURLData(data ? data : "");
-    ASys.URLDataAsync(host, full.c_str());
+    ASys.URLDataAsync(host, RequestPath(path, data).c_str());
 }
 
 int ZARNCore::URLReply(std::string& reply) {
