@@ -34,10 +34,11 @@ void MyGame::FindPaths() {
                     P.PickLen = P.RunLen[d];
                 }
             }
-            if (dir >= 0 && isSolid(x + StepX[dir], y + StepY[dir], dir, 2)) dir = -1;
+            // A run of 0 means the next cell that way is closed.
+            if (dir >= 0 && P.RunLen[dir] == 0) dir = -1;
             bool boxedIn = true;
             for (int d = 0; d < 4; ++d)
-                if (isSolid(x + StepX[d], y + StepY[d], d, 2) == 0) boxedIn = false;
+                if (P.RunLen[d] > 0) boxedIn = false;
             if (P.PickDir != -1 && Rnd(0, 20) < 15) dir = int(P.PickDir);
             if (dir == -1) {
                 stall += 1;
