@@ -82,7 +82,6 @@ void MyGame::Eat(int x, int y) {
                     c.Pellet = 3;
                     c.Speed = -Rnd(0.4f, 3.4f);
                 }
-                if (&c == &cell) c.Pellet = 0;
             }
         }
     }
