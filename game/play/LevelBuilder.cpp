@@ -10,16 +10,12 @@
 #include "shell/MyGame.h"
 
 static int PowerItemsFor(int difficulty, float level) {
-    int n = 0;
     switch (difficulty) {
-    case 1: n = level > 3 ? 2 : 1; break;
-    case 2: n = level > 4 ? 2 : level > 2 ? 1 : 0; break;
-    case 3: n = level > 10 ? 2 : level > 5 ? 1 : 0; break;
-    default: n = 0; break;
+    case 1: return level > 3 ? 2 : 1;
+    case 2: return level > 4 ? 2 : level > 2 ? 1 : 0;
+    case 3: return level > 10 ? 2 : level > 5 ? 1 : 0;
+    default: return 0;
     }
-    if (n < 0) n = 0;
-    if (n > 2) n = 2;
-    return n;
 }
 
 static float GateRowsFor(int difficulty, float level) {
