@@ -14,7 +14,7 @@ void MyGame::Gimme(int points) { Play.Score += points; }
 void MyGame::Gimme(int points, float x, float y) { Gimme(points, x, y, 60); }
 
 void MyGame::Gimme(int points, float x, float y, float hue) {
-    Play.Score += points;
+    Gimme(points);
     int i = FreeParticle(Particle);
     if (i < 0) return;
     float* p = Particle[i];
