@@ -11,9 +11,10 @@ void MyGame::LoadingScreen() {
         for (int i = 0; i < 25; ++i) {
             for (int j = 0; j < 25; ++j) {
                 const int f = i * 25 + j;
-                // Each tile's wave starts 6 * (i + j) degrees late: it shows
-                // past 30 degrees, leaps to full size at 90 and settles at
-                // half size in its place once past 135.
+                // The wave moves 6 degrees an update and reaches tile (i, j)
+                // i + j degrees late: the tile shows past 30 degrees, leaps
+                // to full size at 90 and settles at half size in its place
+                // once past 135.
                 const int k = LoadTo * 6 - (i + j);
                 float s = Sin(float(k));
                 if (s < 0.5f) s = 0;
