@@ -1,26 +1,12 @@
 // Name entry: twelve arcade-style letter reels, spun with up and down. The
 // name is packed two 6-bit cells per int into Settings 50-55 and every
 // change is written at once.
+#include "persist/SaveFormat.h"
 #include "shell/MyGame.h"
 
 namespace {
 
-constexpr int Cells = 12;
 constexpr int Alphabet = 64;
-
-int CellCode(const int* settings, int cell) {
-    int v = settings[50 + cell / 2];
-    return (cell % 2 == 0 ? v : v >> 8) & 63;
-}
-
-void SetCellCode(int* settings, int cell, int code) {
-    int& v = settings[50 + cell / 2];
-    code &= 63;
-    if (cell % 2 == 0)
-        v = (v & ~0x3F) | code;
-    else
-        v = (v & ~0x3F00) | (code << 8);
-}
 
 }  // namespace
 
@@ -29,13 +15,13 @@ void MyGame::EnterYourName() {
     ResetDraw();
 
     int& cursor = OptRow;
-    if (cursor < 0 || cursor >= Cells) cursor = 0;
+    if (cursor < 0 || cursor >= NameCells) cursor = 0;
 
     const float y = float(int(ScreenH / 2));
-    for (int i = 0; i < Cells; ++i) {
+    for (int i = 0; i < NameCells; ++i) {
         const float x = float(int(float(i * 40) + ScreenW / 2 - 220));
         const bool here = i == cursor;
-        int code = CellCode(Settings, i);
+        int code = NameCell(Settings, i);
 
         if (here)
             SetCol(0, 128, 0, 0.5f);
@@ -63,7 +49,7 @@ void MyGame::EnterYourName() {
             KeyLock[2] -= 8;
             PlaySFX(99, 0.6f);
         }
-        SetCellCode(Settings, i, code);
+        SetNameCell(Settings, i, code);
     }
 
     // Held up or down repeats after 30, 22, 14 and 6 updates, then every 2.
@@ -77,12 +63,12 @@ void MyGame::EnterYourName() {
     if (Joy(1) < 0.3f && Joy(3) < 0.3f) KeyLock[1] = 0;
     if (Joy(1) > 0.4f && KeyLock[1] == 0) {
         KeyLock[1] = 1;
-        cursor = (cursor + 1) % Cells;
+        cursor = (cursor + 1) % NameCells;
         PlaySFX(98, 1.2f);
     }
     if (Joy(3) > 0.4f && KeyLock[1] == 0) {
         KeyLock[1] = 1;
-        cursor = (cursor + Cells - 1) % Cells;
+        cursor = (cursor + NameCells - 1) % NameCells;
         PlaySFX(98, 0.8f);
     }
 
@@ -99,14 +85,14 @@ void MyGame::EnterYourName() {
 
     // Next carries the letter along, so runs of equal letters are quick.
     // Enter is also Button 1, but it means done, not next.
-    if (Joy(10) > 0.4f && !enter && KeyLock[11] == 0 && cursor <= Cells - 2) {
+    if (Joy(10) > 0.4f && !enter && KeyLock[11] == 0 && cursor <= NameCells - 2) {
         KeyLock[11] = 1;
         cursor += 1;
-        SetCellCode(Settings, cursor, CellCode(Settings, cursor - 1));
+        SetNameCell(Settings, cursor, NameCell(Settings, cursor - 1));
         PlaySFX(98, 1.5f);
     }
     if (Joy(11) > 0.4f && KeyLock[11] == 0) {
-        SetCellCode(Settings, cursor, 0);
+        SetNameCell(Settings, cursor, 0);
         if (cursor > 0) cursor -= 1;
         KeyLock[11] = 1;
         PlaySFX(98, 0.5f);

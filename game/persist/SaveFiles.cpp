@@ -66,6 +66,20 @@ std::string ScoreFileName(const char* title, int gameNum) {
     return "Save_" + std::to_string(gameNum) + "_" + safe + ".sav";
 }
 
+int NameCell(const int* settings, int cell) {
+    int v = settings[50 + cell / 2];
+    return (cell % 2 == 0 ? v : v >> 8) & 63;
+}
+
+void SetNameCell(int* settings, int cell, int code) {
+    int& v = settings[50 + cell / 2];
+    code &= 63;
+    if (cell % 2 == 0)
+        v = (v & ~0x3F) | code;
+    else
+        v = (v & ~0x3F00) | (code << 8);
+}
+
 bool ValidBindingCode(int code) {
     if (code >= 0 && code <= 349) return true;  // none, or a keyboard key
     return code >= 500 && code <= 899 && code % 100 <= 97;

@@ -36,6 +36,12 @@ int UserCopyCheck(int c1, int c2, int c3);
 // file name should not carry turned into underscores.
 std::string ScoreFileName(const char* title, int gameNum);
 
+// The online name: twelve cells of the 64-character alphabet, two to an int
+// in Settings 50-55 (the even cell in bits 0-5, the odd one in bits 8-13).
+constexpr int NameCells = 12;
+int NameCell(const int* settings, int cell);
+void SetNameCell(int* settings, int cell, int code);
+
 // True when code names no input at all (0) or a key or controller element
 // that exists; anything else must not reach the binding table.
 bool ValidBindingCode(int code);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "persist/OnlineScores.h"
+#include "persist/SaveFormat.h"
 #include "shell/MyGame.h"
 
 #ifndef GOBBIT_SCORE_HOST
@@ -74,9 +75,8 @@ int ScoreValue(const std::string& field) {
 std::string MyGame::ShowName() {
     std::string name;
     bool any = false;
-    for (int i = 0; i < NameChars; i++) {
-        int v = Settings[50 + i / 2];
-        int code = (i % 2 == 0 ? v : v >> 8) & 63;
+    for (int i = 0; i < NameCells; i++) {
+        int code = NameCell(Settings, i);
         any = any || code != 0;
         name += Char64b(code);
     }
