@@ -7,7 +7,8 @@ void DeriveScrambleTable(const char* keyword, int gameNum, char table[ScrambleTa
     if (n == 0 || gameNum <= 0) return;
     for (int i = 0; i < ScrambleTableSize; i++) {
         int k = static_cast<signed char>(keyword[i % n]);
-        table[i] = char((k + i + gameNum) % ScrambleAlphabet);
+        // In 64 bits: a game number near the int limit must not overflow.
+        table[i] = char((static_cast<long long>(k) + i + gameNum) % ScrambleAlphabet);
     }
 }
 

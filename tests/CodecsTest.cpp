@@ -99,6 +99,11 @@ TEST_F(CodecsTest, TableComesFromKeywordAndGameNumber) {
     Core().SetKeyword("ab");
     Core().SetNum(565);  // a new game number re-derives the table
     EXPECT_EQ(Core().GameScramble[0], (97 + 0 + 565) % 92);
+
+    // The largest game number: keyword code + position + number passes the int limit.
+    Core().SetNum(2147483647);
+    EXPECT_EQ(Core().GameScramble[0], (97 + 0 + 2147483647LL) % 92);
+    EXPECT_EQ(Core().GameScramble[63], (98 + 63 + 2147483647LL) % 92);
 }
 
 TEST_F(CodecsTest, ScramblingWithFixedTables) {
