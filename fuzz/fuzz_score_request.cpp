@@ -1,0 +1,54 @@
+// The score server's request handling: the raw request target through
+// ParseScoreRequest, and what it accepts through the score store (an
+// in-memory database) and back out as a top five.
+#include <string>
+
+#include "FuzzSupport.h"
+#include "ScoreMessage.h"
+#include "ScoreStore.h"
+
+namespace {
+
+ScoreStore* Store = nullptr;
+int Recorded = 0;
+
+ScoreStore& FreshStore() {
+    delete Store;
+    Store = new ScoreStore;
+    std::string why;
+    if (!Store->Open(":memory:", why)) FuzzFail(why.c_str());
+    Recorded = 0;
+    return *Store;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::string target(reinterpret_cast<const char*>(data), size);
+
+    std::string unescaped;
+    if (Unescape(target, unescaped)) FUZZ_CHECK(unescaped.size() <= target.size());
+
+    ScoreMessage m;
+    std::string why;
+    if (!ParseScoreRequest(target, m, why)) {
+        FUZZ_CHECK(!why.empty());
+        return 0;
+    }
+    FUZZ_CHECK(!m.User.empty() && m.User.size() <= 18);
+    for (char c : m.User) FUZZ_CHECK(c >= 'A' && c <= 'Z');
+    FUZZ_CHECK(!m.Name.empty() && m.Name.size() <= 12 && m.Name.back() != ' ');
+    FUZZ_CHECK(m.Boards.size() == size_t(ServerBoards));
+    for (const BoardScore& b : m.Boards) FUZZ_CHECK(b.Best >= 0 && b.Latest >= 0 && b.Best <= 999999999);
+
+    ScoreStore& store = (!Store || Recorded >= 2000) ? FreshStore() : *Store;
+    FUZZ_CHECK(store.Record(m));
+    Recorded++;
+    for (int b = 1; b <= ServerBoards; b++) {
+        std::vector<RankedScore> top = store.Top(b);
+        FUZZ_CHECK(top.size() <= 5);
+        for (size_t r = 1; r < top.size(); r++) FUZZ_CHECK(top[r - 1].Score >= top[r].Score);
+        if (m.Boards[size_t(b - 1)].Best > 0) FUZZ_CHECK(!top.empty() && top[0].Score >= m.Boards[size_t(b - 1)].Best);
+    }
+    return 0;
+}
