@@ -18,6 +18,20 @@ namespace fs = std::filesystem;
 
 static void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
+// Windows come and go while the tree is walked (the game recreates its window
+// on a screen switch): a request about a window that just vanished must not
+// end the test process, which is what Xlib's default error handler does.
+static int IgnoreXErrors(Display*, XErrorEvent*) { return 0; }
+
+static Display* OpenDisplay() {
+    static bool handlerSet = false;
+    if (!handlerSet) {
+        XSetErrorHandler(IgnoreXErrors);
+        handlerSet = true;
+    }
+    return XOpenDisplay(nullptr);
+}
+
 GameProcess::GameProcess() {}
 
 GameProcess::~GameProcess() {
@@ -117,7 +131,7 @@ static Window FindByPid(Display* d, Window w, Atom pidAtom, pid_t pid) {
 
 unsigned long GameProcess::FindWindow(int timeoutMs) {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    Display* d = XOpenDisplay(nullptr);
+    Display* d = OpenDisplay();
     if (!d) return 0;
     Atom pidAtom = XInternAtom(d, "_NET_WM_PID", False);
     Window found = 0;
@@ -137,7 +151,7 @@ unsigned long GameProcess::FindWindow(int timeoutMs) {
 }
 
 std::string GameProcess::WindowTitle(unsigned long win) {
-    Display* d = XOpenDisplay(nullptr);
+    Display* d = OpenDisplay();
     if (!d) return "";
     char* name = nullptr;
     std::string title;
@@ -151,7 +165,7 @@ std::string GameProcess::WindowTitle(unsigned long win) {
 
 void GameProcess::WindowGeometry(unsigned long win, int& x, int& y, int& w, int& h) {
     x = y = w = h = 0;
-    Display* d = XOpenDisplay(nullptr);
+    Display* d = OpenDisplay();
     if (!d) return;
     XWindowAttributes a;
     if (XGetWindowAttributes(d, win, &a)) {
@@ -165,7 +179,7 @@ void GameProcess::WindowGeometry(unsigned long win, int& x, int& y, int& w, int&
 
 bool GameProcess::RequestClose() {
     if (!window_ && !FindWindow(5000)) return false;
-    Display* d = XOpenDisplay(nullptr);
+    Display* d = OpenDisplay();
     if (!d) return false;
     XEvent ev;
     std::memset(&ev, 0, sizeof ev);
@@ -182,7 +196,7 @@ bool GameProcess::RequestClose() {
 }
 
 void GameProcess::TakeFocusAway() {
-    Display* d = XOpenDisplay(nullptr);
+    Display* d = OpenDisplay();
     if (!d) return;
     XSetInputFocus(d, DefaultRootWindow(d), RevertToNone, CurrentTime);
     XFlush(d);
@@ -191,7 +205,7 @@ void GameProcess::TakeFocusAway() {
 
 void GameProcess::GiveFocusBack() {
     if (!window_) return;
-    Display* d = XOpenDisplay(nullptr);
+    Display* d = OpenDisplay();
     if (!d) return;
     XSetInputFocus(d, window_, RevertToParent, CurrentTime);
     XFlush(d);
