@@ -10,7 +10,7 @@ play_packages=(
 test_packages=(
   "${play_packages[@]}"
   libgtest-dev libbenchmark-dev libx11-dev libsqlite3-dev libcpp-httplib-dev
-  xvfb xdotool imagemagick
+  xvfb xdotool imagemagick clang libclang-rt-14-dev
 )
 
 case "${1:-play}" in
