@@ -10,17 +10,10 @@
 #include "sys/SysGlobals.h"
 #include "sys/ZARNSys.h"
 
-#if __has_include("sys/RendererGlobals.h")
 #include "sys/RendererGlobals.h"
-#endif
 
 const char* KeyName[350] = {};
 int ignorePress[1024] = {};
-
-// Normally defined by the renderer; these stand in until it is linked.
-__attribute__((weak)) int Wireframe = 0;
-__attribute__((weak)) float OverscanScaleX = 1;
-__attribute__((weak)) float OverscanScaleY = 1;
 
 namespace {
 
