@@ -363,6 +363,57 @@ TEST_F(Renderer, F10SavesTheFrameJustDrawn) {
     EXPECT_EQ(png, Image[100]);
 }
 
+// Unfocused, the game renders without updating; a frame identical to the one
+// on screen is not drawn again, but anything that would change the picture
+// (or a window system asking for the contents) is.
+TEST_F(Renderer, UnfocusedRenderSkipsOnlyAnUnchangedFrame) {
+    g.CreateBuffer(SheetSlot, 32);
+    auto record = [&](int x) {
+        ASys.DrawTo = 0;
+        g.SetCol(255, 128, 0);
+        g.Rect(float(x), 300, 40, 40);
+        g.DrawImg(SheetSlot, 100, 100);
+        ASys.RenderBuffer();
+    };
+    struct Case {
+        const char* change;
+        bool focused;
+        std::function<void()> apply;
+        bool skipped;
+        bool fading = false;  // the frame on screen was drawn mid-fade
+    };
+    const Case cases[] = {
+        {"nothing", false, [] {}, true},
+        {"nothing, but focused", true, [] {}, false},
+        {"a record moved", false, [&] { record(401); }, false},
+        {"the same list handed over again", false, [&] { record(400); }, true},
+        {"image pixels changed", false, [&] { g.BufferFill(SheetSlot, 1, 2, 3, 255); }, false},
+        {"the clear colour still fading", false, [] {}, false, true},
+        {"wireframe switched", false, [] { Wireframe = 1; }, false},
+        {"contents lost", false, [] { WindowContentsLost(); }, false},
+    };
+    const int focus = ASys.Button[63];
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.change);
+        Wireframe = 0;
+        record(400);
+        for (int k = 21; k < 24; ++k) ASys.DrawSet[k] = ASys.DrawSet[k + 3];
+        ASys.DrawSet[27] = c.fading ? 8 : 1;  // the fade's divisor
+        if (c.fading) ASys.DrawSet[21] = ASys.DrawSet[24] + 200;
+        ASys.Button[63] = 1;
+        // On screen now; twice, so that the exposure of a window just
+        // opened has been seen.
+        ASys.RenderSys(0);
+        ASys.RenderSys(0);
+        c.apply();
+        ASys.Button[63] = c.focused ? 1 : -1;
+        const long before = ReplaysSkipped;
+        ASys.RenderSys(0);
+        EXPECT_EQ(ReplaysSkipped - before, c.skipped ? 1 : 0);
+    }
+    ASys.Button[63] = focus;
+}
+
 TEST_F(Renderer, ScreenCopyDrawsBackOverTheCanvas) {
     SlotGuard s100(100), s101(101), s102(102);
     ASys.DrawTo = 0;

@@ -7,8 +7,27 @@
 // (ImageVersion). Batches still start and end exactly where a re-upload on
 // every texture change would put them, so the picture is the same; only the
 // copying is saved.
+//
+// While the alpha test is on (blend modes 1 and 2), a fragment whose alpha is
+// 0 is dropped, so work that can only make such fragments is skipped
+// without changing a pixel:
+// - records whose colour alpha is 0 at both ends;
+// - the transparent margin of a sprite's cell (sheets pad every frame, so a
+//   cell is over twice the frame's area), where the sprite is drawn upright,
+//   in one colour, at a whole number of pixels per texel from a whole pixel:
+//   then every pixel centre falls well inside a texel, and the box is cut
+//   down to the cell's visible texels along texel edges, which leaves every
+//   pixel that shows with the same texel;
+// - for other large images, the parts of the window outside the footprint of
+//   the visible texels, with a scissor box (a software rasteriser then never
+//   visits those rows).
+//
+// Without focus the game renders every 150 ms but no longer updates, so the
+// list to replay is usually the frame already on screen; such a replay is
+// skipped (see SameAsShown).
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "sys/ImageTable.h"
 #include "sys/RendererGlobals.h"
@@ -26,6 +45,7 @@ float OverscanScaleX = 1, OverscanScaleY = 1;
 int TexUploads = 0;
 long long TexUploadBytes = 0;
 int TexBinds = 0;
+long ReplaysSkipped = 0;
 
 namespace {
 
@@ -49,6 +69,122 @@ struct TextureCache {
     unsigned blurVersion[ImageSlots] = {};
 };
 TextureCache Cache;
+int SwapInterval = 1;
+
+bool Shortcuts = true;     // the pixel-neutral skips described above
+bool AlphaTestOn = false;  // mirrors GL_ALPHA_TEST during a replay
+// The mapping of this replay from record coordinates to window pixels.
+double ViewSx = 0, ViewSy = 0;
+int ViewW = 0, ViewH = 0;
+
+// Images whose window footprint is smaller than this are drawn whole: the
+// scissor would save less than the extra draw costs.
+constexpr double ScissorMinArea = 128 * 128;
+
+// Bounding boxes of the texels with alpha above 0, one per frame cell of a
+// slot (or of its blur copy), rebuilt when the slot's pixels change.
+struct CellBox {
+    int u0, v0, u1, v1;  // texels within the cell, half-open; empty if u0 >= u1
+};
+struct SlotBoxes {
+    bool built = false;
+    unsigned version = 0;
+    int W = 0;     // frames per row as the texture coordinates count them
+    int fit = 0;   // cells that lie inside the texture, per row and column
+    int F = 0;     // cell side in texels
+    std::vector<CellBox> box;
+};
+SlotBoxes Boxes[ImageSlots], BlurBoxes[ImageSlots];
+
+const CellBox* VisibleBox(int slot, bool blur, int frame) {
+    SlotBoxes& b = blur ? BlurBoxes[slot] : Boxes[slot];
+    const std::vector<unsigned char>& px = blur ? ImageBlur[slot] : Image[slot];
+    if (!b.built || b.version != ImageVersion[slot]) {
+        b = SlotBoxes{};
+        b.built = true;
+        b.version = ImageVersion[slot];
+        // A single image counts its width as frames per row, each cell
+        // being the whole texture; only cells inside the texture are kept.
+        int S = iSize[slot], W = iFramesW[slot];
+        int F = int(iFramesWz[slot] * S + 0.5f);
+        // The cell must match the texture coordinates exactly.
+        bool exact = F > 0 && std::fabs(double(F) / S - iFramesWz[slot]) < 1e-6;
+        if (S > 0 && W > 0 && exact && F <= S && px.size() >= size_t(S) * S * 4) {
+            int fit = std::min(W, S / F);
+            b.W = W;
+            b.fit = fit;
+            b.F = F;
+            b.box.assign(size_t(fit) * fit, CellBox{F, F, 0, 0});
+            for (int y = 0; y < fit * F; ++y) {
+                const unsigned char* row = &px[size_t(y) * S * 4];
+                for (int x = 0; x < fit * F; ++x) {
+                    if (row[x * 4 + 3] == 0) continue;
+                    CellBox& c = b.box[size_t(y / F) * fit + x / F];
+                    int u = x % F, v = y % F;
+                    if (u < c.u0) c.u0 = u;
+                    if (v < c.v0) c.v0 = v;
+                    if (u + 1 > c.u1) c.u1 = u + 1;
+                    if (v + 1 > c.v1) c.v1 = v + 1;
+                }
+            }
+        }
+    }
+    if (b.W == 0 || frame < 0) return nullptr;
+    int col = frame % b.W, row = frame / b.W;
+    if (col >= b.fit || row >= b.fit) return nullptr;
+    return &b.box[size_t(row) * b.fit + col];
+}
+
+// Record coordinates of the corners (u0,v0), (u1,v0), (u1,v1), (u0,v1) of
+// texels of a cell of side F, for an image record drawn w x h: the mapping
+// of the image's own corners and texture coordinates (texel row 0 is the
+// top of the picture, the record's top colour edge).
+void TexelCorners(const double* r, double w, double h, double F, double u0, double v0, double u1, double v1,
+                  double* xs, double* ys) {
+    double c = 1, sn = 0;
+    if (r[18] != 0) {
+        double th = r[18] * DegToRad;
+        c = std::cos(th);
+        sn = std::sin(th);
+    }
+    const double us[4] = {u0, u1, u1, u0}, vs[4] = {v0, v0, v1, v1};
+    for (int k = 0; k < 4; ++k) {
+        double dx = w * (us[k] / F - 0.5), dy = h * (0.5 - vs[k] / F);
+        xs[k] = r[1] + dx * c - dy * sn;
+        ys[k] = r[2] + dx * sn + dy * c;
+    }
+}
+
+// Window pixel position (GL: y up) of a record coordinate in this replay.
+double WindowX(double x) { return (x * ViewSx + 1) * ViewW / 2; }
+double WindowY(double y) { return (y * ViewSy + 1) * ViewH / 2; }
+
+struct PixelBox {
+    int x0, y0, x1, y1;  // window pixels (GL: y up), half-open
+    long Area() const { return x1 > x0 && y1 > y0 ? long(x1 - x0) * (y1 - y0) : 0; }
+};
+
+// The window box around the footprint of cell texels [u0,u1] x [v0,v1] of
+// an image record drawn w x h (turned by its rotation), widened by a pixel
+// and clipped to the window.
+PixelBox Footprint(const double* r, double w, double h, double F, double u0, double v0, double u1, double v1) {
+    double xs[4], ys[4];
+    TexelCorners(r, w, h, F, u0, v0, u1, v1, xs, ys);
+    double lo[2] = {1e30, 1e30}, hi[2] = {-1e30, -1e30};
+    for (int k = 0; k < 4; ++k) {
+        double X = WindowX(xs[k]), Y = WindowY(ys[k]);
+        lo[0] = std::min(lo[0], X);
+        lo[1] = std::min(lo[1], Y);
+        hi[0] = std::max(hi[0], X);
+        hi[1] = std::max(hi[1], Y);
+    }
+    PixelBox p;
+    p.x0 = int(std::max(0.0, std::floor(lo[0]) - 1));
+    p.y0 = int(std::max(0.0, std::floor(lo[1]) - 1));
+    p.x1 = int(std::min(double(ViewW), std::ceil(hi[0]) + 1));
+    p.y1 = int(std::min(double(ViewH), std::ceil(hi[1]) + 1));
+    return p;
+}
 
 void BindTexture(int use);
 
@@ -62,7 +198,7 @@ void CheckContext() {
         Cache.owner = current;
         BindTexture(WhiteUse);
         // Vertical sync belongs to the context too; asking once is enough.
-        if (current) glfwSwapInterval(1);
+        if (current) glfwSwapInterval(SwapInterval);
     }
 }
 
@@ -140,6 +276,19 @@ GLubyte ToByte(double v) {
     return GLubyte(int(v));
 }
 
+// With the alpha test on, a record whose colour alpha is 0 at both ends
+// draws nothing: every fragment's alpha is 0.
+bool Invisible(const Colour& lo, const Colour& hi) {
+    return Shortcuts && AlphaTestOn && Wireframe != 1 && lo.a == 0 && hi.a == 0;
+}
+
+// Counts a box as drawn without sending it.
+void SkipBox() {
+    TriCount += 1;
+    ASys.PolyCount += 2;
+    ASys.ObjCount += 1;
+}
+
 Colour Bottom(const double* r) { return {ToByte(r[11]), ToByte(r[12]), ToByte(r[13]), ToByte(r[10])}; }
 Colour Top(const double* r) { return {ToByte(r[15]), ToByte(r[16]), ToByte(r[17]), ToByte(r[14])}; }
 
@@ -157,6 +306,11 @@ constexpr Tex4 ShapeTex = {0, 0, 1, 0, 1, 1, 0, 1};
 // A centred box of full extent w x h (h negative: c00 and c10 lie on the
 // lower edge on screen), turned by the record's rotation.
 void EmitBox(const double* r, double w, double h, const Tex4& tc) {
+    Colour lo = Bottom(r), hi = Top(r);
+    if (Invisible(lo, hi)) {
+        SkipBox();
+        return;
+    }
     double ox[4] = {-w / 2, w / 2, w / 2, -w / 2};
     double oy[4] = {-h / 2, -h / 2, h / 2, h / 2};
     if (r[18] != 0) {
@@ -168,7 +322,6 @@ void EmitBox(const double* r, double w, double h, const Tex4& tc) {
         }
     }
     double x = r[1], y = r[2];
-    Colour lo = Bottom(r), hi = Top(r);
     Vertex(tc.s00, tc.t00, lo, x + ox[0], y + oy[0]);
     Vertex(tc.s10, tc.t10, lo, x + ox[1], y + oy[1]);
     Vertex(tc.s11, tc.t11, hi, x + ox[2], y + oy[2]);
@@ -189,7 +342,7 @@ int ImageSlotOf(double* r, bool allowCopy, bool blur) {
     if (slot > 99 && !(allowCopy && slot == 102)) return -1;
     if (ASys.iFrames[slot] < 0) return -1;
     if (!SlotHasPixels(slot) || iFramesW[slot] <= 0) return -1;
-    if (blur && ImageBlur[slot].size() < Image[slot].size()) return -1;
+    if (blur && ImageBlur[slot].size() != Image[slot].size()) ImageBlur[slot].assign(Image[slot].size(), 0);
     double f = r[29];
     if (!(f >= 0 && f <= ASys.iFrames[slot] - 1)) r[29] = 0;
     return slot;
@@ -204,12 +357,86 @@ Tex4 CellTex(int slot, int frame) {
     return {s0, t1, s1, t1, s1, t0, s0, t0};
 }
 
+bool NearWhole(double v, double tolerance) { return std::fabs(v - std::round(v)) < tolerance; }
+
+// Draws only the visible texels [u0,u1) x [v0,v1) of an upright, one-colour
+// image record when the cut is exact (see the top of the file); false,
+// having drawn nothing, when it is not.
+bool DrawTrimmed(const double* r, double w, double h, double F, const CellBox& box, const Tex4& tc) {
+    if (r[18] != 0 || RenderMode != GL_NEAREST) return false;
+    Colour lo = Bottom(r), hi = Top(r);
+    if (lo.r != hi.r || lo.g != hi.g || lo.b != hi.b || lo.a != hi.a) return false;
+    if (box.u0 == 0 && box.v0 == 0 && box.u1 == F && box.v1 == F) return false;
+    // Pixels per texel along u and v, and where texel 0 starts.
+    double xs[4], ys[4];
+    TexelCorners(r, w, h, F, 0, 0, F, F, xs, ys);
+    double X0 = WindowX(xs[0]), X1 = WindowX(xs[1]), Y0 = WindowY(ys[0]), Y1 = WindowY(ys[3]);
+    double kx = (X1 - X0) / F, ky = (Y1 - Y0) / F;
+    if (std::fabs(kx) < 0.999 || std::fabs(ky) < 0.999 || std::fabs(kx) > 64 || std::fabs(ky) > 64) return false;
+    if (!NearWhole(kx, 1e-4) || !NearWhole(ky, 1e-4) || !NearWhole(X0, 1e-3) || !NearWhole(Y0, 1e-3)) return false;
+
+    TexelCorners(r, w, h, F, box.u0, box.v0, box.u1, box.v1, xs, ys);
+    auto S = [&](double u) { return float(tc.s00 + (double(tc.s10) - tc.s00) * u / F); };
+    auto T = [&](double v) { return float(tc.t11 + (double(tc.t00) - tc.t11) * v / F); };
+    // Corners (u0,v0), (u1,v0), (u1,v1), (u0,v1): two triangles as EmitBox.
+    Vertex(S(box.u0), T(box.v0), lo, xs[0], ys[0]);
+    Vertex(S(box.u1), T(box.v0), lo, xs[1], ys[1]);
+    Vertex(S(box.u1), T(box.v1), lo, xs[2], ys[2]);
+    Vertex(S(box.u0), T(box.v0), lo, xs[0], ys[0]);
+    Vertex(S(box.u1), T(box.v1), lo, xs[2], ys[2]);
+    Vertex(S(box.u0), T(box.v1), lo, xs[3], ys[3]);
+    SkipBox();  // counted as the whole box
+    return true;
+}
+
 void ImageBox(double* r, int slot, int use) {
     NeedTexture(use);
     // The record carries the size factor over the canvas half-width basis;
     // doubling gives one texture pixel per canvas unit at size 1.
     double w = r[3] * ASys.iSizeScaled[slot] * 2, h = r[4] * ASys.iSizeScaled[slot] * 2;
-    EmitBox(r, w, h, CellTex(slot, int(r[29])));
+    const int frame = int(r[29]);
+    const Tex4 tc = CellTex(slot, frame);
+    const CellBox* box = nullptr;
+    if (Shortcuts && AlphaTestOn && Wireframe != 1) box = VisibleBox(slot, use >= BlurBase, frame);
+    if (!box) {
+        EmitBox(r, w, h, tc);
+        return;
+    }
+    if (box->u0 >= box->u1) {  // not one texel to show
+        SkipBox();
+        return;
+    }
+    if (Invisible(Bottom(r), Top(r))) {
+        SkipBox();
+        return;
+    }
+    const double F = (use >= BlurBase ? BlurBoxes : Boxes)[slot].F;
+    if (DrawTrimmed(r, w, h, F, *box, tc)) return;
+    // Small images are drawn whole (the rotation at most doubles the box).
+    if (2 * std::fabs(w * ViewSx * ViewW / 2 * h * ViewSy * ViewH / 2) < ScissorMinArea) {
+        EmitBox(r, w, h, tc);
+        return;
+    }
+    // One texel of margin: a linear filter reaches that far.
+    PixelBox whole = Footprint(r, w, h, F, 0, 0, F, F);
+    PixelBox seen = Footprint(r, w, h, F, std::max(0, box->u0 - 1), std::max(0.0, box->v0 - 1.0),
+                              std::min(F, box->u1 + 1.0), std::min(F, box->v1 + 1.0));
+    if (whole.Area() < ScissorMinArea || seen.Area() > whole.Area() * 0.85) {
+        EmitBox(r, w, h, tc);
+        return;
+    }
+    if (seen.Area() == 0) {  // nothing of it lands in the window
+        SkipBox();
+        return;
+    }
+    glEnd();
+    glScissor(seen.x0, seen.y0, seen.x1 - seen.x0, seen.y1 - seen.y0);
+    glEnable(GL_SCISSOR_TEST);
+    glBegin(GL_TRIANGLES);
+    EmitBox(r, w, h, tc);
+    glEnd();
+    glDisable(GL_SCISSOR_TEST);
+    glBegin(GL_TRIANGLES);  // the batch goes on with the same texture
 }
 
 void Rim(int i, double x, double y, double rx, double ry, double turn, double& px, double& py) {
@@ -223,6 +450,12 @@ void EmitRound(const double* r, bool fan) {
     double x = r[1], y = r[2], rx = r[3] / 2, ry = r[4] / 2;
     double turn = fan ? r[18] : 0;
     Colour lo = Bottom(r), hi = Top(r);
+    if (Invisible(lo, hi)) {
+        TriCount += 36;
+        ASys.PolyCount += 36;
+        ASys.ObjCount += 1;
+        return;
+    }
     double ax, ay, bx, by;
     Rim(0, x, y, rx, ry, turn, ax, ay);
     for (int i = 0; i < 36; ++i) {
@@ -255,6 +488,56 @@ void FadeClearColour() {
 
 }  // namespace
 
+// What the last presented frame was drawn from.
+struct ShownFrame {
+    bool valid = false;
+    GLFWwindow* window = nullptr;
+    std::vector<DrawCmd> records;
+    float set[sizeof ASys.DrawSet / sizeof ASys.DrawSet[0]] = {};
+    unsigned versions[ImageSlots] = {};
+    int fw = 0, fh = 0, wireframe = 0;
+    float overscan = 0;
+};
+ShownFrame Shown;
+bool RefreshWanted = false;  // the window system lost the window's contents
+
+void RememberShown(float overscan) {
+    Shown.valid = true;
+    Shown.window = window;
+    Shown.records.assign(DrawR, DrawR + DrawToRT);
+    std::memcpy(Shown.set, ASys.DrawSet, sizeof Shown.set);
+    std::memcpy(Shown.versions, ImageVersion, sizeof Shown.versions);
+    glfwGetFramebufferSize(window, &Shown.fw, &Shown.fh);
+    Shown.wireframe = Wireframe;
+    Shown.overscan = overscan;
+    RefreshWanted = false;
+}
+
+// True when replaying now would draw exactly the frame on screen: the same
+// records, settings and image pixels, the clear colour's fade finished, the
+// same window at the same size, and no request to draw its contents again.
+bool SameAsShown(float overscan) {
+    if (!Shown.valid || RefreshWanted || Shown.window != window) return false;
+    const float* s = ASys.DrawSet;
+    if (s[21] != s[24] || s[22] != s[25] || s[23] != s[26]) return false;
+    int fw = 0, fh = 0;
+    glfwGetFramebufferSize(window, &fw, &fh);
+    return fw == Shown.fw && fh == Shown.fh && Wireframe == Shown.wireframe && overscan == Shown.overscan &&
+           size_t(DrawToRT) == Shown.records.size() &&
+           std::memcmp(DrawR, Shown.records.data(), sizeof(DrawCmd) * size_t(DrawToRT)) == 0 &&
+           std::memcmp(s, Shown.set, sizeof Shown.set) == 0 &&
+           std::memcmp(ImageVersion, Shown.versions, sizeof Shown.versions) == 0;
+}
+
+void SetRenderShortcuts(bool on) { Shortcuts = on; }
+
+void WindowContentsLost() { RefreshWanted = true; }
+
+void SetSwapInterval(int interval) {
+    SwapInterval = interval;
+    if (glfwGetCurrentContext()) glfwSwapInterval(interval);
+}
+
 void ZARNSys::RenderBuffer() {
     DrawToR = 0;
     int n = DrawTo;
@@ -275,6 +558,10 @@ void ZARNSys::RenderQuad(int i) {
     NeedTexture(WhiteUse);
     const double* r = DrawR[i].d;
     Colour lo = Bottom(r), hi = Top(r);
+    if (Invisible(lo, hi)) {
+        SkipBox();
+        return;
+    }
     Vertex(0, 0, lo, r[1], r[2]);
     Vertex(1, 0, hi, r[3], r[4]);
     Vertex(1, 1, hi, r[5], r[6]);
@@ -294,6 +581,12 @@ void ZARNSys::RenderTri(int i) {
     NeedTexture(WhiteUse);
     const double* r = DrawR[i].d;
     Colour lo = Bottom(r), hi = Top(r);
+    if (Invisible(lo, hi)) {
+        TriCount += 1;
+        PolyCount += 1;
+        ObjCount += 1;
+        return;
+    }
     Vertex(0, 0, hi, r[1], r[2]);
     Vertex(1, 0, lo, r[3], r[4]);
     Vertex(1, 1, lo, r[5], r[6]);
@@ -321,6 +614,10 @@ void ZARNSys::RenderQuadImage(int i) {
     NeedTexture(slot);
     Tex4 tc = CellTex(slot, int(r[29]));
     Colour lo = Bottom(r), hi = Top(r);
+    if (Invisible(lo, hi)) {
+        SkipBox();
+        return;
+    }
     Vertex(tc.s00, tc.t00, lo, r[1], r[2]);
     Vertex(tc.s10, tc.t10, lo, r[3], r[4]);
     Vertex(tc.s11, tc.t11, hi, r[5], r[6]);
@@ -360,6 +657,7 @@ void ReplayFrame(float overscan) {
     // ignores alpha, so it turns the test off.
     glAlphaFunc(GL_GREATER, 0);
     glEnable(GL_ALPHA_TEST);
+    AlphaTestOn = true;
     if (Wireframe == 1) glDisable(GL_TEXTURE_2D);
     else glEnable(GL_TEXTURE_2D);
 
@@ -368,6 +666,10 @@ void ReplayFrame(float overscan) {
     float sx = (2 - overscan) / sys.TargetScale;
     float sy = -((2 - sys.Ratio * overscan) / sys.TargetScale) * sys.Ratio;
     glScalef(sx, sy, 1);
+    ViewSx = sx;
+    ViewSy = sy;
+    ViewW = fw;
+    ViewH = fh;
     OverscanScaleX = 1 / (1 - overscan / 2);
     OverscanScaleY = 1 / (1 - overscan / 2 * sys.Ratio);
 
@@ -395,12 +697,15 @@ void ReplayFrame(float overscan) {
                 if (m == 1) {
                     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
                     glEnable(GL_ALPHA_TEST);
+                    AlphaTestOn = true;
                 } else if (m == 2) {
                     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
                     glEnable(GL_ALPHA_TEST);
+                    AlphaTestOn = true;
                 } else if (m == 3) {
                     glBlendFunc(GL_ONE_MINUS_SRC_COLOR, GL_ONE);
                     glDisable(GL_ALPHA_TEST);
+                    AlphaTestOn = false;
                 }
                 break;
             }
@@ -412,10 +717,19 @@ void ReplayFrame(float overscan) {
 }
 
 void ZARNSys::RenderSys(float overscan) {
+    // Unfocused, an unchanged frame is left on screen as it is: a software
+    // rasteriser would spend several ms of two cores on every such replay.
+    // F10 still shoots every frame.
+    if (window && Button[63] < 1 && Button[66] == 0 && SameAsShown(overscan)) {
+        ReplaysSkipped += 1;
+        glfwPollEvents();
+        return;
+    }
     ReplayFrame(overscan);
     if (!window) return;
     // Read before presenting: after the swap the back buffer is undefined.
     if (Button[66]) Screenshot();
     glfwSwapBuffers(window);
+    RememberShown(overscan);
     glfwPollEvents();
 }

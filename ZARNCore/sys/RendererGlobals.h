@@ -25,6 +25,24 @@ extern int TexUploads;             // glTexImage2D calls
 extern long long TexUploadBytes;   // bytes handed to them
 extern int TexBinds;               // batches begun (texture switches)
 
+// Unfocused renders that left an unchanged frame on screen instead of
+// replaying it.
+extern long ReplaysSkipped;
+
+// Called when the window system asks for the window's contents again
+// (uncovered, resized): the next render replays even an unchanged frame.
+void WindowContentsLost();
+
+// Swap interval asked of every GL context the renderer meets: 1 (vertical
+// sync, what the game uses) unless changed. The frame benchmark sets 0 so a
+// render is timed without waiting for the display. Applies at once to the
+// current context, and to any later one.
+void SetSwapInterval(int interval);
+
+// Turns off (or back on) the work the replay skips because it cannot change
+// a pixel; only for checking that claim. On by default.
+void SetRenderShortcuts(bool on);
+
 // Draws the replay list into the back buffer without presenting it: the whole
 // of RenderSys up to the buffer swap. Tests read the frame back after it.
 void ReplayFrame(float overscan);

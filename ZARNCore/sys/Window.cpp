@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "sys/RendererGlobals.h"
 #include "sys/SysGlobals.h"
 #include "sys/ZARNSys.h"
 
@@ -105,6 +106,7 @@ void ZARNSys::SetScreen(int w, int h) {
     glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_NORMAL);
     glfwSetInputMode(window, GLFW_STICKY_KEYS, GLFW_FALSE);
     glfwSetInputMode(window, GLFW_STICKY_MOUSE_BUTTONS, GLFW_FALSE);
+    glfwSetWindowRefreshCallback(window, [](GLFWwindow*) { WindowContentsLost(); });
 }
 
 bool ZARNSys::HasWindow() { return window != nullptr; }
