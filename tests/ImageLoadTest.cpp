@@ -52,7 +52,6 @@ TEST_F(ImageLoad, SheetGeometry) {
         EXPECT_EQ(iFramesW[Slot], c.perRow);
         EXPECT_EQ(ASys.iFramesSquare[Slot], int(c.F));
         EXPECT_EQ(Image[Slot].size(), size_t(c.side) * c.side * 4);
-        EXPECT_EQ(ImageBlur[Slot].size(), Image[Slot].size());
         bool single = c.w <= c.F;
         float cell = single ? c.F : c.F + 8;
         EXPECT_FLOAT_EQ(iFramesWz[Slot], single ? 1.0f : cell / c.side);

@@ -7,7 +7,12 @@
 #include "sys/ZARNSys.h"
 
 extern std::vector<unsigned char> Image[ImageSlots];      // RGBA, rows top to bottom
-extern std::vector<unsigned char> ImageBlur[ImageSlots];  // same size, never blurred
+// Blur copies are never blurred, and the game draws none: a slot's copy is
+// made (transparent, the slot's size) only when one is first drawn.
+extern std::vector<unsigned char> ImageBlur[ImageSlots];
+
+// Drops a slot's blur copy (its pixels are about to change size).
+inline void DropBlurCopy(int slot) { std::vector<unsigned char>().swap(ImageBlur[slot]); }
 extern int iFramesW[ImageSlots];    // frames per texture row
 extern float iFramesWz[ImageSlots]; // one frame cell in texture coordinates
 extern int iSize[ImageSlots];       // side of the square texture

@@ -142,7 +142,7 @@ void ZARNSys::GetPNG(int slot, const char* path, unsigned F) {
     if (w <= F) {
         // Single image: an F x F texture; a smaller picture fills its top left.
         Image[slot].assign(size_t(F) * F * 4, 0);
-        ImageBlur[slot].assign(size_t(F) * F * 4, 0);
+        DropBlurCopy(slot);
         unsigned rows = h < F ? h : F;
         for (unsigned y = 0; y < rows; ++y) {
             for (unsigned x = 0; x < w; ++x) {
@@ -178,7 +178,7 @@ void ZARNSys::GetPNG(int slot, const char* path, unsigned F) {
         frames = capacity;
     }
     Image[slot].assign(size_t(S) * S * 4, 0);
-    ImageBlur[slot].assign(size_t(S) * S * 4, 0);
+    DropBlurCopy(slot);
     for (int k = 0; k < frames; ++k) {
         int c = k % cols, r = k / cols;
         int ox = (k % perRow) * cell + 4, oy = (k / perRow) * cell + 4;
@@ -224,7 +224,6 @@ void ZARNSys::GrabBuffer() {
     DescribeSingleImage(102, S, float(S) / float(fw));
     // Outside the copied screen the texture keeps what it held.
     Image[102].resize(size_t(S) * S * 4, 0);
-    if (ImageBlur[102].size() != Image[102].size()) ImageBlur[102].assign(Image[102].size(), 0);
     int ox = S / 2 - fw / 2, oy = S / 2 - fh / 2;
     for (int y = 0; y < fh; ++y) {
         int ty = oy + y;

@@ -38,7 +38,7 @@ void ZARNSys::Buffer_Create(int slot, int size) {
         return;
     }
     Image[slot].assign(size_t(size) * size * 4, 0);
-    ImageBlur[slot].assign(size_t(size) * size * 4, 0);
+    DropBlurCopy(slot);
     DescribeSingleImage(slot, size, float(size) / TargetScale);
     TouchImage(slot);
 }
