@@ -12,6 +12,10 @@ static const char* const ScoreKeyword =
     "Quiet ferns w4lK tapping Gravel s to NAP and s10wly drift past HoLLows. Yes, Hollows.  Gr8 then, okay.";
 
 void MyGame::Launch(const char* path) {
+    if (StartUp(path)) GameLoop();
+}
+
+bool MyGame::StartUp(const char* path) {
     CutHomeDirectory(path, home, sizeof home);
     Begin(564, "Gobbit");
     if (!ASys.HasWindow()) {
@@ -20,7 +24,7 @@ void MyGame::Launch(const char* path) {
         std::puts("Gobbit could not open a window. Is a display available (DISPLAY set)?");
         Terminate();
         ExitCode = 1;
-        return;
+        return false;
     }
     GameVersion = 1;
     BoardCount = 3;
@@ -50,7 +54,7 @@ void MyGame::Launch(const char* path) {
     ScoreSlide = ScoreTimer = ScorePage = 0;
     NetValid = 0;
     Save();
-    GameLoop();
+    return true;
 }
 
 void MyGame::GameLoop() {

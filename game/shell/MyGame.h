@@ -33,6 +33,9 @@ public:
 
     // ---- Application shell ----
     void Launch(const char* path);
+    // Everything Launch does before the main loop; false (and the framework
+    // closed again) when no window could be opened.
+    bool StartUp(const char* path);
     void GameLoop();
     void KeepAlive();
     void Update();

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# The whole-game frame benchmark: builds the game and the two frame
+# benchmarks (release build), starts its own Xvfb and runs
+#   - gobbit_frame_bench: the game in-process, every screen in turn, with
+#     update and render times, texture uploads, triangles, and the longest
+#     frame during a save and a slow score exchange;
+#   - gobbit_process_bench: the real binary, for start to title, processor
+#     use focused and unfocused, and peak resident memory.
+# Arguments go to gobbit_frame_bench (see the top of bench/frames/FrameBench.cpp);
+# PROCESS_BENCH_ARGS to gobbit_process_bench. Exits 1 if a target is missed.
+# Times depend on the machine and on what else runs on it.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="${BUILD_DIR:-$root/build-bench}"
+
+bash "$root/scripts/install-deps.sh" test
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DGOBBIT_TESTS=OFF -DGOBBIT_SERVER=OFF >/dev/null
+cmake --build "$build" --target gobbit gobbit_frame_bench gobbit_process_bench >/dev/null
+
+display=""
+for n in $(seq 90 190); do
+  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
+done
+[ -n "$display" ] || { echo "No free X display number" >&2; exit 1; }
+Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+cleanup() { kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; }
+trap cleanup EXIT
+for _ in $(seq 1 100); do
+  [ -e "/tmp/.X11-unix/X$display" ] && break
+  sleep 0.05
+done
+export DISPLAY=":$display"
+export ALSOFT_DRIVERS=null
+unset WAYLAND_DISPLAY
+
+echo "== In-process frames ($(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)) =="
+status=0
+"$build/bench/frames/gobbit_frame_bench" "$@" || status=1
+echo
+echo "== The real binary =="
+# shellcheck disable=SC2086
+"$build/bench/frames/gobbit_process_bench" ${PROCESS_BENCH_ARGS:-} || status=1
+exit $status
