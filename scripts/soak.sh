@@ -210,7 +210,8 @@ while [ "$(now)" -lt "$deadline" ]; do
   t=$(now)
   if [ "${SOAK_SHOTS:-0}" = 1 ] && [ -n "$win" ] && [ "$t" -ge "$next_shot" ]; then
     mkdir -p "$work/shots"
-    import -window "$win" "$work/shots/$((t - start)).png" 2>/dev/null || true
+    # import can wait for ever on a window it cannot grab.
+    timeout 5 import -window "$win" "$work/shots/$((t - start)).png" 2>/dev/null || true
     next_shot=$((t + 20))
   fi
   if [ "$t" -ge "$next_sample" ]; then
