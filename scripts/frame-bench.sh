@@ -17,22 +17,9 @@ bash "$root/scripts/install-deps.sh" test
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DGOBBIT_TESTS=OFF -DGOBBIT_SERVER=OFF >/dev/null
 cmake --build "$build" --target gobbit gobbit_frame_bench gobbit_process_bench >/dev/null
 
-display=""
-for n in $(seq 90 190); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
-done
-[ -n "$display" ] || { echo "No free X display number" >&2; exit 1; }
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-cleanup() { kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; }
-trap cleanup EXIT
-for _ in $(seq 1 100); do
-  [ -e "/tmp/.X11-unix/X$display" ] && break
-  sleep 0.05
-done
-export DISPLAY=":$display"
-export ALSOFT_DRIVERS=null
-unset WAYLAND_DISPLAY
+source "$root/scripts/headless.sh"
+trap stop_own_display EXIT
+start_own_display 90 190
 
 echo "== In-process frames ($(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)) =="
 status=0

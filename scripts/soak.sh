@@ -42,43 +42,22 @@ mkdir -p "$home"
 ln -s "$gobbit" "$home/gobbit"
 ln -s "$data" "$home/Data"
 
-xvfb_pid=""
+source "$root/scripts/headless.sh"
 game_pid=""
 cleanup() {
   if [ -n "$game_pid" ] && kill -0 "$game_pid" 2>/dev/null; then
     kill -KILL "$game_pid" 2>/dev/null || true
     wait "$game_pid" 2>/dev/null || true
   fi
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
+  stop_own_display
   if [ "${SOAK_KEEP:-0}" = 1 ]; then echo "soak: logs kept in $work"; else rm -rf "$work"; fi
 }
 trap cleanup EXIT
 
-display=""
-for n in $(seq 150 250); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
-done
-[ -n "$display" ] || { echo "soak: no free X display number" >&2; exit 1; }
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 1 100); do
-  [ -e "/tmp/.X11-unix/X$display" ] && break
-  sleep 0.05
-done
-export DISPLAY=":$display"
-unset WAYLAND_DISPLAY
-export ALSOFT_DRIVERS=null
+start_own_display 150 250
 
-# Mesa's software driver keeps blocks reachable only from its own globals
-# and is unloaded before the leak check; preloaded, it stays mapped and those
-# blocks are not mistaken for leaks. Reports go to files, one per process.
-dri=""
-for f in /usr/lib/*/dri/swrast_dri.so /usr/lib/dri/swrast_dri.so; do
-  [ -e "$f" ] && { dri=$f; break; }
-done
+# Leaks are checked at every exit; reports go to files, one per process.
+dri=$(swrast_driver)
 export ASAN_OPTIONS="detect_leaks=1:verify_asan_link_order=0:log_path=$work/sanitizer:quarantine_size_mb=32"
 export UBSAN_OPTIONS="print_stacktrace=1:log_path=$work/sanitizer"
 export LSAN_OPTIONS="suppressions=$root/tests/soak/lsan.supp"

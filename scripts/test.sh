@@ -20,25 +20,10 @@ cmake -S "$root" -B "$asan_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 ln -sfn "$(cd "$build" && pwd)/Data" "$asan_build/Data"
 cmake --build "$asan_build"
 
-# A display number nobody uses.
-display=""
-for n in $(seq 90 190); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
-done
-[ -n "$display" ] || { echo "No free X display number" >&2; exit 1; }
+source "$root/scripts/headless.sh"
+trap stop_own_display EXIT
+start_own_display 90 190
 
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-cleanup() { kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; }
-trap cleanup EXIT
-for _ in $(seq 1 100); do
-  [ -e "/tmp/.X11-unix/X$display" ] && break
-  sleep 0.05
-done
-
-export DISPLAY=":$display"
-export ALSOFT_DRIVERS=null
-unset WAYLAND_DISPLAY
 # Every stage runs even when one before it failed; the summary at the end
 # names the ones that did.
 failed=()
@@ -51,14 +36,8 @@ stage() {
 
 stage "tests" ctest --test-dir "$build" --output-on-failure -j2 --timeout 600
 
-# Leaks are checked too. Mesa's software GL driver keeps some blocks
-# reachable only from its own globals and is unloaded before the leak check
-# runs, leaving them with no symbols a suppression could name: preloaded, it
-# stays mapped to the end, and only the game's own leaks are reported.
-dri=""
-for f in /usr/lib/*/dri/swrast_dri.so /usr/lib/dri/swrast_dri.so; do
-  [ -e "$f" ] && { dri=$f; break; }
-done
+# Leaks are checked too (see swrast_driver for the preload).
+dri=$(swrast_driver)
 stage "tests under sanitizers" env ASAN_OPTIONS="detect_leaks=1:verify_asan_link_order=0" \
   UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" LD_PRELOAD="$dri" \
   ctest --test-dir "$asan_build" --output-on-failure -j2 --timeout 600
