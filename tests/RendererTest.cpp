@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -361,6 +362,74 @@ TEST_F(Renderer, F10SavesTheFrameJustDrawn) {
     EXPECT_EQ(int(mid[3]), 255);
     EXPECT_EQ(int(png[3]), 255);
     EXPECT_EQ(png, Image[100]);
+}
+
+// The replay skips work that cannot change a pixel: records transparent at
+// both ends, the clear margins of sprite cells, and the window outside the
+// visible texels of a large image. Every pixel must come out exactly as it
+// does without those shortcuts, at whole and fractional scales and
+// positions, turned, blended every way and with either filter.
+TEST_F(Renderer, ShortcutsLeaveEveryPixelAsItWas) {
+    Picture sheet(64, 16, 0, 0, 0, 0);
+    for (int k = 0; k < 4; ++k) {
+        sheet.Fill(k * 16 + 3 + k, 4, 7, 6, TopOf(k), 90, 200);
+        sheet.Set(k * 16 + 12, 13, 255, 255, 255);
+    }
+    ASys.GetPNG(SheetSlot, WritePicture("sparse_sheet.png", sheet).c_str(), 16);
+    Picture big(256, 256, 0, 0, 0, 0);
+    big.Fill(100, 120, 40, 30, 250, 200, 20);
+    for (unsigned i = 0; i < 60; ++i) big.Set(150 + i, 60 + i / 2, 20, 220, 120, 128);
+    ASys.GetPNG(OtherSlot, WritePicture("sparse_big.png", big).c_str(), 256);
+    ASSERT_EQ(ASys.iFrames[SheetSlot], 4);
+    ASSERT_EQ(ASys.iFrames[OtherSlot], 1);
+
+    auto scene = [&] {
+        for (int blend : {1, 2, 3}) {
+            g.SetBlend(blend);
+            const float y = 60.0f + 170 * (blend - 1);
+            float x = 30;
+            for (float size : {1.0f, 2.0f, 3.0f, 1.5f}) {
+                for (float shift : {0.0f, 0.5f, 0.25f}) {
+                    for (float turn : {0.0f, 30.0f}) {
+                        g.SetSize(size);
+                        g.SetRot(turn);
+                        g.DrawImg(SheetSlot, x + shift, y + shift, int(x) % 4);
+                        x += 32;
+                    }
+                }
+            }
+            g.SetRot(0);
+            g.SetGradient(255, 255, 255, 1, 40, 40, 255, 0.6f);
+            g.SetSize(2);
+            g.DrawImg(SheetSlot, 760, y);
+            g.SetCol(255, 255, 255, 0);
+            g.Rect(700, y, 80, 80);
+            g.DrawImg(OtherSlot, 650, y);
+            g.SetCol(255, 255, 255, 1);
+            g.DrawBlur(SheetSlot, 700, y);
+            g.SetSize(1.5f);
+            g.DrawImg(OtherSlot, 420, y + 40);
+            g.SetRot(25);
+            g.DrawImg(OtherSlot, 560, y + 20);
+            g.SetRot(0);
+        }
+    };
+    for (int smooth : {0, 1}) {
+        SCOPED_TRACE(smooth ? "linear" : "nearest");
+        g.Smooth(smooth);
+        SetRenderShortcuts(false);
+        FramePixels plain = Draw(scene);
+        SetRenderShortcuts(true);
+        FramePixels quick = Draw(scene);
+        ASSERT_EQ(plain.rgba.size(), quick.rgba.size());
+        long lit = 0, differ = 0;
+        for (size_t i = 0; i < plain.rgba.size(); i += 4) {
+            if (plain.rgba[i] | plain.rgba[i + 1] | plain.rgba[i + 2]) ++lit;
+            if (std::memcmp(&plain.rgba[i], &quick.rgba[i], 3) != 0) ++differ;
+        }
+        EXPECT_GT(lit, 20000);  // the scene drew plenty
+        EXPECT_EQ(differ, 0);
+    }
 }
 
 // Unfocused, the game renders without updating; a frame identical to the one
