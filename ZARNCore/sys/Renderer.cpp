@@ -282,8 +282,9 @@ bool Invisible(const Colour& lo, const Colour& hi) {
     return Shortcuts && AlphaTestOn && Wireframe != 1 && lo.a == 0 && hi.a == 0;
 }
 
-// Counts a box as drawn without sending it.
-void SkipBox() {
+// Counts a box (two triangles, one record); also for a box that was not
+// sent because it could not change a pixel, so batches split as before.
+void CountBox() {
     TriCount += 1;
     ASys.PolyCount += 2;
     ASys.ObjCount += 1;
@@ -308,7 +309,7 @@ constexpr Tex4 ShapeTex = {0, 0, 1, 0, 1, 1, 0, 1};
 void EmitBox(const double* r, double w, double h, const Tex4& tc) {
     Colour lo = Bottom(r), hi = Top(r);
     if (Invisible(lo, hi)) {
-        SkipBox();
+        CountBox();
         return;
     }
     double ox[4] = {-w / 2, w / 2, w / 2, -w / 2};
@@ -328,9 +329,7 @@ void EmitBox(const double* r, double w, double h, const Tex4& tc) {
     Vertex(tc.s00, tc.t00, lo, x + ox[0], y + oy[0]);
     Vertex(tc.s11, tc.t11, hi, x + ox[2], y + oy[2]);
     Vertex(tc.s01, tc.t01, hi, x + ox[3], y + oy[3]);
-    TriCount += 1;
-    ASys.PolyCount += 2;
-    ASys.ObjCount += 1;
+    CountBox();
 }
 
 // Slot of an image record if it may be drawn, else -1. Also clamps a frame
@@ -385,7 +384,7 @@ bool DrawTrimmed(const double* r, double w, double h, double F, const CellBox& b
     Vertex(S(box.u0), T(box.v0), lo, xs[0], ys[0]);
     Vertex(S(box.u1), T(box.v1), lo, xs[2], ys[2]);
     Vertex(S(box.u0), T(box.v1), lo, xs[3], ys[3]);
-    SkipBox();  // counted as the whole box
+    CountBox();  // counted as the whole box
     return true;
 }
 
@@ -403,11 +402,11 @@ void ImageBox(double* r, int slot, int use) {
         return;
     }
     if (box->u0 >= box->u1) {  // not one texel to show
-        SkipBox();
+        CountBox();
         return;
     }
     if (Invisible(Bottom(r), Top(r))) {
-        SkipBox();
+        CountBox();
         return;
     }
     const double F = (use >= BlurBase ? BlurBoxes : Boxes)[slot].F;
@@ -426,7 +425,7 @@ void ImageBox(double* r, int slot, int use) {
         return;
     }
     if (seen.Area() == 0) {  // nothing of it lands in the window
-        SkipBox();
+        CountBox();
         return;
     }
     glEnd();
@@ -450,26 +449,22 @@ void EmitRound(const double* r, bool fan) {
     double x = r[1], y = r[2], rx = r[3] / 2, ry = r[4] / 2;
     double turn = fan ? r[18] : 0;
     Colour lo = Bottom(r), hi = Top(r);
-    if (Invisible(lo, hi)) {
-        TriCount += 36;
-        ASys.PolyCount += 36;
-        ASys.ObjCount += 1;
-        return;
+    if (!Invisible(lo, hi)) {
+        double ax, ay, bx, by;
+        Rim(0, x, y, rx, ry, turn, ax, ay);
+        for (int i = 0; i < 36; ++i) {
+            Rim(i + 1, x, y, rx, ry, turn, bx, by);
+            const Colour& centre = fan ? ((i % 2) ? lo : hi) : lo;
+            const Colour& edge = fan ? centre : hi;
+            Vertex(0, 0, centre, x, y);
+            Vertex(0, 1, edge, ax, ay);
+            Vertex(1, 1, edge, bx, by);
+            ax = bx;
+            ay = by;
+        }
     }
-    double ax, ay, bx, by;
-    Rim(0, x, y, rx, ry, turn, ax, ay);
-    for (int i = 0; i < 36; ++i) {
-        Rim(i + 1, x, y, rx, ry, turn, bx, by);
-        const Colour& centre = fan ? ((i % 2) ? lo : hi) : lo;
-        const Colour& edge = fan ? centre : hi;
-        Vertex(0, 0, centre, x, y);
-        Vertex(0, 1, edge, ax, ay);
-        Vertex(1, 1, edge, bx, by);
-        ax = bx;
-        ay = by;
-        TriCount += 1;
-        ASys.PolyCount += 1;
-    }
+    TriCount += 36;
+    ASys.PolyCount += 36;
     ASys.ObjCount += 1;
 }
 
@@ -558,19 +553,15 @@ void ZARNSys::RenderQuad(int i) {
     NeedTexture(WhiteUse);
     const double* r = DrawR[i].d;
     Colour lo = Bottom(r), hi = Top(r);
-    if (Invisible(lo, hi)) {
-        SkipBox();
-        return;
+    if (!Invisible(lo, hi)) {
+        Vertex(0, 0, lo, r[1], r[2]);
+        Vertex(1, 0, hi, r[3], r[4]);
+        Vertex(1, 1, hi, r[5], r[6]);
+        Vertex(0, 0, lo, r[1], r[2]);
+        Vertex(1, 1, hi, r[5], r[6]);
+        Vertex(0, 1, lo, r[7], r[8]);
     }
-    Vertex(0, 0, lo, r[1], r[2]);
-    Vertex(1, 0, hi, r[3], r[4]);
-    Vertex(1, 1, hi, r[5], r[6]);
-    Vertex(0, 0, lo, r[1], r[2]);
-    Vertex(1, 1, hi, r[5], r[6]);
-    Vertex(0, 1, lo, r[7], r[8]);
-    TriCount += 1;
-    PolyCount += 2;
-    ObjCount += 1;
+    CountBox();
 }
 
 void ZARNSys::RenderOval(int i) { EmitRound(DrawR[i].d, false); }
@@ -581,15 +572,11 @@ void ZARNSys::RenderTri(int i) {
     NeedTexture(WhiteUse);
     const double* r = DrawR[i].d;
     Colour lo = Bottom(r), hi = Top(r);
-    if (Invisible(lo, hi)) {
-        TriCount += 1;
-        PolyCount += 1;
-        ObjCount += 1;
-        return;
+    if (!Invisible(lo, hi)) {
+        Vertex(0, 0, hi, r[1], r[2]);
+        Vertex(1, 0, lo, r[3], r[4]);
+        Vertex(1, 1, lo, r[5], r[6]);
     }
-    Vertex(0, 0, hi, r[1], r[2]);
-    Vertex(1, 0, lo, r[3], r[4]);
-    Vertex(1, 1, lo, r[5], r[6]);
     TriCount += 1;
     PolyCount += 1;
     ObjCount += 1;
@@ -614,19 +601,15 @@ void ZARNSys::RenderQuadImage(int i) {
     NeedTexture(slot);
     Tex4 tc = CellTex(slot, int(r[29]));
     Colour lo = Bottom(r), hi = Top(r);
-    if (Invisible(lo, hi)) {
-        SkipBox();
-        return;
+    if (!Invisible(lo, hi)) {
+        Vertex(tc.s00, tc.t00, lo, r[1], r[2]);
+        Vertex(tc.s10, tc.t10, lo, r[3], r[4]);
+        Vertex(tc.s11, tc.t11, hi, r[5], r[6]);
+        Vertex(tc.s00, tc.t00, lo, r[1], r[2]);
+        Vertex(tc.s11, tc.t11, hi, r[5], r[6]);
+        Vertex(tc.s01, tc.t01, hi, r[7], r[8]);
     }
-    Vertex(tc.s00, tc.t00, lo, r[1], r[2]);
-    Vertex(tc.s10, tc.t10, lo, r[3], r[4]);
-    Vertex(tc.s11, tc.t11, hi, r[5], r[6]);
-    Vertex(tc.s00, tc.t00, lo, r[1], r[2]);
-    Vertex(tc.s11, tc.t11, hi, r[5], r[6]);
-    Vertex(tc.s01, tc.t01, hi, r[7], r[8]);
-    TriCount += 1;
-    PolyCount += 2;
-    ObjCount += 1;
+    CountBox();
 }
 
 void ReplayFrame(float overscan) {

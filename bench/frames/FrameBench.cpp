@@ -59,6 +59,7 @@
 #include "sys/ImageTable.h"
 #include "sys/RendererGlobals.h"
 #include "sys/ZARNSys.h"
+#include "ProcStatus.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -538,17 +539,6 @@ std::string MakeHome(const char* buildDir) {
     return home;
 }
 
-long PeakRssKb() {
-    FILE* f = std::fopen("/proc/self/status", "r");
-    if (!f) return 0;
-    char line[256];
-    long kb = 0;
-    while (std::fgets(line, sizeof line, f))
-        if (std::strncmp(line, "VmHWM:", 6) == 0) kb = std::atol(line + 6);
-    std::fclose(f);
-    return kb;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -618,7 +608,7 @@ int main(int argc, char** argv) {
         if (figures.served < 1) Misses.push_back("exchange: the server saw no request");
     }
     std::fprintf(Out, "In-process start to the first title frame: %.0f ms\n", figures.toTitle);
-    std::fprintf(Out, "In-process peak RSS (VmHWM): %.1f MB\n", PeakRssKb() / 1024.0);
+    std::fprintf(Out, "In-process peak RSS (VmHWM): %.1f MB\n", StatusKb("self", "VmHWM:") / 1024.0);
     if (figures.toTitle > 2000) Misses.push_back("start to title over 2 s");
 
     std::fprintf(Out, "\n%s\n", Misses.empty() ? "Every target met." : "Missed:");

@@ -5,24 +5,9 @@
 #include <GLFW/glfw3.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
-namespace {
-
-long PeakRssKb() {
-    FILE* f = std::fopen("/proc/self/status", "r");
-    if (!f) return 0;
-    char line[256];
-    long kb = 0;
-    while (std::fgets(line, sizeof line, f))
-        if (std::strncmp(line, "VmHWM:", 6) == 0) kb = std::atol(line + 6);
-    std::fclose(f);
-    return kb;
-}
-
-}  // namespace
+#include "ProcStatus.h"
 
 int main() {
     if (!glfwInit()) return 2;
@@ -62,7 +47,7 @@ int main() {
         glfwPollEvents();
     }
     std::printf("A bare window drawing one textured quad (the GL driver's share): peak RSS (VmHWM) %.1f MB\n",
-                PeakRssKb() / 1024.0);
+                StatusKb("self", "VmHWM:") / 1024.0);
     glfwDestroyWindow(window);
     glfwTerminate();
     return 0;

@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "ProcStatus.h"
 #include "support/GameProcess.h"
 
 namespace {
@@ -44,15 +45,6 @@ double CpuSeconds(pid_t pid) {
         if (n == 15) stime = std::stoull(field);
     }
     return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
-}
-
-long StatusKb(pid_t pid, const char* key) {
-    std::ifstream f("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    size_t n = std::strlen(key);
-    while (std::getline(f, line))
-        if (line.compare(0, n, key) == 0) return std::atol(line.c_str() + n + 1);
-    return -1;
 }
 
 // Share of one core used over the next `seconds`.
@@ -135,7 +127,7 @@ int main(int argc, char** argv) {
 
     // Every screen once, then play: Start, Normal, and random steering.
     long rssMax = 0;
-    auto sample = [&] { rssMax = std::max(rssMax, StatusKb(pid, "VmRSS:")); };
+    auto sample = [&] { rssMax = std::max(rssMax, StatusKb(std::to_string(pid), "VmRSS:")); };
     auto key = [&](const char* k) {
         game.PressKey(k);
         SleepMs(250);
@@ -164,7 +156,7 @@ int main(int argc, char** argv) {
     key("Escape");   // pause
     SleepMs(1000);
     sample();
-    long hwm = StatusKb(pid, "VmHWM:");
+    long hwm = StatusKb(std::to_string(pid), "VmHWM:");
     std::printf("Resident memory: peak (VmHWM) %.1f MB, largest VmRSS sample %.1f MB, after %d s of play\n",
                 hwm / 1024.0, rssMax / 1024.0, playSeconds);
     if (hwm > 100 * 1024) misses.push_back("peak RSS over 100 MB");
