@@ -12,14 +12,13 @@
 
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <mutex>
-#include <thread>
 
+#include "sys/Worker.h"
 #include "sys/ZARNSys.h"
 
 namespace {
@@ -216,98 +215,73 @@ void ZARNSys::URLDataOld(const char* host, const char* path) {
 
 // ---- The worker ----
 //
-// One thread, started with the first request and never joined: at exit the
-// game waits for it a little, then leaves it behind. Its state is allocated
-// once and never freed, so a worker still blocked in a name look-up while the
-// process exits touches nothing that static destruction has taken down.
+// The exchanges run on their own worker, started with the first request. At
+// exit the game waits for it a little, then leaves it behind. The replies are
+// kept in state allocated once and never freed, so a worker still blocked in
+// a name look-up while the process exits touches nothing that static
+// destruction has taken down.
 
 namespace {
 
-struct Job {
-    std::string Host, Path;
-    HttpLimits Limits;
-};
-
-struct WorkerState {
+struct Replies {
     std::mutex Lock;
-    std::condition_variable Changed;
-    bool Started = false;
-    bool Busy = false;
-    bool HasJob = false;
-    Job Waiting;
     std::deque<HttpResult> Done;
-    std::atomic<bool> Stop{false};
 };
 
-WorkerState& Worker() {
-    static WorkerState* state = new WorkerState;
-    return *state;
+Replies& TheReplies() {
+    static Replies* replies = new Replies;
+    return *replies;
+}
+
+Worker& ExchangeWorker() {
+    static Worker* worker = new Worker;
+    return *worker;
 }
 
 constexpr std::size_t MaxDone = 8;  // replies kept until the game collects them
-
-void WorkerLoop(WorkerState* s) {
-    std::unique_lock<std::mutex> lock(s->Lock);
-    for (;;) {
-        s->Changed.wait(lock, [s] { return s->HasJob || s->Stop.load(); });
-        if (s->Stop.load()) return;
-        Job job = std::move(s->Waiting);
-        s->HasJob = false;
-        s->Busy = true;
-        lock.unlock();
-        HttpResult r = HttpExchange(job.Host, job.Path, job.Limits, false, &s->Stop);
-        lock.lock();
-        s->Busy = false;
-        s->Done.push_back(std::move(r));
-        while (s->Done.size() > MaxDone) s->Done.pop_front();
-        s->Changed.notify_all();
-    }
-}
+constexpr int LeaveMs = 100;        // an exchange sees the stop flag within 50 ms
 
 void ShutdownAtExit() { HttpShutdown(1000); }
 
 }  // namespace
 
 void ZARNSys::URLDataAsync(const char* host, const char* path) {
-    WorkerState& s = Worker();
-    std::lock_guard<std::mutex> lock(s.Lock);
-    if (s.Stop.load()) return;
+    std::string h = host ? host : "", p = path ? path : "";
+    HttpLimits limits = GetHttpLimits();
     // Only the newest request waits: it carries the latest scores.
-    s.Waiting = Job{host ? host : "", path ? path : "", GetHttpLimits()};
-    s.HasJob = true;
-    if (!s.Started) {
-        s.Started = true;
-        std::thread(WorkerLoop, &s).detach();
-        std::atexit(ShutdownAtExit);
-    }
-    s.Changed.notify_all();
+    bool queued = ExchangeWorker().PostLatest([h, p, limits](const std::atomic<bool>& stop) {
+        HttpResult r = HttpExchange(h, p, limits, false, &stop);
+        Replies& replies = TheReplies();
+        std::lock_guard<std::mutex> lock(replies.Lock);
+        replies.Done.push_back(std::move(r));
+        while (replies.Done.size() > MaxDone) replies.Done.pop_front();
+    });
+    static std::once_flag atExit;
+    if (queued) std::call_once(atExit, [] { std::atexit(ShutdownAtExit); });
 }
 
 // One finished exchange per call, oldest first; one that sent nothing keeps
 // the data of the exchange before it.
 int ZARNSys::URLDataDone() {
-    WorkerState& s = Worker();
+    Replies& replies = TheReplies();
     HttpResult r;
     {
-        std::lock_guard<std::mutex> lock(s.Lock);
-        if (s.Done.empty()) return 0;
-        r = std::move(s.Done.front());
-        s.Done.pop_front();
+        std::lock_guard<std::mutex> lock(replies.Lock);
+        if (replies.Done.empty()) return 0;
+        r = std::move(replies.Done.front());
+        replies.Done.pop_front();
     }
     if (r.Sent) WebData = std::move(r.Data);
     return 1;
 }
 
 int ZARNSys::URLDataBusy() {
-    WorkerState& s = Worker();
-    std::lock_guard<std::mutex> lock(s.Lock);
-    return s.Busy || s.HasJob || !s.Done.empty() ? 1 : 0;
+    // The task files its reply before the worker counts it finished, so
+    // there is no moment when the exchange is in neither place.
+    if (ExchangeWorker().Busy()) return 1;
+    Replies& replies = TheReplies();
+    std::lock_guard<std::mutex> lock(replies.Lock);
+    return replies.Done.empty() ? 0 : 1;
 }
 
-void HttpShutdown(int waitMs) {
-    WorkerState& s = Worker();
-    std::unique_lock<std::mutex> lock(s.Lock);
-    s.Changed.wait_for(lock, std::chrono::milliseconds(waitMs), [&s] { return !s.Busy && !s.HasJob; });
-    s.Stop.store(true);
-    s.Changed.notify_all();
-}
+void HttpShutdown(int waitMs) { ExchangeWorker().Stop(waitMs, LeaveMs); }

@@ -39,6 +39,7 @@ struct HttpResult {
 HttpResult HttpExchange(const std::string& host, const std::string& path, const HttpLimits& limits,
                         bool blockingConnect = false, const std::atomic<bool>* stop = nullptr);
 
-// Waits at most waitMs for the worker to finish what it has, then lets the
-// process leave without it (also run at exit once the worker has started).
+// Waits at most waitMs for the worker to finish what it has, then stops it;
+// an exchange stuck in a name look-up is left behind (also run at exit once
+// the worker has started).
 void HttpShutdown(int waitMs);
