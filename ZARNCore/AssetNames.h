@@ -23,7 +23,7 @@ inline bool HasExtension(const std::string& name, const std::string& ext) {
     return tail == ext || tail == capitalised || tail == capitals;
 }
 
-// "<home>/Data/<game>/audio/<file>", where sound effects and music live.
-inline std::string AudioPath(const char* home, int game, const std::string& file) {
-    return std::string(home) + "/Data/" + std::to_string(game) + "/audio/" + file;
+// "<root>/Data/<game>/audio/<file>", where sound effects and music live.
+inline std::string AudioPath(const char* root, int game, const std::string& file) {
+    return std::string(root) + "/Data/" + std::to_string(game) + "/audio/" + file;
 }

@@ -13,8 +13,8 @@ const char* ResolveImagePath(ZARNCore& core, const char* name, const char* label
     char line[1100];
     std::snprintf(line, sizeof line, "%s%.1000s ", label, n.c_str());
     ASys.Debuglog(line);
-    if (HasExtension(n, ".png")) return core.fstr("%s/Data/%i/%s", core.home, core.GameNum, n.c_str());
-    return core.fstr("%s/Data/%i/%s.png", core.home, core.GameNum, n.c_str());
+    if (HasExtension(n, ".png")) return core.fstr("%s/Data/%i/%s", core.DataRoot(), core.GameNum, n.c_str());
+    return core.fstr("%s/Data/%i/%s.png", core.DataRoot(), core.GameNum, n.c_str());
 }
 
 void ZARNCore::LoadImg(int slot, const char* name, int frameSize) {

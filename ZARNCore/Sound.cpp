@@ -12,7 +12,7 @@ void ZARNCore::LoadSFX(int n) {
     std::snprintf(text, sizeof text, "Load SFX   : %i", n);
     ASys.Debuglog(text);
     std::snprintf(text, sizeof text, "%02i.wav", n);
-    ASys.GetWAV(n, AudioPath(home, GameNum, text).c_str());
+    ASys.GetWAV(n, AudioPath(DataRoot(), GameNum, text).c_str());
 }
 
 void ZARNCore::LoadSFX(int n, const char* name) {
@@ -20,7 +20,7 @@ void ZARNCore::LoadSFX(int n, const char* name) {
     ASys.Debuglog(("Load Wave " + file + " to " + std::to_string(n)).c_str());
     file = WithSlashes(file);
     if (!HasExtension(file, ".wav")) file += ".wav";
-    ASys.GetWAV(n, AudioPath(home, GameNum, file).c_str());
+    ASys.GetWAV(n, AudioPath(DataRoot(), GameNum, file).c_str());
 }
 
 void ZARNCore::PlaySFX(int n) { ASys.PlayWAV(n, tRnd(0.8f, 1.2f), SfxLevel, 0, 0); }

@@ -34,6 +34,10 @@ public:
     int RealW = 0, RealH = 0;
     int jscrWide = 0, jscrHigh = 0;
     char home[4098] = {};
+    // The folder that holds Data/<game> when it is not the home directory
+    // (an installed game); empty means the home directory.
+    char datahome[4098] = {};
+    const char* DataRoot() const { return datahome[0] ? datahome : home; }
     float OverscanFrac = 0;
     float ScreenW = 0, ScreenH = 0;
     // Master volumes 0..1, refreshed from the settings on every loop pass.

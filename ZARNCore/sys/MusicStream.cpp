@@ -231,7 +231,7 @@ void ZARNCore::PlayMusic(const char* name) { PlayMusic(name, 1); }
 
 void ZARNCore::PlayMusic(const char* name, int loop) {
     std::string file = WithSlashes(name ? name : "");
-    std::string path = AudioPath(home, GameNum, file);
+    std::string path = AudioPath(DataRoot(), GameNum, file);
     if (HasExtension(file, ".ogg"))
         ASys.PlayMusic_Ogg_Sys(path.c_str(), loop);
     else if (HasExtension(file, ".wav"))

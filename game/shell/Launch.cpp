@@ -16,7 +16,18 @@ void MyGame::Launch(const char* path) {
 }
 
 bool MyGame::StartUp(const char* path) {
-    CutHomeDirectory(path, home, sizeof home);
+    const GameFolders folders = ChooseGameFolders(path, 564, ReadFolderEnv());
+    if (!folders.Found || folders.Home.empty()) {
+        // Said before any window opens, so the player is left with a reason
+        // and not with a blank window.
+        std::puts(folders.Found ? "Gobbit has no folder for its saves: neither XDG_DATA_HOME nor HOME is set."
+                                : DataMissingMessage(folders).c_str());
+        ExitCode = 1;
+        return false;
+    }
+    std::snprintf(home, sizeof home, "%s", folders.Home.c_str());
+    std::snprintf(datahome, sizeof datahome, "%s", folders.DataHome.c_str());
+    const bool saveFolderReady = MakePrivateFolder(folders.Home);
     Begin(564, "Gobbit");
     if (!ASys.HasWindow()) {
         // Nothing can be shown or played without a window: say why and leave
@@ -26,6 +37,12 @@ bool MyGame::StartUp(const char* path) {
         ExitCode = 1;
         return false;
     }
+    if (folders.Installed)
+        Debuglog("Installed layout: data from " + folders.DataHome + ", saves in " + folders.Home);
+    else
+        Debuglog("Portable layout: data and saves in " + folders.Home);
+    if (!saveFolderReady) Debuglog("Could not create the save folder " + folders.Home);
+
     GameVersion = 1;
     BoardCount = 3;
     SetKeyword(ScoreKeyword);
