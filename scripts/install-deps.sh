@@ -11,6 +11,7 @@ test_packages=(
   "${play_packages[@]}"
   libgtest-dev libbenchmark-dev libx11-dev libsqlite3-dev libcpp-httplib-dev
   xvfb xdotool imagemagick clang libclang-rt-14-dev
+  dpkg-dev lintian desktop-file-utils appstream
 )
 
 case "${1:-play}" in

@@ -43,5 +43,11 @@ constexpr float baseline = 24.f;  // bottom of the capitals
 constexpr float gap = 2.f;        // space left before the next glyph's ink
 }  // namespace fontmetrics
 
+// The desktop icon at size x size pixels, and every size the install ships,
+// written as <size>.png into dir.
+constexpr int AppIconSizes[] = {32, 48, 64, 128, 256};
+Canvas makeAppIcon(int size);
+bool writeAppIcons(const std::string& dir);
+
 // Writes enlarged sheets and composed scenes into dir for checking by eye.
 bool writePreviews(const std::string& dir);

@@ -1,5 +1,6 @@
 // make_pictures <outdir>: draws every picture and the font of the game as PNG
 // files into outdir. make_pictures --preview <dir>: writes checking previews.
+// make_pictures --app-icons <dir>: writes the desktop icons, one per size.
 #include "Pictures.h"
 
 #include <cstdio>
@@ -7,8 +8,9 @@
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--preview") == 0) return writePreviews(argv[2]) ? 0 : 1;
+    if (argc == 3 && std::strcmp(argv[1], "--app-icons") == 0) return writeAppIcons(argv[2]) ? 0 : 1;
     if (argc != 2) {
-        std::fprintf(stderr, "usage: make_pictures <outdir> | make_pictures --preview <dir>\n");
+        std::fprintf(stderr, "usage: make_pictures <outdir> | --preview <dir> | --app-icons <dir>\n");
         return 2;
     }
     const std::string dir = argv[1];
