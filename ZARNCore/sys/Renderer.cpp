@@ -358,6 +358,33 @@ Tex4 CellTex(int slot, int frame) {
 
 bool NearWhole(double v, double tolerance) { return std::fabs(v - std::round(v)) < tolerance; }
 
+// A sheet packs every frame into a larger cell with a transparent margin.
+// With a linear filter the frame's outer texels blend half with the
+// margin's alpha 0, so a frame that is opaque to its edge fades out there
+// and tiles laid edge to edge are parted by a faint line of background.
+// Then only the frame is drawn, its edges sampling half a texel in, at the
+// centres of its outer texels. A nearest filter draws the whole cell as it
+// always has: its margin texels are dropped by the alpha test, and where
+// texel edges fall exactly on pixel centres (sprites at half size, say) any
+// other corner arithmetic could pick the other texel.
+struct FrameBox {
+    double w, h;  // the extent drawn, in record units
+    Tex4 tc;
+};
+FrameBox FrameOnly(int slot, double w, double h, const Tex4& cell) {
+    const int S = iSize[slot];
+    const int C = int(std::lround(double(iFramesWz[slot]) * S));  // cell side in texels
+    const int F = ASys.iFramesSquare[slot];
+    const int margin = (C - F) / 2;
+    if (RenderMode != GL_LINEAR || S <= 0 || F <= 0 || margin <= 0 || C != F + 2 * margin) return {w, h, cell};
+    const double keep = double(F) / C;
+    const double in = (margin + 0.5) / S;
+    const float ds = float(cell.s10 > cell.s00 ? in : -in), dt = float(cell.t11 > cell.t00 ? in : -in);
+    Tex4 tc = {cell.s00 + ds, cell.t00 + dt, cell.s10 - ds, cell.t10 + dt,
+               cell.s11 - ds, cell.t11 - dt, cell.s01 + ds, cell.t01 - dt};
+    return {w * keep, h * keep, tc};
+}
+
 // Draws only the visible texels [u0,u1) x [v0,v1) of an upright, one-colour
 // image record when the cut is exact (see the top of the file); false,
 // having drawn nothing, when it is not.
@@ -395,10 +422,11 @@ void ImageBox(double* r, int slot, int use) {
     double w = r[3] * ASys.iSizeScaled[slot] * 2, h = r[4] * ASys.iSizeScaled[slot] * 2;
     const int frame = int(r[29]);
     const Tex4 tc = CellTex(slot, frame);
+    const FrameBox drawn = FrameOnly(slot, w, h, tc);
     const CellBox* box = nullptr;
     if (Shortcuts && AlphaTestOn && Wireframe != 1) box = VisibleBox(slot, use >= BlurBase, frame);
     if (!box) {
-        EmitBox(r, w, h, tc);
+        EmitBox(r, drawn.w, drawn.h, drawn.tc);
         return;
     }
     if (box->u0 >= box->u1) {  // not one texel to show
@@ -413,7 +441,7 @@ void ImageBox(double* r, int slot, int use) {
     if (DrawTrimmed(r, w, h, F, *box, tc)) return;
     // Small images are drawn whole (the rotation at most doubles the box).
     if (2 * std::fabs(w * ViewSx * ViewW / 2 * h * ViewSy * ViewH / 2) < ScissorMinArea) {
-        EmitBox(r, w, h, tc);
+        EmitBox(r, drawn.w, drawn.h, drawn.tc);
         return;
     }
     // One texel of margin: a linear filter reaches that far.
@@ -421,7 +449,7 @@ void ImageBox(double* r, int slot, int use) {
     PixelBox seen = Footprint(r, w, h, F, std::max(0, box->u0 - 1), std::max(0.0, box->v0 - 1.0),
                               std::min(F, box->u1 + 1.0), std::min(F, box->v1 + 1.0));
     if (whole.Area() < ScissorMinArea || seen.Area() > whole.Area() * 0.85) {
-        EmitBox(r, w, h, tc);
+        EmitBox(r, drawn.w, drawn.h, drawn.tc);
         return;
     }
     if (seen.Area() == 0) {  // nothing of it lands in the window
@@ -432,7 +460,7 @@ void ImageBox(double* r, int slot, int use) {
     glScissor(seen.x0, seen.y0, seen.x1 - seen.x0, seen.y1 - seen.y0);
     glEnable(GL_SCISSOR_TEST);
     glBegin(GL_TRIANGLES);
-    EmitBox(r, w, h, tc);
+    EmitBox(r, drawn.w, drawn.h, drawn.tc);
     glEnd();
     glDisable(GL_SCISSOR_TEST);
     glBegin(GL_TRIANGLES);  // the batch goes on with the same texture
