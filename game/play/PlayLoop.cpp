@@ -270,7 +270,11 @@ void MyGame::DrawHero(const BoardView& v) {
 
 void MyGame::DrawWalls(const BoardView& v) {
     ResetDraw();
-    SetSize(v.scale);
+    // Cells sit at whole units, so neighbours are a whole number of units
+    // apart, one more than the cell's whole part where it has a fraction
+    // (as in most full-screen sizes): a piece as wide as the next whole
+    // unit reaches its neighbour. With a whole cell this is the scale.
+    SetSize(std::ceil(v.cell) / 16);
     SetCol(v.r, v.g, v.b, 1);
     Depth(0.1f);
     if (EndReason != 0) return;
