@@ -55,7 +55,14 @@ bool GameProcess::Start() {
     fs::create_symlink(GOBBIT_BINARY, home_ + "/gobbit", ec);
     if (ec) return false;
     fs::create_directory_symlink(std::string(GOBBIT_BUILD_DIR) + "/Data", home_ + "/Data", ec);
+    return Spawn(home_ + "/gobbit", "");
+}
 
+bool GameProcess::StartProgram(const std::string& program, const std::string& workDir) {
+    return Spawn(program, workDir);
+}
+
+bool GameProcess::Spawn(const std::string& program, const std::string& workDir) {
     int pipefd[2];
     if (pipe(pipefd) != 0) return false;
     pid_ = fork();
@@ -70,8 +77,9 @@ bool GameProcess::Start() {
             if (value.empty()) unsetenv(name.c_str());
             else setenv(name.c_str(), value.c_str(), 1);
         }
-        std::string path = home_ + "/gobbit";
-        execl(path.c_str(), path.c_str(), (char*)nullptr);
+        if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(127);
+        // A bare name is looked up in PATH, as a shell would.
+        execlp(program.c_str(), program.c_str(), (char*)nullptr);
         _exit(127);
     }
     close(pipefd[1]);

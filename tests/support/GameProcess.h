@@ -21,6 +21,9 @@ public:
     // Starts gobbit from a fresh temporary home that links to the build's
     // binary and Data folder. Returns false if the process could not start.
     bool Start();
+    // Starts program as a player would type it (a bare name is looked up in
+    // PATH) in workDir, with no home folder of its own: for an installed copy.
+    bool StartProgram(const std::string& program, const std::string& workDir);
 
     const std::string& Home() const { return home_; }
     pid_t Pid() const { return pid_; }
@@ -60,6 +63,7 @@ public:
     void Kill();
 
 private:
+    bool Spawn(const std::string& program, const std::string& workDir);
     void ReadLoop(int fd);
     int RunTool(const std::vector<std::string>& args);
 
