@@ -5,16 +5,16 @@
 
 #include "FuzzSupport.h"
 #include "ScoreMessage.h"
-#include "ScoreStore.h"
+#include "SqliteScoreStore.h"
 
 namespace {
 
-ScoreStore* Store = nullptr;
+SqliteScoreStore* Store = nullptr;
 int Recorded = 0;
 
-ScoreStore& FreshStore() {
+SqliteScoreStore& FreshStore() {
     delete Store;
-    Store = new ScoreStore;
+    Store = new SqliteScoreStore;
     std::string why;
     if (!Store->Open(":memory:", why)) FuzzFail(why.c_str());
     Recorded = 0;
@@ -41,11 +41,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(m.Boards.size() == size_t(ServerBoards));
     for (const BoardScore& b : m.Boards) FUZZ_CHECK(b.Best >= 0 && b.Latest >= 0 && b.Best <= 999999999);
 
-    ScoreStore& store = (!Store || Recorded >= 2000) ? FreshStore() : *Store;
+    SqliteScoreStore& store = (!Store || Recorded >= 2000) ? FreshStore() : *Store;
     FUZZ_CHECK(store.Record(m));
     Recorded++;
     for (int b = 1; b <= ServerBoards; b++) {
-        std::vector<RankedScore> top = store.Top(b);
+        std::vector<RankedScore> top;
+        FUZZ_CHECK(store.Top(b, 5, top));
         FUZZ_CHECK(top.size() <= 5);
         for (size_t r = 1; r < top.size(); r++) FUZZ_CHECK(top[r - 1].Score >= top[r].Score);
         if (m.Boards[size_t(b - 1)].Best > 0) FUZZ_CHECK(!top.empty() && top[0].Score >= m.Boards[size_t(b - 1)].Best);

@@ -12,6 +12,7 @@ test_packages=(
   libgtest-dev libbenchmark-dev libx11-dev libsqlite3-dev libcpp-httplib-dev
   xvfb xdotool imagemagick clang libclang-rt-14-dev
   dpkg-dev lintian desktop-file-utils appstream
+  libpq-dev postgresql chromium
 )
 
 case "${1:-play}" in

@@ -4,11 +4,11 @@
 
 #include "Scrambler.h"
 
-namespace {
-
 // Must be the game's keyword: the game scrambles its messages with it.
-const char Keyword[] =
+const char ServerKeyword[] =
     "Quiet ferns w4lK tapping Gravel s to NAP and s10wly drift past HoLLows. Yes, Hollows.  Gr8 then, okay.";
+
+namespace {
 
 const char Prefix[] = "/Scores.php?Game=";
 const char ScoreKey[] = "&Score=";
@@ -103,7 +103,7 @@ bool ParseScoreRequest(const std::string& target, ScoreMessage& out, std::string
     std::string scrambled;
     if (!Unescape(target.substr(key + sizeof ScoreKey - 1), scrambled)) return Fail(reason, "bad escapes");
     char table[ScrambleTableSize] = {};
-    DeriveScrambleTable(Keyword, ServerGameNumber, table);
+    DeriveScrambleTable(ServerKeyword, ServerGameNumber, table);
     std::string text = UnscrambleWithTable(scrambled, table);
 
     // user{name{game{version{board{best{latest{ per board ZARN{

@@ -7,6 +7,8 @@
 
 constexpr int ServerGameNumber = 564;
 constexpr int ServerBoards = 3;
+// The keyword the game scrambles its messages with.
+extern const char ServerKeyword[];
 
 struct BoardScore {
     int Best = 0;

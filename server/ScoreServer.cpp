@@ -1,23 +1,30 @@
-// gobbit_score_server DATABASE [PORT [ADDRESS]]
+// gobbit_score_server [--workers N] DATABASE [PORT [ADDRESS]]
 //
 // Answers the game's "GET /Scores.php?Game=0564&Score=..." requests: stores
 // the scores of a valid message and replies with every board's top five
-// between the data markers the game looks for. Port 0 picks a free port.
+// between the data markers the game looks for. "GET /" is the public
+// leaderboard page. DATABASE is an SQLite file or a postgresql:// URL.
+// Port 0 picks a free port.
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
-#include <httplib.h>
-
+#include "HttpFront.h"
+#include "Leaderboard.h"
 #include "ScoreMessage.h"
 #include "ScoreStore.h"
 
 namespace {
 
-std::string Reply(ScoreStore& store) {
+// How long a leaderboard page is served from memory.
+constexpr int PageCacheMs = 2000;
+
+std::string Reply(const std::vector<RankedScore> (&tops)[ServerBoards]) {
     std::string body = "[-\r\nData-]";
     for (int b = 1; b <= ServerBoards; b++) {
-        std::vector<RankedScore> top = store.Top(b);
+        const std::vector<RankedScore>& top = tops[b - 1];
         // 22 fields a board: the marker, the board, then per rank name,
         // score, rank and a spare field.
         body += "OnlineScores{" + std::to_string(b) + "{";
@@ -32,61 +39,85 @@ std::string Reply(ScoreStore& store) {
     return body;
 }
 
+HttpResponse Status(int status, const char* text) {
+    HttpResponse r;
+    r.Status = status;
+    r.Body = text;
+    return r;
+}
+
+HttpResponse ScoreRequest(ScoreStore& store, const std::string& target) {
+    // The raw target: the score text holds "=" and other characters a query
+    // parser would split on.
+    ScoreMessage m;
+    std::string why;
+    if (!ParseScoreRequest(target, m, why)) {
+        std::printf("rejected: %s\n", why.c_str());
+        std::fflush(stdout);
+        return Status(400, "Bad Request\n");
+    }
+    if (!store.Record(m)) {
+        std::printf("cannot store: %s\n", m.User.c_str());
+        std::fflush(stdout);
+        return Status(500, "Cannot store\n");
+    }
+    std::printf("stored: %s\n", m.User.c_str());
+    std::fflush(stdout);
+    std::vector<RankedScore> tops[ServerBoards];
+    if (!store.TopAll(tops)) return Status(500, "Cannot read\n");
+    HttpResponse r;
+    r.Body = Reply(tops);
+    return r;
+}
+
+int Usage(const char* self) {
+    std::fprintf(stderr, "usage: %s [--workers N] DATABASE [PORT [ADDRESS]]\n", self);
+    return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 4) {
-        std::fprintf(stderr, "usage: %s DATABASE [PORT [ADDRESS]]\n", argv[0]);
+    FrontLimits limits;
+    int first = 1;
+    if (argc > 2 && std::strcmp(argv[1], "--workers") == 0) {
+        limits.Workers = std::atoi(argv[2]);
+        if (limits.Workers < 1 || limits.Workers > 256) return Usage(argv[0]);
+        first = 3;
+    }
+    int args = argc - first;
+    if (args < 1 || args > 3) return Usage(argv[0]);
+    const char* database = argv[first];
+    const char* portText = args > 1 ? argv[first + 1] : "80";
+    std::string address = args > 2 ? argv[first + 2] : "0.0.0.0";
+    char* end = nullptr;
+    long port = std::strtol(portText, &end, 10);
+    if (*portText == 0 || *end != 0 || port < 0 || port > 65535) {
+        std::fprintf(stderr, "bad port: %s\n", portText);
         return 2;
     }
-    int port = argc > 2 ? std::atoi(argv[2]) : 80;
-    std::string address = argc > 3 ? argv[3] : "0.0.0.0";
-    if (port < 0 || port > 65535) {
-        std::fprintf(stderr, "bad port: %s\n", argv[2]);
-        return 2;
-    }
+    std::signal(SIGPIPE, SIG_IGN);
 
-    ScoreStore store;
     std::string reason;
-    if (!store.Open(argv[1], reason)) {
-        std::fprintf(stderr, "cannot open %s: %s\n", argv[1], reason.c_str());
+    // One connection per worker: a worker never waits for another's.
+    std::unique_ptr<ScoreStore> store = OpenScoreStore(database, limits.Workers, reason);
+    if (!store) {
+        std::fprintf(stderr, "cannot open %s: %s\n", database, reason.c_str());
         return 1;
     }
+    Leaderboard page(*store, PageCacheMs);
 
-    httplib::Server server;
-    server.Get("/Scores.php", [&store](const httplib::Request& req, httplib::Response& res) {
-        // The raw target: the score text holds "=" and other characters a
-        // query parser would split on.
-        ScoreMessage m;
-        std::string why;
-        if (!ParseScoreRequest(req.target, m, why)) {
-            std::printf("rejected: %s\n", why.c_str());
-            std::fflush(stdout);
-            res.status = 400;
-            res.set_content("Bad Request\n", "text/plain");
-            return;
-        }
-        if (!store.Record(m)) {
-            res.status = 500;
-            res.set_content("Cannot store\n", "text/plain");
-            return;
-        }
-        std::printf("stored: %s\n", m.User.c_str());
-        std::fflush(stdout);
-        res.set_content(Reply(store), "text/plain");
+    HttpFront front(limits, [&store, &page](const HttpRequest& req) {
+        if (req.Method != "GET") return Status(405, "Method Not Allowed\n");
+        if (req.Target.compare(0, 11, "/Scores.php") == 0) return ScoreRequest(*store, req.Target);
+        return page.Serve(req.Target);
     });
-
-    if (port == 0) {
-        port = server.bind_to_any_port(address);
-        if (port < 0) port = 0;
-    } else if (!server.bind_to_port(address, port)) {
-        port = 0;
-    }
-    if (port == 0) {
-        std::fprintf(stderr, "cannot listen on %s:%s\n", address.c_str(), argc > 2 ? argv[2] : "80");
+    if (!front.Listen(address, int(port), reason)) {
+        std::fprintf(stderr, "cannot listen on %s:%s: %s\n", address.c_str(), portText, reason.c_str());
         return 1;
     }
-    std::printf("Listening on %s:%d\n", address.c_str(), port);
+    std::printf("Listening on %s:%d\n", address.c_str(), front.Port());
     std::fflush(stdout);
-    return server.listen_after_bind() ? 0 : 1;
+    front.Run();
+    return 0;
 }

@@ -20,3 +20,11 @@ std::vector<std::string> ReplyFields(const std::string& data, std::size_t maxFie
 // A score field as a number: leading blanks, an optional sign and digits,
 // held within the int range; 0 when it does not start with a number.
 int ScoreValue(const std::string& field);
+
+// The score message before scrambling, every field ended by "{": the user ID
+// letters, the online name, the game number, version and board, each board's
+// best and latest score from a local score table (20 ints per board, board b
+// from 20 * b) and "ZARN". The score server's load generator builds its
+// messages with it too.
+std::string ScoreMessageText(const std::string& user, const std::string& name, int gameNum, int version, int board,
+                             const int* scores, int boards);

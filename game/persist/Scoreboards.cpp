@@ -72,6 +72,22 @@ int ScoreValue(const std::string& field) {
     return int(v);
 }
 
+std::string ScoreMessageText(const std::string& user, const std::string& name, int gameNum, int version, int board,
+                             const int* scores, int boards) {
+    std::string message = user + "{" + name + "{";
+    char field[64];
+    std::snprintf(field, sizeof field, "%04d{%04d{%04d{", gameNum, version, board);
+    message += field;
+    for (int b = 1; b <= boards; b++) {
+        int best = scores[BoardInts * b];
+        int latest = scores[BoardInts * b + 5];
+        if (latest == 0 && best > 0) latest = 1;
+        std::snprintf(field, sizeof field, "%d{%d{", best, latest);
+        message += field;
+    }
+    return message + "ZARN{";
+}
+
 std::string MyGame::ShowName() {
     std::string name;
     bool any = false;
@@ -105,22 +121,10 @@ void MyGame::SendScores(int board) {
     std::string name = ShowName();
     if (name == NamePlaceholder) return;
 
-    std::string message;
+    std::string user;
     for (char c : SixDigitString(Settings[24], Settings[25], Settings[26]))
-        if (c != ' ') message += c;
-    message += "{" + name + "{";
-    char field[64];
-    std::snprintf(field, sizeof field, "%04d{%04d{%04d{", GameNum, GameVersion, board);
-    message += field;
-    int boards = ClampBoards(BoardCount);
-    for (int b = 1; b <= boards; b++) {
-        int best = Scores[BoardInts * b];
-        int latest = Scores[BoardInts * b + 5];
-        if (latest == 0 && best > 0) latest = 1;
-        std::snprintf(field, sizeof field, "%d{%d{", best, latest);
-        message += field;
-    }
-    message += "ZARN{";
+        if (c != ' ') user += c;
+    std::string message = ScoreMessageText(user, name, GameNum, GameVersion, board, Scores, ClampBoards(BoardCount));
     std::string scrambled = ScrambleTxt(message);
     Debuglog("Sending Highscores");
 

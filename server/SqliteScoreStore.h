@@ -1,0 +1,40 @@
+// The score table in one SQLite file, for a single server process.
+#pragma once
+
+#include <mutex>
+#include <string>
+
+#include "ScoreStore.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+class SqliteScoreStore : public ScoreStore {
+public:
+    ~SqliteScoreStore() override;
+    // Opens (or creates) the file. False with a reason on failure.
+    bool Open(const std::string& path, std::string& reason);
+
+    bool Record(const ScoreMessage& m) override;
+    bool TopAll(std::vector<RankedScore> (&tops)[ServerBoards]) override;
+    bool Top(int board, int n, std::vector<RankedScore>& out) override;
+    bool All(std::vector<StoredScore>& out) override;
+
+private:
+    bool Exec(const char* sql);
+    bool Prepare(sqlite3_stmt*& s, const char* sql);
+    bool TopLocked(int board, int n, std::vector<RankedScore>& out);
+
+    sqlite3* db_ = nullptr;
+    // Kept for the life of the store: preparing costs more than running them.
+    sqlite3_stmt* begin_ = nullptr;
+    sqlite3_stmt* commit_ = nullptr;
+    sqlite3_stmt* rollback_ = nullptr;
+    sqlite3_stmt* ticket_ = nullptr;
+    sqlite3_stmt* rename_ = nullptr;
+    sqlite3_stmt* upsert_ = nullptr;
+    sqlite3_stmt* top_ = nullptr;
+    // One connection, used by one thread at a time; SQLite has one writer
+    // anyway.
+    std::mutex lock_;
+};
