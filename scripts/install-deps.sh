@@ -9,7 +9,7 @@ play_packages=(
 )
 test_packages=(
   "${play_packages[@]}"
-  libgtest-dev libbenchmark-dev libx11-dev libsqlite3-dev libcpp-httplib-dev
+  libgtest-dev libbenchmark-dev libx11-dev libsqlite3-dev
   xvfb xdotool imagemagick clang libclang-rt-14-dev
   dpkg-dev lintian desktop-file-utils appstream
   libpq-dev postgresql chromium

@@ -21,8 +21,12 @@ ln -sfn "$(cd "$build" && pwd)/Data" "$asan_build/Data"
 cmake --build "$asan_build"
 
 source "$root/scripts/headless.sh"
-trap stop_own_display EXIT
+source "$root/scripts/postgres.sh"
+trap 'stop_own_display; stop_own_postgres' EXIT
 start_own_display 90 190
+# The score server's PostgreSQL tests make their databases in a throwaway
+# cluster of their own (GOBBIT_TEST_POSTGRES).
+start_own_postgres fast || echo "PostgreSQL could not be started: the score server's PostgreSQL tests are skipped"
 
 # Every stage runs even when one before it failed; the summary at the end
 # names the ones that did.

@@ -10,7 +10,7 @@ const char Style[] =
     "body{font-family:sans-serif;margin:0 auto;padding:0 12px;max-width:36em;background:#101418;color:#eee}"
     "h1{font-size:1.6em}h2{font-size:1.2em;margin-top:1.4em}"
     "table{width:100%;border-collapse:collapse}td,th{padding:6px 4px;border-bottom:1px solid #333}"
-    "th{text-align:left;color:#9ab}td.n{text-align:right;font-variant-numeric:tabular-nums}"
+    "th{text-align:left;color:#9ab}.n{text-align:right;font-variant-numeric:tabular-nums}"
     "nav a{color:#8cf;margin-right:1em}";
 
 // The board number of a "/?board=N" target; 0 for "/", -1 for anything else.

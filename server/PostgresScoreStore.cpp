@@ -13,6 +13,7 @@ namespace {
 // Several processes may start at once on an empty database: the advisory
 // lock lets one of them create the schema while the others wait.
 const char Schema[] =
+    "SET client_min_messages = warning;"
     "BEGIN;"
     "SELECT pg_advisory_xact_lock(564);"
     "CREATE SEQUENCE IF NOT EXISTS score_order;"

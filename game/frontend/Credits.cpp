@@ -37,7 +37,7 @@ const char* const DefaultCredits[] = {
     "GoogleTest and", "Google Benchmark", "for keeping us honest", "",
     "CMake and Ninja", "for the builds", "",
     "GCC", "for turning it all into a game", "",
-    "cpp-httplib and SQLite", "for the score server",
+    "SQLite and PostgreSQL", "for the score server",
     Rule,
 };
 

@@ -3,7 +3,7 @@
 //
 //   gobbit_score_load --ports P[,P...] --database DB [--concurrency C]
 //       [--requests R] [--seconds S] [--players N] [--hostile PERCENT]
-//       [--allow-refused]
+//       [--allow-outage]
 //
 // Each of N players has its own user ID and name and keeps its own local
 // score table; every request is that table sent the way the game sends it
@@ -16,7 +16,8 @@
 // --hostile mixes that share of malformed, oversized and SQL-looking
 // requests and exact repeats of acknowledged messages into the load; the
 // first three must be refused, repeats must be answered like any score.
-// --allow-refused tolerates refused connections (a server being restarted).
+// --allow-outage tolerates refused connections and requests cut off without
+// a reply (a server killed and restarted); a wrong reply is still an error.
 //
 // Afterwards the table is read through the server's own store code: every
 // acknowledged best must be there, and nothing the players did not send.
@@ -63,7 +64,7 @@ struct Options {
     double Seconds = 30;
     int Players = 1000;
     int HostilePercent = 0;
-    bool AllowRefused = false;
+    bool AllowOutage = false;
 };
 
 struct Player {
@@ -76,12 +77,9 @@ struct Player {
     std::string LastAcked;  // the target of the last acknowledged request
 };
 
-// What one request came back with.
-enum class Outcome { Stored, Refused, Rejected, Failed };
-
 struct Tally {
     std::vector<double> LatencyMs;
-    long Stored = 0, Repeats = 0, HostileRefused = 0, Refused = 0, Errors = 0;
+    long Stored = 0, Repeats = 0, HostileRefused = 0, Refused = 0, Unanswered = 0, Errors = 0;
 };
 
 std::string ScrambleTable() {
@@ -221,6 +219,10 @@ void Drive(const Options& o, int slot, std::vector<Player>& players, std::atomic
             t.Refused++;
             continue;
         }
+        if (status == 0) {
+            t.Unanswered++;
+            continue;
+        }
         t.LatencyMs.push_back(ms);
         if (hostile && !repeat) {
             if (status >= 400 && status < 500) t.HostileRefused++;
@@ -290,8 +292,8 @@ bool ParseArgs(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; i++) {
         std::string a = argv[i];
         const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (a == "--allow-refused") {
-            o.AllowRefused = true;
+        if (a == "--allow-outage") {
+            o.AllowOutage = true;
             continue;
         }
         if (!v) return false;
@@ -333,7 +335,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "usage: %s --ports P[,P...] --database DB [--concurrency C (8)] [--requests R (5000)]\n"
                      "       [--seconds S (30, at most %d)] [--players N (1000)] [--hostile PERCENT]"
-                     " [--allow-refused]\n",
+                     " [--allow-outage]\n",
                      argv[0], MaxSeconds);
         return 2;
     }
@@ -363,16 +365,18 @@ int main(int argc, char** argv) {
         all.Repeats += t.Repeats;
         all.HostileRefused += t.HostileRefused;
         all.Refused += t.Refused;
+        all.Unanswered += t.Unanswered;
         all.Errors += t.Errors;
     }
     double median = Percentile(all.LatencyMs, 0.5), p99 = Percentile(all.LatencyMs, 0.99);
     double most = all.LatencyMs.empty() ? 0 : *std::max_element(all.LatencyMs.begin(), all.LatencyMs.end());
     std::printf("concurrency %d, %zu port(s): %ld stored in %.2f s = %.0f stored/s; latency median %.1f ms, "
-                "p99 %.1f ms, max %.1f ms; errors %ld; refused connections %ld; hostile refused %ld; repeats %ld\n",
+                "p99 %.1f ms, max %.1f ms; errors %ld; refused connections %ld; unanswered %ld; hostile refused %ld; "
+                "repeats %ld\n",
                 o.Concurrency, o.Ports.size(), all.Stored, seconds, double(all.Stored) / seconds, median, p99, most,
-                all.Errors, all.Refused, all.HostileRefused, all.Repeats);
+                all.Errors, all.Refused, all.Unanswered, all.HostileRefused, all.Repeats);
     std::fflush(stdout);
     bool ok = Check(o, players, run);
-    if (all.Errors > 0 || (all.Refused > 0 && !o.AllowRefused) || all.Stored == 0) ok = false;
+    if (all.Errors > 0 || (all.Refused + all.Unanswered > 0 && !o.AllowOutage) || all.Stored == 0) ok = false;
     return ok ? 0 : 1;
 }

@@ -1,0 +1,365 @@
+// The reference score server as players on the open internet meet it, on
+// each engine: under load with hostile requests mixed in, killed mid-load
+// and restarted, with clients that connect and never finish, with the real
+// game's exchange, and its leaderboard page in a real browser. Every server
+// here listens on 127.0.0.1.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <netinet/in.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Online.h"
+#include "ScoreMessage.h"
+#include "ScoreStore.h"
+#include "Scrambler.h"
+#include "persist/OnlineScores.h"
+#include "shell/MyGame.h"
+#include "support/LoopbackServer.h"
+#include "support/PersistFixture.h"
+#include "support/ScoreServerProcess.h"
+
+using Engine = ScoreDatabase::Engine;
+
+namespace {
+
+std::string MakeFolder() {
+    char tmpl[] = "/tmp/gobbit-server-XXXXXX";
+    return mkdtemp(tmpl) ? tmpl : "";
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+int CountOf(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) n++;
+    return n;
+}
+
+// A number printed by the load generator after a label ("errors 0").
+long Figure(const std::string& output, const std::string& label) {
+    std::size_t at = output.find(label + " ");
+    return at == std::string::npos ? -1 : std::atol(output.c_str() + at + label.size() + 1);
+}
+
+// The request the game sends for one player with one best score on Easy,
+// built by the game's own message code, scrambler and escapes.
+std::string GameRequest(const std::string& user, const std::string& name12, int easyBest) {
+    int scores[80] = {};
+    scores[20] = easyBest;
+    scores[25] = easyBest;
+    char table[ScrambleTableSize] = {};
+    DeriveScrambleTable(TestKeyword, 564, table);
+    std::string message = ScoreMessageText(user, name12, 564, 1, 0, scores, 3);
+    return "/Scores.php?Game=0564&Score=" + EscapeURLData(ScrambleWithTable(message, table));
+}
+
+// A connection to 127.0.0.1:port with nothing sent yet; -1 on failure.
+int Connect(int port) {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a = {};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(uint16_t(port));
+    if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// True when the server has answered or closed this connection by now.
+bool Answered(int fd) {
+    pollfd p = {fd, POLLIN, 0};
+    return poll(&p, 1, 0) == 1;
+}
+
+// What the server sends before closing, waiting at most ms.
+std::string ReadUntilClosed(int fd, int ms) {
+    std::string out;
+    char buf[1024];
+    for (int waited = 0; waited < ms;) {
+        pollfd p = {fd, POLLIN, 0};
+        if (poll(&p, 1, 100) == 0) {
+            waited += 100;
+            continue;
+        }
+        ssize_t n = recv(fd, buf, sizeof buf, 0);
+        if (n <= 0) break;
+        out.append(buf, std::size_t(n));
+    }
+    return out;
+}
+
+}  // namespace
+
+class ScoreServerOnEngine : public ::testing::TestWithParam<Engine> {
+public:
+    void SetUp() override {
+        dir_ = MakeFolder();
+        ASSERT_FALSE(dir_.empty());
+        db_ = std::make_unique<ScoreDatabase>(GetParam(), dir_);
+        if (!db_->Missing().empty()) GTEST_SKIP() << "PostgreSQL tests skipped: " << db_->Missing();
+    }
+    void TearDown() override {
+        db_.reset();
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+    std::string Log(const std::string& name) const { return dir_ + "/" + name; }
+    // The load generator against the given ports; its exit status.
+    int Load(const std::vector<int>& ports, const std::vector<std::string>& extra, std::string& output) {
+        std::string list;
+        for (int p : ports) list += (list.empty() ? "" : ",") + std::to_string(p);
+        std::vector<std::string> args = {std::string(GOBBIT_BUILD_DIR) + "/server/gobbit_score_load", "--ports", list,
+                                         "--database", db_->Name()};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return RunProgram(args, output);
+    }
+
+    std::string dir_;
+    std::unique_ptr<ScoreDatabase> db_;
+};
+
+INSTANTIATE_TEST_SUITE_P(Engines, ScoreServerOnEngine, ::testing::Values(Engine::Sqlite, Engine::Postgres),
+                         [](const auto& info) { return std::string(EngineName(info.param)); });
+
+TEST_P(ScoreServerOnEngine, HostileRequestsInTheLoadAreRefusedAndEveryValidOneLands) {
+    ScoreServerProcess server(db_->Name(), Log("server.log"));
+    ASSERT_NE(server.Port(), 0) << ReadFile(Log("server.log"));
+    std::string out;
+    // A quarter of the requests are malformed, oversized, SQL-looking, or
+    // repeats of a message already stored (the game resends at every start).
+    int status = Load({server.Port()},
+                      {"--concurrency", "8", "--requests", "1200", "--players", "150", "--hostile", "25"}, out);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("every acknowledged best is stored, and nothing else"), std::string::npos) << out;
+    EXPECT_EQ(Figure(out, "errors"), 0) << out;
+    EXPECT_GT(Figure(out, "hostile refused"), 50) << out;
+    EXPECT_GT(Figure(out, "repeats"), 50) << out;
+    std::smatch stored;
+    ASSERT_TRUE(std::regex_search(out, stored, std::regex("([0-9]+) stored in"))) << out;
+    EXPECT_GT(std::stol(stored[1].str()), 500) << out;
+}
+
+TEST_P(ScoreServerOnEngine, AServerKilledMidLoadLosesNoAcknowledgedScore) {
+    // On PostgreSQL two processes share the database and one of them dies;
+    // on SQLite the only process dies and comes back.
+    bool shared = GetParam() == Engine::Postgres;
+    auto victim = std::make_unique<ScoreServerProcess>(db_->Name(), Log("victim.log"));
+    ASSERT_NE(victim->Port(), 0) << ReadFile(Log("victim.log"));
+    std::unique_ptr<ScoreServerProcess> survivor;
+    std::vector<int> ports = {victim->Port()};
+    if (shared) {
+        survivor = std::make_unique<ScoreServerProcess>(db_->Name(), Log("survivor.log"));
+        ASSERT_NE(survivor->Port(), 0);
+        ports.push_back(survivor->Port());
+    }
+
+    std::string out;
+    std::atomic<int> status{-2};
+    std::thread load([&] {
+        status = Load(ports, {"--concurrency", "8", "--requests", "1000000", "--seconds", "6", "--players", "400",
+                              "--allow-outage"},
+                      out);
+    });
+    // Let the load get going, then kill the server without warning.
+    for (int n = 0; n < 40 && CountOf(ReadFile(Log("victim.log")), "stored:") < 200; n++) usleep(50000);
+    int storedBefore = CountOf(ReadFile(Log("victim.log")), "stored:");
+    victim->Kill(SIGKILL);
+
+    if (shared) {
+        for (int i = 0; i < 10; i++)
+            EXPECT_EQ(HttpGet(survivor->Port(), GameRequest("SURVIVOR", "Still-Here  ", 100 + i)), 200)
+                << "the surviving server stopped answering";
+    } else {
+        usleep(300000);
+    }
+    int port = ports[0];
+    victim = std::make_unique<ScoreServerProcess>(db_->Name(), Log("restarted.log"), port);
+    EXPECT_EQ(victim->Port(), port) << ReadFile(Log("restarted.log"));
+    load.join();
+
+    EXPECT_GT(storedBefore, 0);
+    EXPECT_EQ(status.load(), 0) << out;
+    EXPECT_NE(out.find("every acknowledged best is stored, and nothing else"), std::string::npos) << out;
+    EXPECT_EQ(Figure(out, "errors"), 0) << out;
+    EXPECT_GT(CountOf(ReadFile(Log("restarted.log")), "stored:"), 0) << "the restarted server took no load";
+    if (shared) {
+        EXPECT_GT(CountOf(ReadFile(Log("survivor.log")), "stored:"), 10);
+    }
+}
+
+TEST_P(ScoreServerOnEngine, TheLeaderboardPageShowsEscapedNamesInOrderInABrowser) {
+    const char* chromium = "/usr/bin/chromium";
+    if (access(chromium, X_OK) != 0) GTEST_SKIP() << "Chromium is not installed (Debian package chromium)";
+    {
+        // A name the request path refuses, written straight into the table.
+        std::string why;
+        std::unique_ptr<ScoreStore> store = OpenScoreStore(db_->Name(), 1, why);
+        ASSERT_TRUE(store) << why;
+        ScoreMessage raw;
+        raw.User = "RAWWRITE";
+        raw.Name = "<b>\"Q&A'</b>";
+        raw.Boards = {{7000, 7000}, {0, 0}, {0, 0}};
+        ASSERT_TRUE(store->Record(raw));
+    }
+    ScoreServerProcess server(db_->Name(), Log("server.log"));
+    ASSERT_NE(server.Port(), 0) << ReadFile(Log("server.log"));
+    EXPECT_EQ(HttpGet(server.Port(), GameRequest("ALPHA", "Alpha       ", 9000)), 200);
+    EXPECT_EQ(HttpGet(server.Port(), GameRequest("BRAVO", "Bravo       ", 5000)), 200);
+    // Level with the raw row, and later: it ranks below it.
+    EXPECT_EQ(HttpGet(server.Port(), GameRequest("CHARLIE", "Charlie-3   ", 7000)), 200);
+
+    std::string page;
+    EXPECT_EQ(HttpGet(server.Port(), "/", &page), 200);
+    EXPECT_NE(page.find("&lt;b&gt;&quot;Q&amp;A&#39;&lt;/b&gt;"), std::string::npos) << page;
+    EXPECT_EQ(HttpGet(server.Port(), "/?board=7"), 404);
+    EXPECT_EQ(HttpGet(server.Port(), "/?board=1"), 200);
+
+    // The page as the browser built it: no element came out of the name,
+    // and the Easy table lists the scores in order.
+    std::string url = "http://127.0.0.1:" + std::to_string(server.Port()) + "/";
+    std::vector<std::string> browser = {"/usr/bin/timeout", "90",          chromium,
+                                        "--headless",       "--no-sandbox", "--disable-gpu",
+                                        "--user-data-dir=" + dir_ + "/chromium"};
+    std::string dom;
+    std::vector<std::string> dump = browser;
+    dump.insert(dump.end(), {"--dump-dom", url});
+    ASSERT_EQ(RunProgram(dump, dom), 0) << dom;
+    EXPECT_EQ(dom.find("<b>"), std::string::npos) << dom;
+    std::size_t easy = dom.find("id=\"board-1\""), normal = dom.find("id=\"board-2\"");
+    ASSERT_NE(easy, std::string::npos) << dom;
+    ASSERT_NE(normal, std::string::npos) << dom;
+    std::string table = dom.substr(easy, normal - easy);
+    std::regex row("<tr><td>([0-9]+)</td><td>(.*?)</td><td class=\"n\">([0-9]+)</td></tr>");
+    std::vector<std::string> rows;
+    for (std::sregex_iterator it(table.begin(), table.end(), row), end; it != end; ++it)
+        rows.push_back((*it)[1].str() + " " + (*it)[2].str() + " " + (*it)[3].str());
+    std::vector<std::string> expected = {"1 Alpha 9000", "2 &lt;b&gt;\"Q&amp;A'&lt;/b&gt; 7000", "3 Charlie-3 7000",
+                                         "4 Bravo 5000"};
+    EXPECT_EQ(rows, expected) << table;
+
+    // A phone-sized picture, kept in the build folder to be looked at.
+    std::string shot = std::string(GOBBIT_BUILD_DIR) + "/leaderboard-" + EngineName(GetParam()) + ".png";
+    std::remove(shot.c_str());
+    std::vector<std::string> snap = browser;
+    snap.insert(snap.end(), {"--hide-scrollbars", "--window-size=412,860", "--screenshot=" + shot, url});
+    std::string snapOut;
+    ASSERT_EQ(RunProgram(snap, snapOut), 0) << snapOut;
+    EXPECT_EQ(ReadFile(shot).compare(0, 8, "\x89PNG\r\n\x1a\n"), 0) << snapOut;
+}
+
+// The real game's exchange, against the server on each engine.
+class GameAgainstEngine : public PersistTest, public ::testing::WithParamInterface<Engine> {};
+
+INSTANTIATE_TEST_SUITE_P(Engines, GameAgainstEngine, ::testing::Values(Engine::Sqlite, Engine::Postgres),
+                         [](const auto& info) { return std::string(EngineName(info.param)); });
+
+TEST_P(GameAgainstEngine, AStoredScoreAppearsOnTheTopOnlinePage) {
+    ScoreDatabase db(GetParam(), dir_);
+    if (!db.Missing().empty()) GTEST_SKIP() << "PostgreSQL tests skipped: " << db.Missing();
+    ScoreServerProcess server(db.Name(), Path("server.log"));
+    ASSERT_NE(server.Port(), 0) << ReadFile(Path("server.log"));
+    SetScoreHost(("127.0.0.1:" + std::to_string(server.Port())).c_str());
+    ASSERT_EQ(HttpGet(server.Port(), GameRequest("RIVAL", "Rival       ", 900)), 200);
+
+    // This player finishes a game on Easy with a new best.
+    SetUser(20251210, 134501, 75234321);
+    SetName("Gobbit-One");
+    ThisGame.Settings[101] = 1;
+    ThisGame.Play.Score = 1234.0f;
+    testing::internal::CaptureStdout();
+    ThisGame.HandleDefaultScoreboards();
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(PumpUntilReplied());
+
+    EXPECT_EQ(ThisGame.NetValid, 1);
+    EXPECT_EQ(std::string(ThisGame.NetNames[20]), "Gobbit-One");
+    EXPECT_EQ(ThisGame.NetScores[20], 1234);
+    EXPECT_EQ(std::string(ThisGame.NetNames[21]), "Rival");
+    EXPECT_EQ(ThisGame.NetScores[21], 900);
+    ThisGame.ScoreTimer = ThisGame.ScorePage = 0;
+    for (int n = 0; n < 3 * 301 && ThisGame.ScorePage != 2; n++) ThisGame.DisplayScoreboard();
+    EXPECT_EQ(ThisGame.ScorePage, 2) << "no Top Online page";
+}
+
+TEST(ScoreServerLimits, IdleDrippingAndOversizedClientsAreDroppedWithoutHoldingAWorker) {
+    std::string dir = MakeFolder();
+    ASSERT_FALSE(dir.empty());
+    {
+        // Two workers and more stalled clients than that.
+        ScoreServerProcess server(dir + "/scores.db", dir + "/server.log", 0, {"--workers", "2"});
+        ASSERT_NE(server.Port(), 0) << ReadFile(dir + "/server.log");
+        std::vector<int> idle;
+        for (int i = 0; i < 6; i++) idle.push_back(Connect(server.Port()));
+        int drip = Connect(server.Port());
+        ASSERT_GE(drip, 0);
+        std::atomic<bool> dripping{true};
+        std::atomic<int> dripped{0};
+        std::thread dripper([&] {
+            const std::string slow = "GET /Scores.php?Game=0564&Score=";
+            for (std::size_t i = 0; dripping && i < 400; i++) {
+                if (send(drip, &slow[i % slow.size()], 1, MSG_NOSIGNAL) != 1) break;
+                dripped++;
+                usleep(50000);
+            }
+        });
+
+        // A player is served while all of those are still connected.
+        std::string body;
+        EXPECT_EQ(HttpGet(server.Port(), GameRequest("PLAYER", "Patient     ", 4321), &body), 200);
+        EXPECT_NE(body.find("Patient{4321{"), std::string::npos) << body;
+        for (int fd : idle) EXPECT_FALSE(Answered(fd)) << "an idle client was dropped before the player was served";
+
+        // Then every one of them is cut off, dripping or not.
+        for (int fd : idle) {
+            EXPECT_EQ(ReadUntilClosed(fd, 15000).compare(0, 12, "HTTP/1.1 408"), 0);
+            close(fd);
+        }
+        std::string cut = ReadUntilClosed(drip, 15000);
+        dripping = false;
+        dripper.join();
+        EXPECT_EQ(cut.compare(0, 12, "HTTP/1.1 408"), 0) << cut;
+        EXPECT_GT(dripped.load(), 20) << "the dripping client never got going";
+        close(drip);
+
+        // Request line and headers past the cap are refused outright.
+        std::string big = GameRequest("HUGE", "Oversized   ", 9999) + "&pad=" + std::string(9000, 'x');
+        EXPECT_EQ(HttpGet(server.Port(), big), 431);
+        int fd = Connect(server.Port());
+        std::string headers = "GET / HTTP/1.1\r\n";
+        for (int i = 0; i < 200; i++) headers += "X-Filler-" + std::to_string(i) + ": " + std::string(40, 'y') + "\r\n";
+        send(fd, headers.data(), headers.size(), MSG_NOSIGNAL);
+        EXPECT_EQ(ReadUntilClosed(fd, 10000).compare(0, 12, "HTTP/1.1 431"), 0);
+        close(fd);
+    }
+    std::string why;
+    std::unique_ptr<ScoreStore> store = OpenScoreStore(dir + "/scores.db", 1, why);
+    ASSERT_TRUE(store) << why;
+    std::vector<StoredScore> rows;
+    ASSERT_TRUE(store->All(rows));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].User, "PLAYER");
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+}

@@ -1,0 +1,148 @@
+#include "support/ScoreServerProcess.h"
+
+#include <fcntl.h>
+#ifdef GOBBIT_WITH_POSTGRES
+#include <libpq-fe.h>
+#endif
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool Exec(const std::string& url, const std::string& sql, std::string& why) {
+#ifndef GOBBIT_WITH_POSTGRES
+    (void)url;
+    (void)sql;
+    why = "the server was built without libpq";
+    return false;
+#else
+    PGconn* c = PQconnectdb(url.c_str());
+    bool ok = PQstatus(c) == CONNECTION_OK;
+    if (ok) {
+        PGresult* r = PQexec(c, sql.c_str());
+        ok = PQresultStatus(r) == PGRES_COMMAND_OK;
+        PQclear(r);
+    }
+    if (!ok) why = PQerrorMessage(c);
+    PQfinish(c);
+    return ok;
+#endif
+}
+
+}  // namespace
+
+ScoreServerProcess::ScoreServerProcess(const std::string& database, const std::string& logFile, int port,
+                                       const std::vector<std::string>& options) {
+    std::fflush(stdout);
+    pid_ = fork();
+    if (pid_ == 0) {
+        int log = open(logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        dup2(log, 1);
+        dup2(log, 2);
+        std::string binary = std::string(GOBBIT_BUILD_DIR) + "/server/gobbit_score_server";
+        std::vector<std::string> args = {binary};
+        args.insert(args.end(), options.begin(), options.end());
+        args.insert(args.end(), {database, std::to_string(port), "127.0.0.1"});
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(binary.c_str(), argv.data());
+        _exit(127);
+    }
+    // Ready once it says where it listens (bounded: 20 s).
+    for (int n = 0; n < 400 && pid_ > 0; n++) {
+        std::string text = ReadAll(logFile);
+        std::size_t at = text.find("Listening on 127.0.0.1:");
+        if (at != std::string::npos && text.find('\n', at) != std::string::npos) {
+            port_ = std::atoi(text.c_str() + at + 23);
+            return;
+        }
+        if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+            pid_ = -1;
+            return;
+        }
+        usleep(50000);
+    }
+}
+
+ScoreServerProcess::~ScoreServerProcess() { Kill(SIGTERM); }
+
+void ScoreServerProcess::Kill(int signal) {
+    if (pid_ <= 0) return;
+    kill(pid_, signal);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+}
+
+const char* EngineName(ScoreDatabase::Engine e) { return e == ScoreDatabase::Engine::Sqlite ? "SQLite" : "PostgreSQL"; }
+
+ScoreDatabase::ScoreDatabase(Engine engine, const std::string& folder) {
+    if (engine == Engine::Sqlite) {
+        name_ = folder + "/scores.db";
+        return;
+    }
+    const char* url = std::getenv("GOBBIT_TEST_POSTGRES");
+    if (!url || !*url) {
+        missing_ = "no PostgreSQL cluster: GOBBIT_TEST_POSTGRES is not set (scripts/test.sh starts one)";
+        return;
+    }
+    admin_ = url;
+    std::random_device rd;
+    dbName_ = "gobbit_test_" + std::to_string(getpid()) + "_" + std::to_string(rd() % 1000000);
+    std::string why;
+    if (!Exec(admin_, "CREATE DATABASE " + dbName_, why)) {
+        missing_ = "cannot create a test database: " + why;
+        dbName_.clear();
+        return;
+    }
+    // The cluster's URL ends in its maintenance database: swap it for ours.
+    std::size_t slash = admin_.rfind('/');
+    name_ = admin_.substr(0, slash + 1) + dbName_;
+}
+
+ScoreDatabase::~ScoreDatabase() {
+    std::string why;
+    if (!dbName_.empty()) Exec(admin_, "DROP DATABASE IF EXISTS " + dbName_ + " WITH (FORCE)", why);
+}
+
+int RunProgram(const std::vector<std::string>& args, std::string& output) {
+    int out[2];
+    if (pipe(out) != 0) return -1;
+    std::fflush(stdout);
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(out[1], 1);
+        dup2(out[1], 2);
+        close(out[0]);
+        std::vector<std::string> copy = args;
+        std::vector<char*> argv;
+        for (std::string& a : copy) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(out[1]);
+    output.clear();
+    char buf[4096];
+    ssize_t n;
+    while ((n = read(out[0], buf, sizeof buf)) > 0) output.append(buf, std::size_t(n));
+    close(out[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}

@@ -1,0 +1,47 @@
+// The reference score server run as its own process on 127.0.0.1, with its
+// log in a file, and the engines it can run on: an SQLite file, or a fresh
+// database in the PostgreSQL cluster the test command starts (its URL in
+// GOBBIT_TEST_POSTGRES).
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+class ScoreServerProcess {
+public:
+    // Starts the server on database; port 0 picks a free one. Port() is 0
+    // when it did not start.
+    ScoreServerProcess(const std::string& database, const std::string& logFile, int port = 0,
+                       const std::vector<std::string>& options = {});
+    ~ScoreServerProcess();
+    int Port() const { return port_; }
+    // Sends a signal and reaps the process.
+    void Kill(int signal);
+
+private:
+    pid_t pid_ = -1;
+    int port_ = 0;
+};
+
+// A fresh database for one test on the chosen engine, removed afterwards.
+class ScoreDatabase {
+public:
+    enum class Engine { Sqlite, Postgres };
+    ScoreDatabase(Engine engine, const std::string& folder);
+    ~ScoreDatabase();
+    // What the server takes as DATABASE; empty when the engine is missing.
+    const std::string& Name() const { return name_; }
+    // Why the engine is missing.
+    const std::string& Missing() const { return missing_; }
+
+private:
+    std::string name_, missing_, admin_, dbName_;
+};
+
+const char* EngineName(ScoreDatabase::Engine e);
+
+// Runs a program to its end with stdout and stderr in one string; its exit
+// status, or -1 when it could not be run.
+int RunProgram(const std::vector<std::string>& argv, std::string& output);
