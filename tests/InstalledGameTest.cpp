@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 
@@ -127,6 +129,10 @@ TEST_F(InstalledGame, PrefixInstallRunsByNameWithSavesInTheDataFolder) {
                                  "share/man/man6/gobbit.6.gz"};
     for (const std::string& file : files)
         EXPECT_TRUE(fs::exists(prefix + "/" + file)) << file;
+    // The menu entry starts the installed program, wherever the prefix is.
+    std::ifstream desktop(prefix + "/share/applications/" + id + ".desktop");
+    std::string entry((std::istreambuf_iterator<char>(desktop)), std::istreambuf_iterator<char>());
+    EXPECT_NE(entry.find("\nExec=" + prefix + "/games/gobbit\n"), std::string::npos) << entry;
     if (HaveTool("desktop-file-validate")) {
         EXPECT_EQ(Shell("desktop-file-validate " + Quoted(prefix + "/share/applications/" + id + ".desktop"), &out), 0)
             << out;
