@@ -4,12 +4,17 @@
 // operating system holds the write). What it does not promise is power loss
 // or a kernel crash: the last commits since the WAL was last synced may be
 // rolled back, never half applied. FULL would sync on every commit and cap
-// the server at the disk's sync rate.
+// the server at the disk's sync rate. Checkpoints (which do sync) run on a
+// thread of their own every CheckpointMs rather than inside a request.
 #include "SqliteScoreStore.h"
 
 #include <sqlite3.h>
 
 namespace {
+
+constexpr int CheckpointMs = 1000;
+// About 16 MB of 4 KiB pages.
+constexpr int WalRestartFrames = 4000;
 
 // Rows keep the first time their best score was reached (reached), from a
 // counter kept in the same file and advanced inside each write transaction,
@@ -50,6 +55,14 @@ std::string Text(sqlite3_stmt* s, int column) {
 }  // namespace
 
 SqliteScoreStore::~SqliteScoreStore() {
+    if (checkpointer_.joinable()) {
+        {
+            std::lock_guard<std::mutex> guard(stopLock_);
+            stopping_ = true;
+        }
+        stopSignal_.notify_all();
+        checkpointer_.join();
+    }
     for (sqlite3_stmt* s : {begin_, commit_, rollback_, ticket_, rename_, upsert_, top_}) sqlite3_finalize(s);
     if (db_) sqlite3_close(db_);
 }
@@ -73,8 +86,38 @@ bool SqliteScoreStore::Open(const std::string& path, std::string& reason) {
               Prepare(rename_, "UPDATE scores SET name = ?1 WHERE user = ?2 AND name <> ?1") &&
               Prepare(upsert_, UpsertSql) &&
               Prepare(top_, "SELECT name, best FROM scores WHERE board = ?1 ORDER BY best DESC, reached ASC LIMIT ?2");
-    if (!ok) reason = sqlite3_errmsg(db_);
-    return ok;
+    if (!ok) {
+        reason = sqlite3_errmsg(db_);
+        return false;
+    }
+    const char* file = sqlite3_db_filename(db_, "main");
+    if (file && *file) {
+        Exec("PRAGMA wal_autocheckpoint = 0");
+        checkpointer_ = std::thread(&SqliteScoreStore::Checkpoints, this, std::string(file));
+    }
+    return true;
+}
+
+void SqliteScoreStore::Checkpoints(std::string path) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 100);
+        // A fresh connection only learns the file is in WAL mode when it reads.
+        sqlite3_exec(db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
+        std::unique_lock<std::mutex> guard(stopLock_);
+        while (!stopSignal_.wait_for(guard, std::chrono::milliseconds(CheckpointMs), [this] { return stopping_; })) {
+            int frames = 0, copied = 0;
+            sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, &frames, &copied);
+            // Under steady writes the WAL never drains on its own: once it is
+            // large, writers pause for the last few frames and the WAL starts
+            // over from an empty file.
+            if (frames >= WalRestartFrames) {
+                std::lock_guard<std::mutex> writers(lock_);
+                sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+            }
+        }
+    }
+    sqlite3_close(db);
 }
 
 bool SqliteScoreStore::Record(const ScoreMessage& m) {

@@ -1,8 +1,10 @@
 // The score table in one SQLite file, for a single server process.
 #pragma once
 
+#include <condition_variable>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "ScoreStore.h"
 
@@ -24,6 +26,7 @@ private:
     bool Exec(const char* sql);
     bool Prepare(sqlite3_stmt*& s, const char* sql);
     bool TopLocked(int board, int n, std::vector<RankedScore>& out);
+    void Checkpoints(std::string path);
 
     sqlite3* db_ = nullptr;
     // Kept for the life of the store: preparing costs more than running them.
@@ -37,4 +40,11 @@ private:
     // One connection, used by one thread at a time; SQLite has one writer
     // anyway.
     std::mutex lock_;
+
+    // Copies the WAL back into the database file on a connection of its own,
+    // so no request waits for the syncs that copying needs.
+    std::thread checkpointer_;
+    std::mutex stopLock_;
+    std::condition_variable stopSignal_;
+    bool stopping_ = false;
 };
