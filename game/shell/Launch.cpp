@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "shell/HomeDirectory.h"
+#include "shell/LaunchValues.h"
 #include "shell/MyGame.h"
 #include "shell/Scheduler.h"
 #include "sys/ZARNSys.h"
@@ -16,7 +17,7 @@ void MyGame::Launch(const char* path) {
 }
 
 bool MyGame::StartUp(const char* path) {
-    const GameFolders folders = ChooseGameFolders(path, 564, ReadFolderEnv());
+    const GameFolders folders = ChooseGameFolders(path, GobbitNumber, ReadFolderEnv());
     if (!folders.Found || folders.Home.empty()) {
         // Said before any window opens, so the player is left with a reason
         // and not with a blank window.
@@ -28,7 +29,7 @@ bool MyGame::StartUp(const char* path) {
     std::snprintf(home, sizeof home, "%s", folders.Home.c_str());
     std::snprintf(datahome, sizeof datahome, "%s", folders.DataHome.c_str());
     const bool saveFolderReady = MakePrivateFolder(folders.Home);
-    Begin(564, "Gobbit");
+    Begin(GobbitNumber, GobbitTitle);
     if (!ASys.HasWindow()) {
         // Nothing can be shown or played without a window: say why and leave
         // instead of looping blind.
@@ -43,10 +44,7 @@ bool MyGame::StartUp(const char* path) {
         Debuglog("Portable layout: data and saves in " + folders.Home);
     if (!saveFolderReady) Debuglog("Could not create the save folder " + folders.Home);
 
-    GameVersion = 1;
-    BoardCount = 3;
-    SetKeyword(ScoreKeyword);
-    Smooth(0);
+    SetLaunchValues();
 
     for (int& s : Settings) s = 0;
     Settings[0] = 7;
@@ -72,6 +70,18 @@ bool MyGame::StartUp(const char* path) {
     NetValid = 0;
     Save();
     return true;
+}
+
+// Begin has set the number and title already when the game starts; setting
+// them again here lets tests that need no window build exactly the state the
+// game starts with.
+void MyGame::SetLaunchValues() {
+    GameNum = GobbitNumber;
+    SetTitle(GobbitTitle);
+    GameVersion = 1;
+    BoardCount = 3;
+    SetKeyword(ScoreKeyword);
+    Smooth(0);
 }
 
 void MyGame::GameLoop() {

@@ -36,6 +36,9 @@ public:
     // Everything Launch does before the main loop; false (and the framework
     // closed again) when no window could be opened.
     bool StartUp(const char* path);
+    // The framework values the game launches with: number, title, version,
+    // board count, score keyword and drawing defaults. Needs no window.
+    void SetLaunchValues();
     void GameLoop();
     void KeepAlive();
     void Update();
