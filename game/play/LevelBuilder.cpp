@@ -34,6 +34,11 @@ static bool VividColour(float r, float g, float b) {
     return std::fabs(r - g) >= 75 && std::fabs(r - b) >= 75 && std::fabs(g - b) >= 75;
 }
 
+int LayoutFor(int difficulty, float level) {
+    float v = difficulty * 11 + level * 3 * difficulty;
+    return int(std::floor(v)) % 13;
+}
+
 void MyGame::GetLev(int advance) {
     PlayState& P = Play;
     StopMusic();
@@ -42,7 +47,7 @@ void MyGame::GetLev(int advance) {
     P.Level += advance;
 
     float v = Difficulty * 11 + P.Level * 3 * Difficulty;
-    const char* layout = LevDat(int(std::floor(v)) % 13);
+    const char* layout = LevDat(LayoutFor(Difficulty, P.Level));
     P.LevelSeed = Difficulty * 6128 + v * 371;
     P.BoardW = BoardCols;
     P.BoardH = BoardRows;
@@ -96,13 +101,16 @@ void MyGame::GetLev(int advance) {
     }
 
     // One band of columns per gate row spreads the rows across the board.
+    // With 2 or 4 rows the band edges fall between columns (21 / 4 = 5.25).
+    // They are drawn from as they are, the way Rand draws (the floor of a
+    // number from lo up to hi + 0.9999), not cut to whole columns first.
     P.GateCount = GateRowsFor(Difficulty, P.Level);
     float w = P.GateCount > 0 ? (25 - 4) / P.GateCount : 0;
     for (int i = 0; i < int(P.GateCount); ++i) {
         for (int attempt = 1;; ++attempt) {
             int t = Rand(20, 21);
             if (t == 21) t = 24;
-            int x = Rand(int(i * w + 2), int((i + 1) * w + 2));
+            int x = int(std::floor(Rnd(i * w + 2, (i + 1) * w + 2 + 0.9999f)));
             int y = Rand(1, 13);
             bool ok = std::abs(y - hy) >= 3;
             for (int dx = -1; dx <= 1 && ok; ++dx) {

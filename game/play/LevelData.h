@@ -5,3 +5,6 @@
 // (x, y) at y * 25 + x. 'Q' is floor with a pellet, 'A'-'P' a wall piece.
 // Any other n selects the thirteenth layout.
 const char* LevDat(int n);
+
+// The layout (0-12, as passed to LevDat) a level of a difficulty is built on.
+int LayoutFor(int difficulty, float level);
