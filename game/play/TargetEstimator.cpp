@@ -2,7 +2,9 @@
 // (the Trial layer) decide how many pellets a level asks for. One pass runs
 // per update during the level's first 30 updates, while the board rises.
 #include <cmath>
+#include <string>
 
+#include "play/LevelData.h"
 #include "shell/MyGame.h"
 
 namespace {
@@ -68,5 +70,18 @@ void MyGame::FindPaths() {
         if (P.Target < 40) P.Target = 40;
         P.Target = 5 * std::floor(P.Target / 5);
         P.Eaten = 0;
+        LogLevel();
     }
+}
+
+// One line per level built: enough to tell which board a player had and to
+// check it against a level built by a test.
+void MyGame::LogLevel() {
+    std::string items;
+    for (int y = 0; y < BoardRows; ++y)
+        for (int x = 0; x < BoardCols; ++x)
+            if (Board[y * BoardPitch + x].Pellet == 2) items += fstr(" %i,%i", x, y);
+    Debuglog(fstr("Level %i, difficulty %i: layout %i, hero %i,%i, power items%s, target %i", int(Play.Level),
+                  Difficulty, LayoutFor(Difficulty, Play.Level), int(Play.HeroX), int(Play.HeroY),
+                  items.empty() ? " none" : items.c_str(), int(Play.Target)));
 }

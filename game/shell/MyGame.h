@@ -75,6 +75,7 @@ public:
     void Eat(int x, int y);
     void Eat2(int x, int y);
     void FindPaths();
+    void LogLevel();
 
     // Scoring, particles and pop-ups.
     void Gimme(int points);

@@ -1,6 +1,8 @@
 // A fixture for gameplay tests: it saves the parts of the global game and
-// platform objects that play touches, starts every test from a cleared play
-// state, and puts everything back afterwards. Boards can be drawn as text.
+// platform objects that play touches, starts every test from the framework
+// values the game launches with and a cleared play state, and puts
+// everything back afterwards. Boards can be drawn as text, or built as the
+// game builds them.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -20,8 +22,12 @@ protected:
         saved_.Keep(g.Board, g.Play, g.Particle, g.Difficulty, g.GameMode, g.Overlay, g.Paused, g.EndReason,
                     g.EndBanner, g.Settings[100], g.ScreenshotMode, g.LoadTo, g.PauseChoice, g.ShowPauseIcon,
                     g.EndTimer, g.ScreenW, g.ScreenH, g.KeyLock, g.TouchLock, ASys.Keyv, ASys.Button, ASys.iFrames,
-                    ASys.FontImage);
+                    ASys.FontImage, g.GameNum, g.GameTitle, g.GameVersion, g.BoardCount, g.GameKey, g.GameScramble,
+                    ASys.DrawSet[49]);
 
+        // The game number enters every seeded random number: levels built
+        // with anything but the launch values are not the levels played.
+        g.SetLaunchValues();
         g.FlushGame();
         g.Overlay = 0;
         g.ScreenshotMode = 0;
@@ -82,6 +88,19 @@ protected:
         P.PathRuns = 31;
         P.Target = target;
         P.Level = 1;
+    }
+
+    // Builds a level as a game reaches it (a fresh game, then one level
+    // after another) and lets the estimator set its target, as the first
+    // 30 updates of the level do.
+    static void BuildLevel(int difficulty, int level) {
+        MyGame& g = ThisGame;
+        g.FlushGame();
+        g.Difficulty = difficulty;
+        g.Play.Lives = 2;
+        g.Play.Level = float(level - 1);
+        g.GetLev(1);
+        while (g.Play.PathRuns > 0 && g.Play.PathRuns < 31) g.FindPaths();
     }
 
     static BoardCell& At(int x, int y) { return ThisGame.Board[y * BoardPitch + x]; }
