@@ -146,6 +146,30 @@ TEST_F(InstalledGame, PrefixInstallRunsByNameWithSavesInTheDataFolder) {
     const std::string data = prefix + "/share/games/gobbit";
     PlayOnce(prefix, prefix + "/games", data, "default", "");
     PlayOnce(prefix, prefix + "/games", data, "xdg", root_ + "/xdg-data");
+
+    // A save folder that cannot be made (XDG_DATA_HOME under a plain file) is
+    // reported; the game still starts and quits, and writes nowhere else.
+    std::ofstream(root_ + "/plain") << "not a folder";
+    const std::string home = root_ + "/home-blocked", work = root_ + "/work-blocked";
+    fs::create_directories(home);
+    fs::create_directories(work);
+    const auto installed = Snapshot(prefix);
+    GameProcess game;
+    game.SetEnv("PATH", prefix + "/games:" + std::getenv("PATH"));
+    game.SetEnv("HOME", home);
+    game.SetEnv("XDG_DATA_HOME", root_ + "/plain/data");
+    game.SetEnv("ALSOFT_DRIVERS", "null");
+    ASSERT_TRUE(game.StartProgram("gobbit", work));
+    ASSERT_NE(game.FindWindow(15000), 0u) << game.Output();
+    EXPECT_NE(game.WaitForText("Could not create the save folder " + root_ + "/plain/data/gobbit", 5000),
+              std::string::npos)
+        << game.Output();
+    ASSERT_NE(game.WaitForText("Load SFX   : 18", 30000), std::string::npos) << game.Output();
+    ASSERT_TRUE(game.RequestClose());
+    EXPECT_EQ(game.WaitExit(15000), 0) << game.Output();
+    EXPECT_TRUE(fs::is_empty(home));
+    EXPECT_TRUE(fs::is_empty(work));
+    EXPECT_EQ(Snapshot(prefix), installed);
 }
 
 TEST_F(InstalledGame, ExtractedPackageRunsTheSameAndLintianFindsNoErrors) {
