@@ -142,6 +142,15 @@ void HttpFront::Run() {
 
     epoll_event events[64];
     long long nextSweep = NowMs() + 100;
+    // Out of file descriptors: stop accepting for a moment instead of
+    // spinning on a listening socket that stays readable.
+    long long acceptAgain = 0;
+    auto listenFor = [&](uint32_t what) {
+        epoll_event lev = {};
+        lev.events = what;
+        lev.data.fd = listenFd_;
+        epoll_ctl(ep, EPOLL_CTL_MOD, listenFd_, &lev);
+    };
     for (;;) {
         int n = epoll_wait(ep, events, 64, 100);
         for (int i = 0; i < n; i++) {
@@ -158,6 +167,10 @@ void HttpFront::Run() {
                     cev.events = EPOLLIN | EPOLLRDHUP;
                     cev.data.fd = c;
                     epoll_ctl(ep, EPOLL_CTL_ADD, c, &cev);
+                }
+                if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+                    listenFor(0);
+                    acceptAgain = NowMs() + 100;
                 }
                 continue;
             }
@@ -187,11 +200,19 @@ void HttpFront::Run() {
                     Reply(fd, Plain(400), false);
                     continue;
                 }
+                bool queued = false;
                 {
                     std::lock_guard<std::mutex> guard(lock_);
-                    jobs_.push_back({fd, std::move(req)});
+                    if (int(jobs_.size()) < limits_.Queue) {
+                        jobs_.push_back({fd, std::move(req)});
+                        queued = true;
+                    }
                 }
-                ready_.notify_one();
+                if (queued) {
+                    ready_.notify_one();
+                } else {
+                    Reply(fd, Plain(503), false);
+                }
             } else if (head.size() > std::size_t(limits_.HeadBytes)) {
                 drop(fd, 431);
             } else if (closed) {
@@ -203,6 +224,10 @@ void HttpFront::Run() {
         long long now = NowMs();
         if (now >= nextSweep) {
             nextSweep = now + 100;
+            if (acceptAgain && now >= acceptAgain) {
+                acceptAgain = 0;
+                listenFor(EPOLLIN);
+            }
             std::vector<int> late;
             for (auto& [fd, p] : pending)
                 if (now >= p.Deadline) late.push_back(fd);

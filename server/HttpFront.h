@@ -20,6 +20,7 @@ struct FrontLimits {
     int RequestMs = 5000;         // from connecting to the end of the headers
     int ReplyMs = 5000;           // to hand a reply to a client that does not read
     int Connections = 1024;       // connections still sending their request
+    int Queue = 4096;             // complete requests waiting for a worker
 };
 
 struct HttpRequest {

@@ -5,6 +5,8 @@
 // between the data markers the game looks for. "GET /" is the public
 // leaderboard page. DATABASE is an SQLite file or a postgresql:// URL.
 // Port 0 picks a free port.
+#include <sys/resource.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -97,6 +99,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::signal(SIGPIPE, SIG_IGN);
+    // Every waiting client holds a descriptor: allow as many as the system lets us.
+    rlimit files;
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
 
     std::string reason;
     // One connection per worker: a worker never waits for another's.

@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "HttpFront.h"
 #include "Online.h"
 #include "ScoreMessage.h"
 #include "ScoreStore.h"
@@ -301,6 +302,31 @@ TEST_P(GameAgainstEngine, AStoredScoreAppearsOnTheTopOnlinePage) {
     ThisGame.ScoreTimer = ThisGame.ScorePage = 0;
     for (int n = 0; n < 3 * 301 && ThisGame.ScorePage != 2; n++) ThisGame.DisplayScoreboard();
     EXPECT_EQ(ThisGame.ScorePage, 2) << "no Top Online page";
+}
+
+TEST(ScoreServerLimits, OnlyAWellFormedRequestLineReachesAWorker) {
+    struct {
+        std::string head;
+        bool good;
+        std::string target;
+    } cases[] = {
+        {"GET / HTTP/1.1\r\nHost: x\r\n\r\n", true, "/"},
+        {"GET /Scores.php?Game=0564&Score=a*!U!*b HTTP/1.0\r\n\r\n", true, "/Scores.php?Game=0564&Score=a*!U!*b"},
+        {"GET  / HTTP/1.1\r\n\r\n", false, ""},
+        {"GET / HTTP/2.0\r\n\r\n", false, ""},
+        {"GET http://example.org/ HTTP/1.1\r\n\r\n", false, ""},
+        {"GET / HTTP/1.1 extra\r\n\r\n", false, ""},
+        {"GET /a b HTTP/1.1\r\n\r\n", false, ""},
+        {"GET / HTTP/1.1", false, ""},
+        {"\r\n\r\n", false, ""},
+    };
+    for (auto& c : cases) {
+        HttpRequest r;
+        EXPECT_EQ(ParseRequestLine(c.head, r), c.good) << c.head;
+        if (c.good) {
+            EXPECT_EQ(r.Target, c.target);
+        }
+    }
 }
 
 TEST(ScoreServerLimits, IdleDrippingAndOversizedClientsAreDroppedWithoutHoldingAWorker) {
