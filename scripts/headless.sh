@@ -4,15 +4,16 @@
 own_display_pid=""
 
 # Starts Xvfb on the first free display number from $1 to $2, waits for its
-# socket, and points DISPLAY and OpenAL (null backend) at it. The caller
-# stops it with stop_own_display, from its exit trap.
+# socket, and points DISPLAY and OpenAL (null backend) at it. The screen is
+# 1280x1024 unless $3 gives another size (WxH). The caller stops it with
+# stop_own_display, from its exit trap.
 start_own_display() {
   local n display=""
   for n in $(seq "$1" "$2"); do
     if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
   done
   [ -n "$display" ] || { echo "No free X display number" >&2; return 1; }
-  Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb ":$display" -screen 0 "${3:-1280x1024}x24" -nolisten tcp >/dev/null 2>&1 &
   own_display_pid=$!
   for _ in $(seq 1 100); do
     [ -e "/tmp/.X11-unix/X$display" ] && break

@@ -24,6 +24,8 @@
 //                    repeat frame for frame; under callgrind with
 //                    --collect-atstart=no only the --screen renders count
 //   --shots DIR      save the last frame of each screen as a PNG
+//   --fullscreen     play in full screen (the display's size), as F11 does
+//   --window WxH     play in a window of that size instead of 800 x 600
 // Needs a display (run under Xvfb); exit status 1 if a target is missed,
 // 2 if the game could not be brought up.
 #include <sys/stat.h>
@@ -265,6 +267,9 @@ FILE* Out = stdout;  // the table; the game's own log goes elsewhere
 std::string Only;
 // With --shots, the last frame of each screen is saved there as a PNG.
 std::string ShotDir;
+// --fullscreen, --window: the walk at another window size.
+bool FullScreen = false;
+int WindowW = 0, WindowH = 0;
 
 void SaveShot(const std::string& name) {
     if (ShotDir.empty()) return;
@@ -554,8 +559,11 @@ int main(int argc, char** argv) {
         else if (a == "--shots" && i + 1 < argc) ShotDir = argv[++i];
         else if (a == "--no-shortcuts") SetRenderShortcuts(false);
         else if (a == "--fixed-clock") MillsSource = FixedClock;
-        else {
-            std::fprintf(stderr, "usage: %s [--frames N] [--no-pace] [--csv FILE] [--screen NAME] [--verify] [--no-shortcuts] [--fixed-clock] [--shots DIR]\n", argv[0]);
+        else if (a == "--fullscreen") FullScreen = true;
+        else if (a == "--window" && i + 1 < argc && std::sscanf(argv[++i], "%dx%d", &WindowW, &WindowH) == 2 &&
+                 WindowW > 0 && WindowH > 0) {
+        } else {
+            std::fprintf(stderr, "usage: %s [--frames N] [--no-pace] [--csv FILE] [--screen NAME] [--verify] [--no-shortcuts] [--fixed-clock] [--shots DIR] [--fullscreen] [--window WxH]\n", argv[0]);
             return 2;
         }
     }
@@ -583,6 +591,8 @@ int main(int argc, char** argv) {
     Clock::time_point start = Clock::now();
     std::string exe = home + "/gobbit";
     if (!G.StartUp(exe.c_str())) return 2;
+    if (FullScreen) G.FlipFullscreen();
+    else if (WindowW > 0) ASys.SetScreen(WindowW, WindowH);
     SetSwapInterval(0);
     NextSlot = Clock::now();
 
