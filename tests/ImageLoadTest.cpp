@@ -59,6 +59,28 @@ TEST_F(ImageLoad, SheetGeometry) {
     }
 }
 
+// A window that is portrait while the loader runs (a tiling window manager,
+// F11 on a rotated monitor) must not make the images bigger for good.
+TEST_F(ImageLoad, SizeDoesNotDependOnTheWindowShapeAtLoadTime) {
+    const std::string sheet = WritePicture("shape_sheet.png", Picture(96, 32, 10, 20, 30));
+    const std::string single = WritePicture("shape_single.png", Picture(64, 64, 10, 20, 30));
+    struct Shape {
+        const char* name;
+        float basis, zoom;  // as the canvas sets them after a render
+    } shapes[] = {{"landscape", 800, 1}, {"portrait", 512, 800.0f / 512}};
+    for (const Shape& s : shapes) {
+        SCOPED_TRACE(s.name);
+        ASys.TargetScale = s.basis;
+        ASys.ImageZoom = s.zoom;
+        ASys.GetPNG(Slot, sheet.c_str(), 32);
+        EXPECT_FLOAT_EQ(ASys.iSizeScaled[Slot], 40.0f / 800);
+        ASys.GetPNG(Slot, single.c_str(), 64);
+        EXPECT_FLOAT_EQ(ASys.iSizeScaled[Slot], 64.0f / 800);
+        ASys.Buffer_Create(Slot, 256);
+        EXPECT_FLOAT_EQ(ASys.iSizeScaled[Slot], 256.0f / 800);
+    }
+}
+
 TEST_F(ImageLoad, FramesArePackedInReadingOrderWithAMargin) {
     // 4 x 2 frames of 16; the texture (128) holds 5 cells a row.
     Picture sheet(64, 32);

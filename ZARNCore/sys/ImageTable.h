@@ -26,6 +26,16 @@ inline void TouchImage(int slot) {
     if (slot >= 0 && slot < ImageSlots) ImageVersion[slot] += 1;
 }
 
+// A slot's size factor for a cell of that many pixels: one texel per canvas
+// unit at size 1. Records carry sizes times the image zoom, and the zoom
+// times the canvas basis is the same in landscape (800 x 1) and portrait
+// (512 x 1.5625), so an image is as big whatever shape the window had when
+// it was loaded.
+inline float CellScale(float cellPixels) {
+    const float basis = ASys.TargetScale * ASys.ImageZoom;
+    return cellPixels / (basis > 0 ? basis : 800);
+}
+
 // The table entries of a slot whose texture, side by side, is one picture:
 // a single image, a pixel buffer or the screen copy.
 inline void DescribeSingleImage(int slot, int side, float scaled) {

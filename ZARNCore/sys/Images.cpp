@@ -152,7 +152,7 @@ void ZARNSys::GetPNG(int slot, const char* path, unsigned F) {
             }
         }
         SysLog("    Loaded %ix%i Image", int(F), int(F));
-        DescribeSingleImage(slot, int(F), float(F) / TargetScale);
+        DescribeSingleImage(slot, int(F), CellScale(float(F)));
         return;
     }
 
@@ -194,7 +194,7 @@ void ZARNSys::GetPNG(int slot, const char* path, unsigned F) {
     iFramesWz[slot] = float(cell) / float(S);
     iSize[slot] = S;
     iFramesSquare[slot] = int(F);
-    iSizeScaled[slot] = float(cell) / TargetScale;
+    iSizeScaled[slot] = CellScale(float(cell));
 }
 
 void ZARNSys::SavePNG(const char* path, int slot, int w, int h) {

@@ -39,7 +39,7 @@ void ZARNSys::Buffer_Create(int slot, int size) {
     }
     Image[slot].assign(size_t(size) * size * 4, 0);
     DropBlurCopy(slot);
-    DescribeSingleImage(slot, size, float(size) / TargetScale);
+    DescribeSingleImage(slot, size, CellScale(float(size)));
     TouchImage(slot);
 }
 
