@@ -2,6 +2,8 @@
 // the input set directly on the device tables.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -333,6 +335,46 @@ TEST_F(ListMenu, PortraitKeepsTheHighlightedRowNearTheCentreLine) {
         for (int i = 0; i < 60; ++i) G().Menu_Default("Easy|Normal|Hard", "");
         float rowY = G().MenuScroll + (sel - 1) * 58;
         EXPECT_NEAR(rowY, 900 - 180, 13) << "row " << sel;
+    }
+}
+
+// The bars' right end against the left edge of the score panel (the 180 x
+// 360 rectangle) once it has slid in, on the canvases of a landscape window
+// and of portrait windows.
+TEST_F(ListMenu, BarsClearTheScorePanelOnEveryCanvas) {
+    struct Canvas {
+        float w, h, barCentre;
+    } canvases[] = {{800, 600, 228}, {800, 450, 228}, {512, 682.67f, 188}, {512, 910.22f, 188}};
+    for (const Canvas& c : canvases) {
+        SCOPED_TRACE(testing::Message() << c.w << " x " << c.h);
+        G().ScreenW = c.w;
+        G().ScreenH = c.h;
+        G().ScoreSlide = 0;
+        G().ScoreTimer = 0;
+        Run(&MyGame::DoMenu, 60);  // the list settles and the panel slides in
+        float barRight = -1, panelLeft = -1;
+        int bars = 0;
+        for (int i = 0; i < ASys.DrawTo; ++i) {
+            const double* r = RecordAt(i);
+            if (r[0] != 1) continue;
+            const float x = float(r[1] + rw2), w = float(r[3]);
+            if (std::fabs(w - 256) < 0.01f) {
+                ++bars;
+                EXPECT_NEAR(x, c.barCentre, 0.01);
+                barRight = std::max(barRight, x + w / 2);
+            }
+            if (std::fabs(w - 180) < 0.01f) panelLeft = x - w / 2;
+        }
+        EXPECT_EQ(bars, 3);
+        ASSERT_GT(panelLeft, 0);
+        EXPECT_LT(barRight, panelLeft);
+        // A tap on the moved bar still finds its row.
+        G().Settings[101] = 2;
+        Pointer(c.barCentre + 120, G().MenuScroll + (c.h > c.w ? 116 : 92), true);
+        G().Menu_Default("Easy|Normal|Hard", "");
+        EXPECT_EQ(G().Settings[101], 3);
+        PointerUp();
+        G().Menu_Default("Easy|Normal|Hard", "");
     }
 }
 

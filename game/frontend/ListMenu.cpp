@@ -1,6 +1,7 @@
 // The vertical list menu of the title screen (the difficulty page): rows
 // that scroll to keep the highlighted one on the centre line, direction
 // auto-repeat, pointer taps and the back arrow.
+#include <algorithm>
 #include <cmath>
 
 #include "frontend/MakerLine.h"
@@ -37,6 +38,11 @@ void MyGame::Menu_Default(const std::string& items, const std::string& descripti
     }
     MenuScroll -= (MenuScroll - target) / 4;
 
+    // On a narrow (portrait) canvas the score panel, fully slid in, would
+    // cover the right end of the bars: the list moves left until they clear
+    // it. The panel's left edge is ScreenW - 188; the bars end at 228 + 128.
+    const float shift = std::min(0.0f, ScreenW - 188 - 8 - (228 + 128));
+
     bool chosen = false;
     for (int i = 0; i < n; ++i) {
         const float y = MenuScroll + float(int(float(i) * spacing));
@@ -50,9 +56,9 @@ void MyGame::Menu_Default(const std::string& items, const std::string& descripti
         ResetDraw();
         InkRot(hue, 0.5, 0.5);
         Alpha(f * (lit ? 0.7f : 0.3f));
-        Rect(228, y, 256, 32);
+        Rect(228 + shift, y, 256, 32);
 
-        if (MouseIn_Centered(228, y, 256, 32) && PointerDown > 0 && TouchLock[0] == 0) {
+        if (MouseIn_Centered(228 + shift, y, 256, 32) && PointerDown > 0 && TouchLock[0] == 0) {
             TouchLock[0] = 1;
             if (lit) {
                 chosen = true;
@@ -67,13 +73,13 @@ void MyGame::Menu_Default(const std::string& items, const std::string& descripti
         SetRot(90);
         InkRot(hue, 0.5, 1.0);
         Alpha(f * 0.3f);
-        Tri(116, y, 32, 16);
+        Tri(116 + shift, y, 32, 16);
 
         SetRot(0);
         InkRot(hue, 0.8, 1.5);
         Alpha(f);
         SetSize(lit ? textSize * 1.3f : textSize);
-        Text(lit ? 132.0f : 100.0f, y, Trim(Split(items, '|', i + 1)), 0);
+        Text((lit ? 132.0f : 100.0f) + shift, y, Trim(Split(items, '|', i + 1)), 0);
     }
 
     if (Joy(10) < 0.3f && Joy(8) < 0.3f) KeyLock[10] = 0;
