@@ -15,6 +15,7 @@
 #include "support/FrameReader.h"
 #include "support/GameWindow.h"
 #include "support/StateGuards.h"
+#include "support/TestPictures.h"
 #include "sys/ImageTable.h"
 #include "sys/RendererGlobals.h"
 #include "sys/ZARNSys.h"
@@ -36,7 +37,7 @@ class TileSeams : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!EnsureGameWindow()) GTEST_SKIP() << "needs a display";
-        kept_.Keep(g.Board, g.Play, g.EndReason, g.ScreenW, g.ScreenH, g.OverscanFrac);
+        kept_.Keep(g.Board, g.Play, g.EndReason, g.ScreenW, g.ScreenH, g.OverscanFrac, g.LoadTo);
         g.OverscanFrac = 0;
         g.EndReason = 0;
         g.LoadImgFull(0, "gfx", 16);  // the play sheet, as the loader loads it
@@ -96,7 +97,7 @@ protected:
     }
 
     DrawStateGuard state_;
-    SlotGuard sheet_{0};
+    SlotGuard sheet_{0}, logo_{60};
     StateGuard kept_;
     MyGame& g = ThisGame;
 };
@@ -132,8 +133,10 @@ TEST_F(TileSeams, JoinedWallPiecesShowNoBackgroundBetweenThem) {
         ASSERT_EQ(ASys.FrameH, s.h);
         const MyGame::BoardView v = g.PlayLayout();
         const double px = ASys.FrameW / double(ASys.TargetScale);  // pixels per canvas unit
-        auto centreX = [&](int x) { return double(int(v.x0 + x * v.cell)); };
-        auto centreY = [&](int y) { return double(int(v.y0 + y * v.cell)); };
+        // Window pixels of the cell centres, through the canvas centre (rw2,
+        // rh2), which sits at the window's centre.
+        auto centreX = [&](int x) { return (int(v.x0 + x * v.cell) - rw2) + ASys.FrameW / (2 * px); };
+        auto centreY = [&](int y) { return (int(v.y0 + y * v.cell) - rh2) + ASys.FrameH / (2 * px); };
         // The band of a joined piece is 14 of its 16 texels wide; its middle
         // half is wall whatever the filter.
         const double half = v.cell / 4;
@@ -153,6 +156,56 @@ TEST_F(TileSeams, JoinedWallPiecesShowNoBackgroundBetweenThem) {
             }
             EXPECT_EQ(across.through, 0) << "between pieces joined across: " << across.first;
             EXPECT_EQ(down.through, 0) << "between pieces joined down: " << down.first;
+        }
+    }
+}
+
+// The loading screen assembles the framework logo from 25 x 25 tiles of 32
+// pixels drawn at half size, 16 units apart. With the logo's slot holding a
+// sheet of that shape in one opaque grey, the finished square must be that
+// grey throughout: any other pixel is the screen's backdrop between tiles.
+TEST_F(TileSeams, LoadingLogoTilesCoverTheirSquare) {
+    const unsigned char grey = 200;
+    ASys.GetPNG(60, WritePicture("logo_tiles.png", Picture(800, 800, grey, grey, grey)).c_str(), 32);
+    ASSERT_EQ(ASys.iFrames[60], 625);
+    g.LoadTo = 90;  // every tile settled at half size, the caption faded out
+    for (const WindowSize& s : Sizes) {
+        OpenWindow(s);
+        const double px = ASys.FrameW / double(ASys.TargetScale);
+        // Tile centres run from the middle less 200 units in steps of 16;
+        // each tile is 16 units square. Pixels are found through the canvas
+        // centre (rw2, rh2), which sits at the window's centre.
+        const double midX = int(g.ScreenW / 2), midY = int(g.ScreenH / 2);
+        auto X = [&](double x) { return (x - rw2) * px + ASys.FrameW / 2.0; };
+        auto Y = [&](double y) { return (y - rh2) * px + ASys.FrameH / 2.0; };
+        const double left = X(midX - 208), top = Y(midY - 208), right = X(midX + 192), bottom = Y(midY + 192);
+        for (int smooth : {0, 1}) {
+            SCOPED_TRACE(testing::Message() << s.w << "x" << s.h << ", " << (smooth ? "linear" : "nearest") << " filter");
+            ASys.DrawTo = 0;
+            g.ResetDraw();
+            g.LoadingScreen();
+            g.Smooth(smooth);  // after the screen's own draw-state resets
+            ASys.RenderBuffer();
+            ReplayFrame(0);
+            FramePixels f = ReadBackBuffer();
+            long other = 0;
+            std::string first;
+            for (int y = int(std::ceil(top)) + 1; y < int(std::floor(bottom)) - 1; ++y) {
+                for (int x = int(std::ceil(left)) + 1; x < int(std::floor(right)) - 1; ++x) {
+                    const unsigned char* p = f.At(x, y);
+                    ASSERT_NE(p, nullptr);
+                    if (std::abs(p[0] - grey) <= 2 && std::abs(p[1] - grey) <= 2 && std::abs(p[2] - grey) <= 2)
+                        continue;
+                    if (other++ == 0) {
+                        std::ostringstream o;
+                        o << "pixel " << x << "," << y << " is (" << int(p[0]) << "," << int(p[1]) << "," << int(p[2])
+                          << ")";
+                        first = o.str();
+                    }
+                }
+            }
+            EXPECT_EQ(other, 0) << first;
+
         }
     }
 }

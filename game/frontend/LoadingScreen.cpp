@@ -8,6 +8,11 @@ void MyGame::LoadingScreen() {
     ResetDraw();
 
     if (LoadTo > 5) {
+        // The grid starts on a whole unit: with a fractional half height
+        // (most window shapes) the edges between tile rows could fall
+        // exactly on pixel centres, where a row of pixels may be claimed by
+        // neither tile and the backdrop shows through.
+        const float midY = float(int(ScreenH / 2));
         for (int i = 0; i < 25; ++i) {
             for (int j = 0; j < 25; ++j) {
                 const int f = i * 25 + j;
@@ -21,7 +26,7 @@ void MyGame::LoadingScreen() {
                 if (k > 135) s = 0.5f;
                 if (s < 0.5f) continue;
                 SetSize(s);
-                DrawImg(60, ScreenW / 2 - 200 + j * 16, ScreenH / 2 - s * 400 + i * 16, f);
+                DrawImg(60, ScreenW / 2 - 200 + j * 16, midY - s * 400 + i * 16, f);
             }
         }
     }
