@@ -7,7 +7,7 @@
 //
 // Each of N players has its own user ID and name and keeps its own local
 // score table; every request is that table sent the way the game sends it
-// (the game's message code, scrambler and escapes): a first score, an
+// (the game's launch values, message code, scrambler and escapes): a first score, an
 // improvement on one board, or a game that set no new best. C connections
 // run at once, one request per connection as the game does, spread over the
 // ports like a load balancer would. It stops after R requests or S seconds,
@@ -41,10 +41,10 @@
 #include <vector>
 
 #include "Online.h"
-#include "Scrambler.h"
 #include "ScoreMessage.h"
 #include "ScoreStore.h"
 #include "persist/OnlineScores.h"
+#include "shell/MyGame.h"
 
 namespace {
 
@@ -82,16 +82,17 @@ struct Tally {
     long Stored = 0, Repeats = 0, HostileRefused = 0, Refused = 0, Unanswered = 0, Errors = 0;
 };
 
-std::string ScrambleTable() {
-    char t[ScrambleTableSize] = {};
-    DeriveScrambleTable(ServerKeyword, ServerGameNumber, t);
-    return std::string(t, sizeof t);
+// The request target for a plain message, scrambled and escaped the way the
+// game does it, with the values the game launches with (SetLaunchValues).
+std::string TargetOf(const std::string& message) {
+    char head[64];
+    std::snprintf(head, sizeof head, "/Scores.php?Game=%04d&Score=", ThisGame.GameNum);
+    return head + EscapeURLData(ThisGame.ScrambleTxt(message));
 }
 
-std::string TargetOf(const std::string& message, const std::string& table) {
-    char head[64];
-    std::snprintf(head, sizeof head, "/Scores.php?Game=%04d&Score=", ServerGameNumber);
-    return head + EscapeURLData(ScrambleWithTable(message, table.data()));
+// A player's message as the game builds it.
+std::string MessageOf(const std::string& user, const std::string& name, const int* table) {
+    return ScoreMessageText(user, name, ThisGame.GameNum, ThisGame.GameVersion, 0, table, ThisGame.BoardCount);
 }
 
 // Letters only, as the game's user IDs are; unique per run and player.
@@ -151,7 +152,7 @@ bool HasData(const std::string& body) {
 }
 
 // A request the server must refuse, of one of several kinds.
-std::string HostileTarget(std::mt19937& rng, const std::string& table, const Player& p) {
+std::string HostileTarget(std::mt19937& rng, const Player& p) {
     switch (rng() % 5) {
     case 0: return "/Scores.php?Game=0564&Score=" + std::string(9000, 'A');  // past the header cap
     case 1: return "/Scores.php?Game=0564&Score=*!C!*OR*!U!*1=1;DROP*!U!*TABLE*!U!*scores;--";
@@ -159,12 +160,12 @@ std::string HostileTarget(std::mt19937& rng, const std::string& table, const Pla
         // Well scrambled, but the name is SQL the game can never send.
         int scores[TableInts] = {};
         scores[20] = 999999;
-        return TargetOf(ScoreMessageText(p.User, "x'; DROP TAB", ServerGameNumber, 1, 0, scores, ServerBoards), table);
+        return TargetOf(MessageOf(p.User, "x'; DROP TAB", scores));
     }
     case 3: return "/Scores.php?Game=0564&Score=" + EscapeURLData(std::string(40, '{'));
     default: {
         // A real message cut short.
-        std::string t = TargetOf(ScoreMessageText(p.User, p.Name, ServerGameNumber, 1, 0, p.Table, ServerBoards), table);
+        std::string t = TargetOf(MessageOf(p.User, p.Name, p.Table));
         return t.substr(0, t.size() / 2);
     }
     }
@@ -175,7 +176,6 @@ std::string HostileTarget(std::mt19937& rng, const std::string& table, const Pla
 void Drive(const Options& o, int slot, std::vector<Player>& players, std::atomic<long>& budget, Clock::time_point stop,
            Tally& t) {
     std::mt19937 rng(unsigned(slot) * 7919u + 17u);
-    std::string table = ScrambleTable();
     std::vector<int> mine;
     for (int p = slot; p < int(players.size()); p += o.Concurrency) mine.push_back(p);
     if (mine.empty()) return;
@@ -190,7 +190,7 @@ void Drive(const Options& o, int slot, std::vector<Player>& players, std::atomic
         if (repeat) {
             target = p.LastAcked;
         } else if (hostile) {
-            target = HostileTarget(rng, table, p);
+            target = HostileTarget(rng, p);
         } else {
             // A finished game on one board: a new best (always the first
             // time), or a game below the best that only changes the latest.
@@ -207,7 +207,7 @@ void Drive(const Options& o, int slot, std::vector<Player>& players, std::atomic
                 improved[k] = p.Table[20 * (k + 1)];
                 if (improved[k] > 0) p.Sent[k].insert(improved[k]);
             }
-            target = TargetOf(ScoreMessageText(p.User, p.Name, ServerGameNumber, 1, 0, p.Table, ServerBoards), table);
+            target = TargetOf(MessageOf(p.User, p.Name, p.Table));
         }
 
         std::string body;
@@ -338,6 +338,12 @@ int main(int argc, char** argv) {
                      " [--allow-outage]\n",
                      argv[0], MaxSeconds);
         return 2;
+    }
+    // The game's own number, version, board count and score keyword.
+    ThisGame.SetLaunchValues();
+    if (ThisGame.BoardCount != ServerBoards) {
+        std::fprintf(stderr, "the game sends %d boards, the server keeps %d\n", ThisGame.BoardCount, ServerBoards);
+        return 1;
     }
     // Tells this run's rows from those of earlier runs on the same table.
     unsigned run = unsigned(std::chrono::system_clock::now().time_since_epoch().count() / 1000) ^ unsigned(getpid());
