@@ -45,6 +45,8 @@ void MyGame::PauseMenu() {
     DrawImg(50, ScreenW * 0.75f, y, 4);
     SetRot(0);
 
+    // Once the game has ended nothing here may reopen it or open options.
+    if (EndReason != 0) activate = -1;
     switch (activate) {
     case ChoiceResume:
         Paused = 0;

@@ -189,5 +189,6 @@ void MyGame::LoadMenu() {
     StopMusic();
     PlaySFX(95, 1.0f);
     EndReason = 0;
+    Paused = 0;  // the title is never paused, whatever screen the game ended on
     GameMode = 0;
 }

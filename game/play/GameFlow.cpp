@@ -10,6 +10,9 @@ void MyGame::LoadGame() {
 }
 
 void MyGame::Ingame() {
+    // The game has ended and its banner shows: there is nothing to pause,
+    // and a pause menu (or its options) would hold up the way back.
+    if (EndReason != 0) return;
     ResetDraw();
     SetSize(1.0f);
     // Invisible unless the game was started with a pointer, but it still

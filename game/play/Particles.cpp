@@ -9,7 +9,11 @@ static int FreeParticle(float (*pool)[10]) {
     return -1;
 }
 
-void MyGame::Gimme(int points) { Play.Score += points; }
+// Once the game has ended its score stays what it was at that moment: that
+// is the score the tables record.
+void MyGame::Gimme(int points) {
+    if (EndReason == 0) Play.Score += points;
+}
 
 void MyGame::Gimme(int points, float x, float y) { Gimme(points, x, y, 60); }
 

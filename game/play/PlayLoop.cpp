@@ -157,7 +157,9 @@ void MyGame::StepHero() {
 
     GetMatrix(int(P.HeroX), int(P.HeroY), 1);
 
-    if (P.HeroDX == 0 && P.HeroDY == 0 && P.LevelState == 0) {
+    // A game that has ended takes no more moves, so the banner's two
+    // seconds cannot add to the score it ended with.
+    if (P.HeroDX == 0 && P.HeroDY == 0 && P.LevelState == 0 && EndReason == 0) {
         // A held direction that is open moves the hero one cell: the cell
         // left falls, the hero slides in from it and eats what it finds.
         auto move = [&](int key, int open, float& repeat, float& pos, float& slide, float step, float facing) {
