@@ -5,6 +5,10 @@
 // The screenshots stay in <build>/frontend-shots for a person to look at.
 #include <gtest/gtest.h>
 
+// The game's headers come before X11's, whose macros would clash with them.
+#include "support/PlayFixture.h"
+#include "support/StateGuards.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <lodepng.h>
@@ -13,6 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -225,6 +230,81 @@ TEST(FrontEndFlow, TitleToPlayPauseQuitBannerAndCredits) {
 
     ASSERT_TRUE(game.RequestClose());
     EXPECT_EQ(game.WaitExit(10000), 0);
+}
+
+
+// The line the game logs once a level's target is set, from "Level" on.
+std::string LevelLine(const std::string& log, const std::string& start) {
+    size_t at = log.find(start);
+    if (at == std::string::npos) return "";
+    return log.substr(at, log.find('\n', at) - at);
+}
+
+// A game quit from the pause menu while an arrow is held: the score the
+// Top 5 keeps is the score at the moment of quitting. On the way, level 1
+// is checked against the same level built by the test fixtures.
+TEST(FrontEndFlow, QuitWithAnArrowHeldKeepsTheScoreOfTheMomentOfQuitting) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs a display";
+    GameProcess game;
+    game.SetEnv("ALSOFT_DRIVERS", "null");
+    ASSERT_TRUE(game.Start());
+    unsigned long window = game.FindWindow(10000);
+    ASSERT_NE(window, 0u) << game.Output();
+    Flow flow(game, window);
+    ASSERT_TRUE(flow.WaitFor("quit-title", StartCircle)) << game.Output();
+    flow.Press("Return");
+    ASSERT_TRUE(flow.WaitFor("quit-difficulty", [](const Shot& s) { return ListBars(s) && !StartCircle(s); }));
+    flow.Press("Return");  // Normal, highlighted on a first run
+    ASSERT_TRUE(flow.WaitFor("quit-play", EatCounter));
+    ASSERT_NE(game.WaitForText("target", 3000), std::string::npos) << game.Output();
+    const std::string played = LevelLine(game.Output(), "Level 1, difficulty 2:");
+
+    {
+        MyGame& g = ThisGame;
+        StateGuard keep(g.Board, g.Play, g.Particle, g.Difficulty, g.Paused, g.EndReason, g.EndTimer, g.GameNum,
+                        g.GameTitle, g.GameVersion, g.BoardCount, g.GameKey, g.GameScramble, ASys.DrawSet[49]);
+        g.SetLaunchValues();
+        PlayFixture::BuildLevel(2, 1);
+        testing::internal::CaptureStdout();
+        g.LogLevel();
+        const std::string built = LevelLine(testing::internal::GetCapturedStdout(), "Level 1, difficulty 2:");
+        EXPECT_FALSE(built.empty());
+        EXPECT_EQ(played, built) << "layout, hero start, power items and target of the game's level 1";
+    }
+
+    // The maze has risen once the music starts; then hold right and quit
+    // with the mouse while it is held.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    game.KeyDown("Right");
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    flow.Press("Escape");
+    ASSERT_TRUE(flow.WaitFor("quit-pause", PausedCaption));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the buttons slide up
+    game.Click(200, 472);
+    const size_t ended = game.WaitForText("Game ended by quitting with score ", 3000);
+    ASSERT_NE(ended, std::string::npos) << game.Output();
+    const int atQuit = std::atoi(game.Output().c_str() + ended);
+    EXPECT_GT(atQuit, 0) << "the held arrow ate pellets before the quit";
+    EXPECT_TRUE(flow.WaitFor("quit-banner", QuitGameBanner, 2000));
+    ASSERT_TRUE(flow.WaitFor("quit-top5", [](const Shot& s) { return ListBars(s) && !StartCircle(s); }, 6000));
+    game.KeyUp("Right");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the score file is written
+    ASSERT_TRUE(game.RequestClose());
+    ASSERT_EQ(game.WaitExit(10000), 0);
+
+    // The Top 5 is drawn from the score file's table: read it back the
+    // way the game does on its next start.
+    MyGame& g = ThisGame;
+    StateGuard keep(g.home, g.GameNum, g.GameTitle, g.GameVersion, g.BoardCount, g.GameKey, g.GameScramble,
+                    g.Settings, g.Scores, g.NetScores, g.NetNames, g.SavePending, ASys.redef, ASys.DrawSet[49]);
+    g.SetLaunchValues();
+    std::snprintf(g.home, sizeof g.home, "%s", game.Home().c_str());
+    for (int& v : g.Scores) v = 0;
+    testing::internal::CaptureStdout();
+    g.Load();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(g.Scores[20 * 2], atQuit) << "Normal's best";
+    EXPECT_EQ(g.Scores[20 * 2 + 5], atQuit) << "Normal's latest";
 }
 
 }  // namespace

@@ -181,6 +181,77 @@ TEST_F(LevelBuilder, DrawsItsNumbersInTheDocumentedOrder) {
     EXPECT_EQ(P.HeroY, hy);
 }
 
+TEST_F(LevelBuilder, GateRowsSitWhereTheirDrawsPutThem) {
+    // Replays the whole stream by hand up to the last gate row and lays the
+    // rows where the draws say: centred on the drawn column, each drawn from
+    // its band of the width with the band's edges as they fall (21 / 4 =
+    // 5.25 columns for four rows, 10.5 for two), as Rand draws.
+    struct Case { int difficulty, level, rows; };
+    const Case cases[] = {{3, 1, 2}, {2, 4, 3}, {3, 3, 4}, {2, 5, 4}, {1, 9, 4}, {3, 12, 4}, {2, 20, 4}};
+    int placed = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "difficulty " << c.difficulty << " level " << c.level);
+        Build(c.difficulty, c.level);
+        const PlayState& P = ThisGame.Play;
+        ASSERT_EQ(P.GateCount, c.rows);
+        const char* layout = LevDat(LayoutFor(c.difficulty, float(c.level)));
+        float type[BoardRows][BoardCols], pellet[BoardRows][BoardCols];
+        for (int y = 0; y < BoardRows; ++y)
+            for (int x = 0; x < BoardCols; ++x) {
+                type[y][x] = float(layout[y * BoardCols + x] - 'A');
+                pellet[y][x] = type[y][x] == 16 ? 1 : 0;
+            }
+
+        MyGame& g = ThisGame;
+        g.SeedRnd(int(P.LevelSeed));
+        for (int i = 0; i < 100; ++i) g.Rand(0, 250);
+        float r, gr, b;
+        do {
+            r = g.Rand(1, 15) * 17;
+            gr = g.Rand(1, 15) * 17;
+            b = g.Rand(1, 15) * 17;
+        } while (!((r > 220 || gr > 220 || b > 220) && std::fabs(r - gr) >= 75 && std::fabs(r - b) >= 75 &&
+                   std::fabs(gr - b) >= 75));
+        for (int i = 0; i < BoardRows * BoardCols; ++i) g.Rnd(0.4f, 3.4f);
+        int hx, hy;
+        do {
+            hx = 12 + g.Rand(-2, 2);
+            hy = g.Rand(1, 13);
+        } while (type[hy][hx] < 16);
+        pellet[hy][hx] = 0;
+        for (int k = 0; k < int(P.PowerCount); ++k) {
+            int x, y;
+            do {
+                x = g.Rand(1, 23);
+                y = g.Rand(1, 13);
+            } while (!(pellet[y][x] == 1 && std::abs(y - hy) >= 3));
+            pellet[y][x] = 2;
+        }
+        const float band = 21.0f / float(c.rows);
+        for (int row = 0; row < c.rows; ++row) {
+            for (int attempt = 1;; ++attempt) {
+                int t = g.Rand(20, 21) == 21 ? 24 : 20;
+                const float lo = row * band + 2, hi = (row + 1) * band + 2;
+                const int x = int(std::floor(g.Rnd(lo, hi + 0.9999f)));
+                const int y = g.Rand(1, 13);
+                bool ok = std::abs(y - hy) >= 3;
+                for (int dx = -1; dx <= 1; ++dx)
+                    ok = ok && pellet[y][x + dx] == 1 && type[y][x + dx] == 16 && type[y - 1][x + dx] != 16 &&
+                         type[y + 1][x + dx] != 16;
+                if (attempt > 100) break;
+                if (ok) {
+                    for (int dx = -1; dx <= 1; ++dx) type[y][x + dx] = float(t);
+                    ++placed;
+                    break;
+                }
+            }
+        }
+        for (int y = 0; y < BoardRows; ++y)
+            for (int x = 0; x < BoardCols; ++x) EXPECT_EQ(At(x, y).Type, type[y][x]) << x << "," << y;
+    }
+    EXPECT_GE(placed, 20) << "most rows find a place";
+}
+
 TEST_F(LevelBuilder, RebuildingTheLevelGivesTheSameLevelAndTarget) {
     for (int difficulty = 1; difficulty <= 3; ++difficulty) {
         Build(difficulty, 6);

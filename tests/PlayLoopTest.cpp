@@ -100,6 +100,30 @@ TEST_F(PlayLoop, FreshPressMovesAtOnceAndHeldKeyRepeats) {
     EXPECT_EQ(ThisGame.Play.HeroX, 3);
 }
 
+TEST_F(PlayLoop, TheCellLeftBehindFallsOutOfSightAndStaysShut) {
+    LayBoard({WallRow, "#.H...#"}, 40);
+    Hold(1);
+    Step();
+    ASSERT_EQ(ThisGame.Play.HeroX, 3);
+    ReleaseAll();
+    EXPECT_GT(At(2, 1).Speed, 0) << "the cell left starts to fall";
+    float last = At(2, 1).Offset;
+    for (int u = 0; u < 60; ++u) {
+        Step();
+        EXPECT_GE(At(2, 1).Offset, last) << "update " << u;
+        last = At(2, 1).Offset;
+    }
+    EXPECT_EQ(At(2, 1).Offset, 128) << "dropped out of sight";
+    EXPECT_EQ(At(2, 1).Speed, 0);
+    EXPECT_EQ(At(3, 1).Offset, 0) << "the hero's cell stays put";
+
+    // Nothing leads back onto it.
+    Hold(3);
+    for (int u = 0; u < 20; ++u) Step();
+    EXPECT_EQ(ThisGame.Play.HeroX, 3);
+    EXPECT_EQ(ThisGame.OpenLeft, 0);
+}
+
 TEST_F(PlayLoop, HeldPerpendicularWinsAndTwoDirectionsZigZag) {
     std::vector<std::string> rows = {WallRow};
     for (int y = 1; y < 14; ++y) rows.push_back("#.......................#");

@@ -87,3 +87,36 @@ TEST_F(TargetEstimator, SamePassesGiveTheSameEstimate) {
     RunAllPasses();
     EXPECT_EQ(ThisGame.Play.BestWalk, best);
 }
+
+TEST_F(TargetEstimator, AWalkerTurnsTowardALongerRunThreeTimesInFourTwice) {
+    // From the hero's cell the only way is right. One cell on, a run of four
+    // leads up and another of four carries on right. Up comes first in the
+    // walker's order, so it is picked with odds 3 in 4, and then taken with
+    // odds 3 in 4 again: 9 walks in 16 go up. Otherwise the walker keeps
+    // going right.
+    LayBoard({"#########################",
+              "###.#####################",
+              "###.#####################",
+              "###.#####################",
+              "###.#####################",
+              "##H........##############"},
+             0);
+    ThisGame.Difficulty = 2;
+    PlayState& P = ThisGame.Play;
+    int walks = 0, up = 0;
+    // Each pass is seeded from level and pass number; the trial layer keeps
+    // the last of its five walks.
+    for (int level = 1; level <= 267; ++level) {
+        for (int pass = 1; pass <= 30; ++pass) {
+            P.Level = float(level);
+            P.PathRuns = float(pass);
+            ThisGame.FindPaths();
+            ++walks;
+            const bool wentUp = At(3, 1).Trial == 0;
+            const bool wentRight = At(10, 5).Trial == 0;
+            ASSERT_NE(wentUp, wentRight) << "level " << level << " pass " << pass << ": one way to the end";
+            up += wentUp;
+        }
+    }
+    EXPECT_NEAR(double(up) / walks, 9.0 / 16, 0.02) << up << " of " << walks << " walks went up";
+}

@@ -12,6 +12,9 @@ void MyGame::EndGame(int reason) {
     EndReason = reason;
     EndBanner = reason;
     EndTimer = 0.0f;
+    // The score here is the one the tables will record.
+    Debuglog(fstr("Game ended by %s with score %i", reason == -1 ? "quitting" : "losing the last life",
+                  int(Play.Score)));
 }
 
 void MyGame::FlushGame() {

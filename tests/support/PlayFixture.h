@@ -90,6 +90,7 @@ protected:
         P.Level = 1;
     }
 
+public:
     // Builds a level as a game reaches it (a fresh game, then one level
     // after another) and lets the estimator set its target, as the first
     // 30 updates of the level do.
@@ -103,6 +104,7 @@ protected:
         while (g.Play.PathRuns > 0 && g.Play.PathRuns < 31) g.FindPaths();
     }
 
+protected:
     static BoardCell& At(int x, int y) { return ThisGame.Board[y * BoardPitch + x]; }
 
     static void Hold(int key, float value = 1.0f) { ASys.Keyv[0][key] = value; }
