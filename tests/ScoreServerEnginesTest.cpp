@@ -230,6 +230,11 @@ TEST_P(ScoreServerOnEngine, TheLeaderboardPageShowsEscapedNamesInOrderInABrowser
     EXPECT_EQ(HttpGet(server.Port(), GameRequest("BRAVO", "Bravo       ", 5000)), 200);
     // Level with the raw row, and later: it ranks below it.
     EXPECT_EQ(HttpGet(server.Port(), GameRequest("CHARLIE", "Charlie-3   ", 7000)), 200);
+    // The game resends its scores at every start: a repeat keeps its place
+    // ahead of a later equal score.
+    EXPECT_EQ(HttpGet(server.Port(), GameRequest("ECHO", "Echo        ", 3000)), 200);
+    EXPECT_EQ(HttpGet(server.Port(), GameRequest("FOXTROT", "Foxtrot     ", 3000)), 200);
+    EXPECT_EQ(HttpGet(server.Port(), GameRequest("ECHO", "Echo        ", 3000)), 200);
 
     std::string page;
     EXPECT_EQ(HttpGet(server.Port(), "/", &page), 200);
@@ -257,7 +262,7 @@ TEST_P(ScoreServerOnEngine, TheLeaderboardPageShowsEscapedNamesInOrderInABrowser
     for (std::sregex_iterator it(table.begin(), table.end(), row), end; it != end; ++it)
         rows.push_back((*it)[1].str() + " " + (*it)[2].str() + " " + (*it)[3].str());
     std::vector<std::string> expected = {"1 Alpha 9000", "2 &lt;b&gt;\"Q&amp;A'&lt;/b&gt; 7000", "3 Charlie-3 7000",
-                                         "4 Bravo 5000"};
+                                         "4 Bravo 5000", "5 Echo 3000", "6 Foxtrot 3000"};
     EXPECT_EQ(rows, expected) << table;
 
     // A phone-sized picture, kept in the build folder to be looked at.
