@@ -22,13 +22,16 @@ stop_servers() {
 }
 trap 'stop_servers; stop_own_postgres; rm -rf "$work"' EXIT
 
-# Starts a server on $1 and prints its port once it listens.
+# Starts a server on $1 and sets port once it listens. Not to be called in a
+# command substitution: the exit trap must see every server started.
+port=""
 start_server() {
   local log="$work/server-${#servers[@]}.log"
   "$server" "$1" 0 127.0.0.1 >"$log" 2>&1 &
   servers+=($!)
   for _ in $(seq 1 200); do
-    grep -q '^Listening on' "$log" && { sed -n 's/^Listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$log"; return 0; }
+    port=$(sed -n 's/^Listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$log")
+    [ -n "$port" ] && return 0
     sleep 0.05
   done
   cat "$log" >&2
@@ -46,12 +49,13 @@ run() {
   done
 }
 
-p1=$(start_server "$work/scores.db")
-run "SQLite, 1 process" "$p1" "$work/scores.db"
+start_server "$work/scores.db"
+run "SQLite, 1 process" "$port" "$work/scores.db"
 stop_servers
 
 start_own_postgres
-p1=$(start_server "$GOBBIT_TEST_POSTGRES")
+start_server "$GOBBIT_TEST_POSTGRES"
+p1=$port
 run "PostgreSQL, 1 process" "$p1" "$GOBBIT_TEST_POSTGRES"
-p2=$(start_server "$GOBBIT_TEST_POSTGRES")
-run "PostgreSQL, 2 processes" "$p1,$p2" "$GOBBIT_TEST_POSTGRES"
+start_server "$GOBBIT_TEST_POSTGRES"
+run "PostgreSQL, 2 processes" "$p1,$port" "$GOBBIT_TEST_POSTGRES"
