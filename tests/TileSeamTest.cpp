@@ -7,10 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <sstream>
 #include <string>
 
+#include "CoreGlobals.h"
 #include "shell/MyGame.h"
 #include "support/FrameReader.h"
 #include "support/GameWindow.h"
@@ -97,7 +99,7 @@ protected:
     }
 
     DrawStateGuard state_;
-    SlotGuard sheet_{0}, logo_{60};
+    SlotGuard sheet_{0}, logo_{60}, backdrop_{56};
     StateGuard kept_;
     MyGame& g = ThisGame;
 };
@@ -206,6 +208,57 @@ TEST_F(TileSeams, LoadingLogoTilesCoverTheirSquare) {
             }
             EXPECT_EQ(other, 0) << first;
 
+        }
+    }
+}
+
+// The options and redefinition screens climb a 1024-unit tile field drawn
+// twice, one copy straight above the other, at 30 % over the clear colour.
+// With the field one flat colour the window must come out one colour: a gap
+// between the copies would show the clear colour alone, an overlap a
+// brighter line.
+int ClockNow = 0;
+int TestClock() { return ClockNow; }
+
+TEST_F(TileSeams, OverlayBackdropCopiesMeetWithoutALine) {
+    g.CreateBuffer(56, 1024);
+    g.BufferFill(56, 200, 150, 60, 255);
+    StateGuard clock(MillsSource);
+    MillsSource = TestClock;
+    for (const WindowSize& s : Sizes) {
+        OpenWindow(s);
+        for (int smooth : {0, 1}) {
+            // The field climbs a unit every 32 ms; a few offsets of its 64.
+            for (int offset : {0, 7, 33, 63}) {
+                SCOPED_TRACE(testing::Message() << s.w << "x" << s.h << ", " << (smooth ? "linear" : "nearest")
+                                                << " filter, offset " << offset);
+                ClockNow = offset * 32;
+                ASys.DrawTo = 0;
+                g.ResetDraw();
+                g.AddPlatBG();
+                g.Smooth(smooth);
+                ASys.RenderBuffer();
+                ReplayFrame(0);
+                FramePixels f = ReadBackBuffer();
+                const unsigned char* ref = f.At(0, 0);
+                ASSERT_NE(ref, nullptr);
+                long other = 0;
+                std::string first;
+                for (int y = 0; y < f.h; ++y) {
+                    for (int x = 0; x < f.w; x += 7) {  // every 7th column is plenty for a line across
+                        const unsigned char* p = f.At(x, y);
+                        if (std::memcmp(p, ref, 3) == 0) continue;
+                        if (other++ == 0) {
+                            std::ostringstream o;
+                            o << "pixel " << x << "," << y << " is (" << int(p[0]) << "," << int(p[1]) << ","
+                              << int(p[2]) << "), the corner (" << int(ref[0]) << "," << int(ref[1]) << ","
+                              << int(ref[2]) << ")";
+                            first = o.str();
+                        }
+                    }
+                }
+                EXPECT_EQ(other, 0) << first;
+            }
         }
     }
 }
