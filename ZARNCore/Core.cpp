@@ -143,6 +143,9 @@ void ZARNCore::ApplyCanvas(float& width, float& height) {
 void ZARNCore::FlipFullscreen() { ASys.FlipFull(); }
 
 void ZARNCore::Terminate() {
+    // A decode still running when the game closes during loading finishes
+    // and its thread is joined; the files not yet started are dropped.
+    StopDecodingAhead();
     ASys.Close();
     int s = Mills() / 1000;
     std::printf("Runtime : %d:%02d\n", s / 60, s % 60);

@@ -1,7 +1,13 @@
 // Name resolution shared by LoadImg and LoadFont.
 #pragma once
 
+#include <string>
+
 class ZARNCore;
+
+// The full path of an image name under the data directory (".png" added
+// unless the name has it), without logging anything.
+std::string ImageFilePath(const ZARNCore& core, const char* name);
 
 // Turns backslashes into slashes, logs "<label><name> ", and returns the full
 // path under the data directory (".png" added unless the name has it). The

@@ -278,6 +278,13 @@ public:
     // ---- Images, screenshots and pixel buffers ----
     void LoadImg(int slot, const char* name, int frameSize);
     void LoadImgFull(int slot, const char* name, int frameSize);
+    // Reading and decoding ahead, on a worker, the file of a LoadImg or
+    // LoadFont (frame size 32) or LoadSFX(n) that follows later in the same
+    // order; the load itself then only puts it in place. StopDecodingAhead
+    // drops what was not loaded and ends the worker.
+    void DecodeImgAhead(const char* name, int frameSize);
+    void DecodeSFXAhead(int n);
+    void StopDecodingAhead();
     void TakeScreenshot();
     void CopyBuffer();
     void CreateBuffer(int slot, int size);

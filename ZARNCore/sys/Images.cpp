@@ -3,9 +3,13 @@
 // copy. Everything here must survive hostile files and any slot number.
 #include <lodepng.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "sys/AssetDecode.h"
+#include "sys/DecodeAhead.h"
 #include "sys/ImageTable.h"
 #include "sys/SysGlobals.h"
 #include "sys/ZARNSys.h"
@@ -19,6 +23,16 @@ unsigned ImageVersion[ImageSlots] = {};
 
 namespace {
 
+std::string Formatted(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Formatted(const char* format, ...) {
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return text;
+}
+
 bool IsKeyColour(const unsigned char* p) {
     bool magenta = p[0] > 250 && p[1] < 5 && p[2] > 250;
     bool cyan = p[0] < 5 && p[1] > 250 && p[2] > 250;
@@ -27,13 +41,14 @@ bool IsKeyColour(const unsigned char* p) {
 
 // Reads the PNG header first so that a file claiming a huge picture is
 // refused before anything is allocated for it.
-bool DecodePNG(const char* path, std::vector<unsigned char>& px, unsigned& w, unsigned& h) {
+bool DecodePNG(const char* path, std::vector<unsigned char>& px, unsigned& w, unsigned& h,
+               std::vector<std::string>& lines) {
     std::vector<unsigned char> file;
     if (!path || lodepng::load_file(file, path) != 0 || file.empty()) return false;
     lodepng::State state;
     if (lodepng_inspect(&w, &h, &state, file.data(), file.size()) != 0) return false;
     if (w == 0 || h == 0 || w > unsigned(MaxImageSide) || h > unsigned(MaxImageSide)) {
-        SysLog("Image too large: %ux%u", w, h);
+        lines.push_back(Formatted("Image too large: %ux%u", w, h));
         return false;
     }
     if (lodepng::decode(px, w, h, file) != 0) return false;
@@ -120,40 +135,35 @@ void ClearImageTable() {
     }
 }
 
-void ZARNSys::GetPNG(int slot, const char* path, unsigned F) {
-    if (slot < 0 || slot > 99) {
-        std::printf("Image number out of bounds");
-        std::fflush(stdout);
-        return;
-    }
-    iFrames[slot] = -1;
+// The slow half of a load: no slot and no shared table is touched here.
+PreparedImage PrepareImage(const char* path, unsigned F) {
+    PreparedImage out;
+    out.F = F;
     std::vector<unsigned char> px;
     unsigned w = 0, h = 0;
-    if (!DecodePNG(path, px, w, h)) {
-        Debuglog("OMGERRORZ");
-        return;
-    }
+    if (!DecodePNG(path, px, w, h, out.Lines)) return out;
+    out.Decoded = true;
     if (F == 0 || F > unsigned(MaxImageSide)) {
-        SysLog("Frame size %u refused", F);
-        return;
+        out.Lines.push_back(Formatted("Frame size %u refused", F));
+        return out;
     }
-    TouchImage(slot);
+    out.FrameOk = true;
 
     if (w <= F) {
         // Single image: an F x F texture; a smaller picture fills its top left.
-        Image[slot].assign(size_t(F) * F * 4, 0);
-        DropBlurCopy(slot);
+        out.Pixels.assign(size_t(F) * F * 4, 0);
         unsigned rows = h < F ? h : F;
         for (unsigned y = 0; y < rows; ++y) {
             for (unsigned x = 0; x < w; ++x) {
                 const unsigned char* s = &px[(size_t(y) * w + x) * 4];
                 if (IsKeyColour(s)) continue;  // stays transparent black
-                std::memcpy(&Image[slot][(size_t(y) * F + x) * 4], s, 4);
+                std::memcpy(&out.Pixels[(size_t(y) * F + x) * 4], s, 4);
             }
         }
-        SysLog("    Loaded %ix%i Image", int(F), int(F));
-        DescribeSingleImage(slot, int(F), CellScale(float(F)));
-        return;
+        out.Lines.push_back(Formatted("    Loaded %ix%i Image", int(F), int(F)));
+        out.Kind = PreparedImage::Single;
+        out.Side = int(F);
+        return out;
     }
 
     // Sprite sheet.
@@ -163,38 +173,76 @@ void ZARNSys::GetPNG(int slot, const char* path, unsigned F) {
     int cols = int(w / F), rows = int(h / F);
     long wanted = long(cols) * cell;
     if (wanted > MaxSheetSide) {
-        SysLog("Spritesheet too wide: %i x %i-pixel frames need a %li texture", cols, int(F), wanted);
-        return;
+        out.Lines.push_back(
+            Formatted("Spritesheet too wide: %i x %i-pixel frames need a %li texture", cols, int(F), wanted));
+        return out;
     }
     int S = SheetSide(wanted);
-    SysLog("    Loaded Spritesheet of %i x %ix%i sprites", cols * rows, int(F), int(F));
+    out.Lines.push_back(Formatted("    Loaded Spritesheet of %i x %ix%i sprites", cols * rows, int(F), int(F)));
     // S follows the column count only, so tall sheets may not fit: keep the
     // frames that do, in reading order.
     int perRow = S / cell;
     int frames = cols * rows;
     int capacity = perRow * perRow;
     if (frames > capacity) {
-        SysLog("    Only %i of %i sprites fit", capacity, frames);
+        out.Lines.push_back(Formatted("    Only %i of %i sprites fit", capacity, frames));
         frames = capacity;
     }
-    Image[slot].assign(size_t(S) * S * 4, 0);
-    DropBlurCopy(slot);
+    out.Pixels.assign(size_t(S) * S * 4, 0);
     for (int k = 0; k < frames; ++k) {
         int c = k % cols, r = k / cols;
         int ox = (k % perRow) * cell + 4, oy = (k / perRow) * cell + 4;
         for (unsigned j = 0; j < F; ++j) {
             const unsigned char* src = &px[((size_t(r) * F + j) * w + size_t(c) * F) * 4];
-            unsigned char* dst = &Image[slot][((size_t(oy) + j) * S + ox) * 4];
+            unsigned char* dst = &out.Pixels[((size_t(oy) + j) * S + ox) * 4];
             std::memcpy(dst, src, size_t(F) * 4);
         }
     }
-    BleedEdges(Image[slot], S);
-    iFrames[slot] = frames;
-    iFramesW[slot] = perRow;
-    iFramesWz[slot] = float(cell) / float(S);
-    iSize[slot] = S;
-    iFramesSquare[slot] = int(F);
-    iSizeScaled[slot] = CellScale(float(cell));
+    BleedEdges(out.Pixels, S);
+    out.Kind = PreparedImage::Sheet;
+    out.Side = S;
+    out.Frames = frames;
+    out.PerRow = perRow;
+    out.Cell = cell;
+    return out;
+}
+
+// The quick half, on the main thread: the slot and the log.
+void InstallImage(int slot, PreparedImage& img) {
+    ZARNSys& sys = ASys;
+    for (const std::string& line : img.Lines) SysLog("%s", line.c_str());
+    if (!img.Decoded) {
+        sys.Debuglog("OMGERRORZ");
+        return;
+    }
+    if (!img.FrameOk) return;
+    TouchImage(slot);
+    if (img.Kind == PreparedImage::None) return;
+    Image[slot] = std::move(img.Pixels);
+    DropBlurCopy(slot);
+    if (img.Kind == PreparedImage::Single) {
+        DescribeSingleImage(slot, img.Side, CellScale(float(img.F)));
+        return;
+    }
+    sys.iFrames[slot] = img.Frames;
+    iFramesW[slot] = img.PerRow;
+    iFramesWz[slot] = float(img.Cell) / float(img.Side);
+    iSize[slot] = img.Side;
+    sys.iFramesSquare[slot] = int(img.F);
+    sys.iSizeScaled[slot] = CellScale(float(img.Cell));
+}
+
+void ZARNSys::GetPNG(int slot, const char* path, unsigned F) {
+    if (slot < 0 || slot > 99) {
+        std::printf("Image number out of bounds");
+        std::fflush(stdout);
+        return;
+    }
+    iFrames[slot] = -1;
+    // Decoded ahead while the loading screen played, or decoded now.
+    PreparedImage img;
+    if (!TakeDecodedImage(path, F, img)) img = PrepareImage(path, F);
+    InstallImage(slot, img);
 }
 
 void ZARNSys::SavePNG(const char* path, int slot, int w, int h) {

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "sys/AssetDecode.h"
+#include "sys/DecodeAhead.h"
 #include "sys/SoundGlobals.h"
 #include "sys/SysGlobals.h"
 #include "sys/WavReader.h"
@@ -15,6 +17,7 @@ int ALChannel = 0;
 ALuint ALbuffer[SoundSlots] = {};
 int ALbufferActive[SoundSlots] = {};
 int SFXData[SoundSlots][10] = {};
+void (*EffectSamplesListener)(int slot, const unsigned char* data, int bytes) = nullptr;
 
 namespace {
 
@@ -23,14 +26,22 @@ void LogALError(const char* format) {
     if (e != AL_NO_ERROR) SysLog(format, int(e));
 }
 
-// Loads every data chunk of the file in turn into the slot's buffer; the
-// last one stays. Sizes are trusted only as far as the file reaches.
-void LoadWaveData(int slot, FILE* file) {
+}  // namespace
+
+// The slow half of a load: reads every data chunk of the file in turn (the
+// last one stays in the slot's buffer), touching no shared state. Sizes are
+// trusted only as far as the file reaches.
+PreparedWave PrepareWave(const char* path) {
+    PreparedWave out;
+    FILE* file = path ? std::fopen(path, "rb") : nullptr;
+    if (!file) return out;
+    out.Opened = true;
     WavReader reader(file);
     WavFormat format;
     if (!reader.ReadHeader(format)) {
-        SysLog("Not a PCM Wave File");
-        return;
+        out.Steps.push_back({"Not a PCM Wave File", {}});
+        std::fclose(file);
+        return out;
     }
     char tag[5];
     long size = 0;
@@ -43,32 +54,37 @@ void LoadWaveData(int slot, FILE* file) {
         }
         int frame = format.FrameBytes();
         if (frame == 0) {
-            SysLog("Unsupported Wave Format: %i channels, %i bits", format.channels, format.bits);
+            char line[96];
+            std::snprintf(line, sizeof line, "Unsupported Wave Format: %i channels, %i bits", format.channels,
+                          format.bits);
+            out.Steps.push_back({line, {}});
             reader.Skip(size);
             continue;
         }
         long bytes = size - size % frame;
-        std::vector<unsigned char> data(size_t(bytes > 0 ? bytes : 0));
-        size_t got = bytes > 0 ? std::fread(data.data(), 1, size_t(bytes), file) : 0;
+        PreparedWave::Step step;
+        step.Data.resize(size_t(bytes > 0 ? bytes : 0));
+        size_t got = bytes > 0 ? std::fread(step.Data.data(), 1, size_t(bytes), file) : 0;
         got -= got % size_t(frame);
         reader.Skip(size - long(got));
-        int* info = SFXData[slot];
-        std::memset(info, 0, sizeof SFXData[slot]);
-        info[0] = int(got);
-        info[1] = int(got) / frame;
-        info[2] = format.channels;
-        info[3] = format.bytesPerSample;
-        info[4] = format.rate;
-        alBufferData(ALbuffer[slot], format.ALFormat(), data.data(), ALsizei(got), format.rate);
-        SysLog("     Load %i bytes", int(got));
-        LogALError("Post Error %i");
+        step.Data.resize(got);
+        step.Channels = format.channels;
+        step.BytesPerSample = format.bytesPerSample;
+        step.Rate = format.rate;
+        step.ALFormat = format.ALFormat();
+        step.FrameBytes = frame;
+        out.Steps.push_back(std::move(step));
     }
+    std::fclose(file);
+    return out;
 }
 
-}  // namespace
-
 void ZARNSys::GetWAV(int slot, const char* path) {
-    if (slot < 0 || slot >= SoundSlots || !AudioEnabled) return;
+    if (slot < 0 || slot >= SoundSlots) return;
+    // Read ahead while the loading screen played, or read below.
+    PreparedWave wave;
+    bool ahead = TakeDecodedWave(path, wave);
+    if (!AudioEnabled) return;
     alGetError();
     for (int s = 0; s < 32; ++s) {
         if (ALsourcebuffer[s] != slot) continue;
@@ -92,13 +108,29 @@ void ZARNSys::GetWAV(int slot, const char* path) {
     }
     ALbufferActive[slot] = 1;
 
-    FILE* file = path ? std::fopen(path, "rb") : nullptr;
-    if (!file) {
+    if (!ahead) wave = PrepareWave(path);
+    if (!wave.Opened) {
         SysLog("Error Opening Wave");
         return;
     }
-    LoadWaveData(slot, file);
-    std::fclose(file);
+    for (const PreparedWave::Step& step : wave.Steps) {
+        if (!step.Line.empty()) {
+            SysLog("%s", step.Line.c_str());
+            continue;
+        }
+        int got = int(step.Data.size());
+        int* info = SFXData[slot];
+        std::memset(info, 0, sizeof SFXData[slot]);
+        info[0] = got;
+        info[1] = got / step.FrameBytes;
+        info[2] = step.Channels;
+        info[3] = step.BytesPerSample;
+        info[4] = step.Rate;
+        alBufferData(ALbuffer[slot], step.ALFormat, step.Data.data(), ALsizei(got), step.Rate);
+        if (EffectSamplesListener) EffectSamplesListener(slot, step.Data.data(), got);
+        SysLog("     Load %i bytes", got);
+        LogALError("Post Error %i");
+    }
 }
 
 void ZARNSys::PlayWAV(int slot, float pitch, float volume, float pan, int loop) {

@@ -15,6 +15,9 @@ extern ALuint ALbuffer[SoundSlots];
 extern int ALbufferActive[SoundSlots];
 // Per slot: data bytes, sample frames, channels, bytes per sample, rate.
 extern int SFXData[SoundSlots][10];
+// When set, sees every block of samples handed to an effect's buffer: OpenAL
+// cannot give them back, and tests compare them.
+extern void (*EffectSamplesListener)(int slot, const unsigned char* data, int bytes);
 
 // Music: source 31 fed from a ring of four buffers.
 struct stb_vorbis;

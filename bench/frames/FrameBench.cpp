@@ -313,6 +313,19 @@ void TapEvery(int i, int every, int code) {
     if (i % every < 3) Hold(code);
 }
 
+double LongestFrame(const Phase& p, double* update = nullptr, double* render = nullptr) {
+    double worst = 0;
+    for (const Sample& s : p.samples) {
+        double f = s.update + s.render + s.music;
+        if (f > worst) {
+            worst = f;
+            if (update) *update = s.update;
+            if (render) *render = s.render;
+        }
+    }
+    return worst;
+}
+
 void Report(int framesPerScreen) {
     std::fprintf(Out, "\nPer screen (%d passes each unless stated; times in ms, render with swap interval 0):\n\n",
                 framesPerScreen);
@@ -336,12 +349,16 @@ void Report(int framesPerScreen) {
                     p.name.c_str(), p.samples.size(), Quantile(up, 0.5), Quantile(up, 0.99), Max(up),
                     Quantile(uc, 0.99), Quantile(rn, 0.5), Quantile(rn, 0.99), Max(rn), Quantile(rc, 0.5), Mean(ul), Max(ul), Mean(kb),
                     Quantile(tr, 0.5), Quantile(rec, 0.5));
-        // Targets. Loading reads the files of one asset per update, and the
-        // save and exchange rows are judged by their longest frame below.
-        bool judged = p.name != "loading" && p.name.rfind("save", 0) != 0 && p.name.rfind("exchange", 0) != 0;
+        // Targets. Loading puts one decoded asset in place per update, which
+        // may cost a little more than a menu; the save and exchange rows are
+        // judged by their longest frame below.
+        bool loading = p.name == "loading";
+        bool judged = p.name.rfind("save", 0) != 0 && p.name.rfind("exchange", 0) != 0;
         if (judged) {
+            double p99limit = loading ? 4 : 2;
             if (Quantile(up, 0.5) > 0.5) Misses.push_back(p.name + ": update median over 0.5 ms");
-            if (Quantile(up, 0.99) > 2) Misses.push_back(p.name + ": update p99 over 2 ms");
+            if (Quantile(up, 0.99) > p99limit)
+                Misses.push_back(p.name + ": update p99 over " + std::to_string(int(p99limit)) + " ms");
             double rlimit = p.play ? 4 : 8;
             if (Quantile(rn, 0.5) > rlimit)
                 Misses.push_back(p.name + ": render median over " + std::to_string(int(rlimit)) + " ms");
@@ -357,22 +374,11 @@ void Report(int framesPerScreen) {
                          differing);
             if (differing > 0) Misses.push_back(p.name + ": shortcuts changed the picture");
         }
+        // The loading screen's wave must not stutter.
+        if (loading && LongestFrame(p) > 16) Misses.push_back("loading: a frame over 16 ms");
         if (needless > 0)
             Misses.push_back(p.name + ": " + std::to_string(needless) + " frames uploaded textures with no pixels changed");
     }
-}
-
-double LongestFrame(const Phase& p, double* update = nullptr, double* render = nullptr) {
-    double worst = 0;
-    for (const Sample& s : p.samples) {
-        double f = s.update + s.render + s.music;
-        if (f > worst) {
-            worst = f;
-            if (update) *update = s.update;
-            if (render) *render = s.render;
-        }
-    }
-    return worst;
 }
 
 // ---- The walk ----
@@ -603,6 +609,11 @@ int main(int argc, char** argv) {
     Out = table;
     Report(frames);
 
+    for (const Phase& p : Phases) {
+        if (p.name != "loading") continue;
+        double u = 0, r = 0, worst = LongestFrame(p, &u, &r);
+        std::fprintf(Out, "\nLoading: longest frame %.2f ms (update %.2f, render %.2f)\n", worst, u, r);
+    }
     if (figures.save) {
         double u = 0, r = 0, worst = LongestFrame(*figures.save, &u, &r);
         std::fprintf(Out, "\nSave: %zu passes until written; longest frame %.2f ms (update %.2f, render %.2f)\n",

@@ -57,47 +57,93 @@ void MyGame::LoopTarget() {
     DoParticles();
 }
 
+namespace {
+
+// The files the loader loads, one per step, in step order.
+struct LoaderFile {
+    int Step;
+    enum { Font, Image, ImageFull, Sound } Kind;
+    int Slot;
+    const char* Name;  // images and the font
+    int Frame;         // frame size of images
+};
+
+const LoaderFile LoaderFiles[] = {
+    {1, LoaderFile::Font, 51, "entplain", 32},
+    {2, LoaderFile::Image, 60, "ZARNLogo", 32},
+    {3, LoaderFile::Sound, 95, nullptr, 0},
+    {43, LoaderFile::ImageFull, 50, "icons", 64},
+    {44, LoaderFile::Image, 55, "particles", 32},
+    {45, LoaderFile::Sound, 1, nullptr, 0},
+    {46, LoaderFile::ImageFull, 52, "options", 32},
+    {47, LoaderFile::Sound, 99, nullptr, 0},
+    {48, LoaderFile::Sound, 98, nullptr, 0},
+    {49, LoaderFile::Image, 53, "menu_back", 512},
+    {50, LoaderFile::Image, 57, "menu_front", 512},
+    {51, LoaderFile::Image, 54, "logo", 1024},
+    {60, LoaderFile::ImageFull, 0, "gfx", 16},
+    {61, LoaderFile::Sound, 1, nullptr, 0},
+    {62, LoaderFile::Sound, 4, nullptr, 0},
+    {63, LoaderFile::Sound, 5, nullptr, 0},
+    {64, LoaderFile::Sound, 6, nullptr, 0},
+    {65, LoaderFile::Sound, 2, nullptr, 0},
+    {66, LoaderFile::Sound, 3, nullptr, 0},
+    {71, LoaderFile::Sound, 11, nullptr, 0},
+    {72, LoaderFile::Sound, 12, nullptr, 0},
+    {73, LoaderFile::Sound, 13, nullptr, 0},
+    {74, LoaderFile::Sound, 14, nullptr, 0},
+    {75, LoaderFile::Sound, 15, nullptr, 0},
+    {76, LoaderFile::Sound, 16, nullptr, 0},
+    {77, LoaderFile::Sound, 17, nullptr, 0},
+    {78, LoaderFile::Sound, 18, nullptr, 0},
+};
+
+}  // namespace
+
 // One asset (or one animation step of the loading screen) per update, so
 // the loading screen keeps moving while the files come in.
 bool MyGame::LoaderStep(int step) {
+    for (const LoaderFile& f : LoaderFiles) {
+        if (f.Step != step) continue;
+        switch (f.Kind) {
+        case LoaderFile::Font: LoadFont(f.Slot, f.Name); break;
+        case LoaderFile::Image: LoadImg(f.Slot, f.Name, f.Frame); break;
+        case LoaderFile::ImageFull: LoadImgFull(f.Slot, f.Name, f.Frame); break;
+        case LoaderFile::Sound: LoadSFX(f.Slot); break;
+        }
+        return true;
+    }
     switch (step) {
-    case 1: LoadFont(51, "entplain"); return true;
-    case 2: LoadImg(60, "ZARNLogo", 32); return true;
-    case 3: LoadSFX(95); return true;
     case 4: PlaySFX(95, 1.0f); return true;
-    case 43: LoadImgFull(50, "icons", 64); return true;
-    case 44: LoadImg(55, "particles", 32); return true;
-    case 45: LoadSFX(1); return true;
-    case 46: LoadImgFull(52, "options", 32); return true;
-    case 47: LoadSFX(99); return true;
-    case 48: LoadSFX(98); return true;
-    case 49: LoadImg(53, "menu_back", 512); return true;
-    case 50: LoadImg(57, "menu_front", 512); return true;
-    case 51: LoadImg(54, "logo", 1024); return true;
     case 52: CreateBuffer(56, 1024); return true;
     case 53: MakePlatBG(); return true;
     case 54: SendScores(0); return true;
-    case 60: LoadImgFull(0, "gfx", 16); return true;
-    case 61: LoadSFX(1); return true;
-    case 62: LoadSFX(4); return true;
-    case 63: LoadSFX(5); return true;
-    case 64: LoadSFX(6); return true;
-    case 65: LoadSFX(2); return true;
-    case 66: LoadSFX(3); return true;
-    default:
-        if (step >= 71 && step <= 78) {
-            LoadSFX(step - 60);
-            return true;
+    default: return false;
+    }
+}
+
+// The files of the steps from `step` on start decoding on a worker, in step
+// order, so that each step finds its file ready and only puts it in place.
+void MyGame::DecodeLoaderFilesAhead(int step) {
+    for (const LoaderFile& f : LoaderFiles) {
+        if (f.Step < step) continue;
+        if (f.Kind == LoaderFile::Sound) {
+            DecodeSFXAhead(f.Slot);
+        } else {
+            DecodeImgAhead(f.Name, f.Kind == LoaderFile::Font ? 32 : f.Frame);
         }
-        return false;
     }
 }
 
 void MyGame::Loader() {
+    if (LoadTo == 1) DecodeLoaderFilesAhead(1);
     bool acted = LoaderStep(LoadTo);
     LoadTo += 1;
     LoadingScreen();
-    if (LoadTo > 80 && !acted) LoadTo = 0;
+    if (LoadTo > 80 && !acted) {
+        LoadTo = 0;
+        StopDecodingAhead();
+    }
 }
 
 static void BannerWords(int banner, const char*& first, const char*& second) {

@@ -49,6 +49,7 @@ public:
     void LockKeys();
     void LoopTarget();
     void Loader();
+    void DecodeLoaderFilesAhead(int step);
     bool LoaderStep(int step);  // the asset of one loader step; false if none
     void DrawEndBanner();
 
