@@ -101,7 +101,7 @@ protected:
         if (!EnsureGameWindow()) GTEST_SKIP() << "needs a display";
         if (!AudioEnabled) GTEST_SKIP() << "needs an audio device (ALSOFT_DRIVERS=null)";
         MyGame& g = ThisGame;
-        saved_.Keep(g.home, g.LoadTo, ASys.DrawTo, g.NetValid, g.ScreenW, g.ScreenH, ASys.FontImage, ASys.iFrames,
+        saved_.Keep(g.home, g.datahome, g.LoadTo, ASys.DrawTo, g.NetValid, g.ScreenW, g.ScreenH, ASys.FontImage, ASys.iFrames,
                     ASys.iFramesSquare, ASys.iSizeScaled, Image, iFramesW, iFramesWz, iSize, SFXData,
                     ALsourcebuffer, ALChannel, EffectSamplesListener);
         // Loading may draw from the seeded random stream; later tests expect
@@ -121,6 +121,7 @@ protected:
         fs::remove(data + "audio/12.wav");
         std::ofstream(data + "audio/04.wav", std::ios::binary | std::ios::trunc) << "not a wave file at all";
         std::snprintf(g.home, sizeof g.home, "%s", home_.c_str());
+        g.datahome[0] = 0;  // the data beside the home, as in a build folder
         EffectSamplesListener = Listen;
     }
     void TearDown() override {
