@@ -104,9 +104,9 @@ protected:
         saved_.Keep(g.home, g.datahome, g.LoadTo, ASys.DrawTo, g.NetValid, g.ScreenW, g.ScreenH, ASys.FontImage, ASys.iFrames,
                     ASys.iFramesSquare, ASys.iSizeScaled, Image, iFramesW, iFramesWz, iSize, SFXData,
                     ALsourcebuffer, ALChannel, EffectSamplesListener);
-        // Loading may draw from the seeded random stream; later tests expect
-        // it as they left it.
-        saved_.Keep(jRand_Seed, jRand_Count, jRand_Bit, jRand_Plus, jRand_Out, jRand_Tot);
+        // Loading may draw from the random streams; later tests expect
+        // them as they left them.
+        saved_.Keep(jRand_Seed, jRand_Count, jRand_Bit, jRand_Plus, jRand_Out, jRand_Tot, jRand_tSeed);
         g.ScreenW = 800;
         g.ScreenH = 600;
 
