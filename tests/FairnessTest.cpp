@@ -33,6 +33,9 @@ TEST_F(Fairness, EveryTargetOfTheFirstThirtyLevelsCanBeReached) {
             const int target = int(ThisGame.Play.Target);
 
             SolveResult r = LongestWalk(budget);
+            // A search cut short near the target runs again five times
+            // deeper: the margins that matter are then close to the truth.
+            if (!r.exhausted && r.best < target * 1.05) r = LongestWalk(budget * 5);
             EXPECT_TRUE(r.replayed) << names[difficulty] << " level " << level;
             EXPECT_GE(r.best, target) << names[difficulty] << " level " << level
                                       << (r.exhausted ? ": no longer walk exists" : "");
