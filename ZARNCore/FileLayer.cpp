@@ -15,7 +15,7 @@ std::string InHome(const char* home, const char* name) {
 
 int ZARNCore::WriteFile(const char* name) { return ASys.WriteFile_Sys(InHome(home, name).c_str()); }
 int ZARNCore::ReadFile(const char* name) { return ASys.ReadFile_Sys(InHome(home, name).c_str()); }
-void ZARNCore::CloseFile() { ASys.CloseFile_Sys(); }
+int ZARNCore::CloseFile() { return ASys.CloseFile_Sys(); }
 
 void ZARNCore::WriteInt(int value) { ASys.WriteInt_Sys(value); }
 void ZARNCore::WriteByte(unsigned char value) { ASys.WriteByte_Sys(value); }

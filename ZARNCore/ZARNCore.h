@@ -210,7 +210,9 @@ public:
     // ---- File layer ----
     int WriteFile(const char* name);
     int ReadFile(const char* name);
-    void CloseFile();
+    // 1 when everything written since WriteFile reached the file; 0 when
+    // some of it did not (the file is then not to be trusted).
+    int CloseFile();
     void WriteInt(int value);
     void WriteByte(unsigned char value);
     void WriteBytes(const unsigned char* bytes, int count);

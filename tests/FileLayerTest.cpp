@@ -132,7 +132,7 @@ TEST_F(FileLayerTest, FailedOpensSayWhyAndLeaveNothingOpen) {
     r = ThisGame.WriteFile("no-such-dir/x.sav");
     out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(r, 0);
-    EXPECT_EQ(out, "Error Writing File\n");
+    EXPECT_EQ(out, "Error Writing File " + std::string(ThisGame.home) + "/no-such-dir/x.sav: No such file or directory\n");
     ThisGame.WriteInt(5);  // ignored, must not crash
     ThisGame.BulkInt(5);
     ThisGame.BulkWrite();

@@ -167,8 +167,8 @@ TEST_F(SaveFiles, BothFilesHaveTheirExactLayout) {
     EXPECT_EQ(score[ScorePos(112) + 1], 0);
     EXPECT_EQ(ScorePos(21980), ScorePos(21979) + 2);
     // No temporary file is left behind.
-    EXPECT_TRUE(ReadBytes(std::string(SettingsFile) + ".tmp").empty());
-    EXPECT_TRUE(ReadBytes(std::string(ScoreFile) + ".tmp").empty());
+    EXPECT_TRUE(ReadBytes(TempNameFor(SettingsFile)).empty());
+    EXPECT_TRUE(ReadBytes(TempNameFor(ScoreFile)).empty());
 }
 
 TEST_F(SaveFiles, SavedFilesLoadBackUnchanged) {

@@ -3,7 +3,9 @@
 // loaders use on their own streams.
 #include "sys/FileSys.h"
 
+#include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "ZARNCore.h"
 #include "sys/SysGlobals.h"
@@ -18,6 +20,15 @@ int OutBufTo = 0;
 namespace {
 constexpr int LineMax = 1024;  // TempstrSys: 1023 bytes and a terminator
 
+// The file open for writing, and the first error any write to it met: a
+// file that lost bytes must never pass for a whole one at close.
+std::string WritingPath;
+int WriteErrno = 0;
+
+void NoteWrite(bool whole) {
+    if (!whole && WriteErrno == 0) WriteErrno = errno ? errno : EIO;
+}
+
 int FromLittleEndian(const unsigned char* b) {
     return int(unsigned(b[0]) | unsigned(b[1]) << 8 | unsigned(b[2]) << 16 | unsigned(b[3]) << 24);
 }
@@ -27,28 +38,49 @@ void ToLittleEndian(int v, unsigned char* b) {
     for (int k = 0; k < 4; k++) b[k] = (unsigned char)(u >> (8 * k));
 }
 
-int Open(const char* path, const char* mode, const char* failure) {
+int Open(const char* path, bool writing) {
     ASys.CloseFile_Sys();
-    MyOpenFile = std::fopen(path, mode);
+    MyOpenFile = std::fopen(path, writing ? "wb" : "rb");
     if (!MyOpenFile) {
-        std::puts(failure);
+        if (writing)
+            ReportWriteError(path, errno);
+        else
+            std::puts("Error Reading File");
         std::fflush(stdout);
         return 0;
     }
     FileOpen = 1;
+    WritingPath = writing ? path : "";
+    WriteErrno = 0;
     return 1;
 }
 }  // namespace
 
-int ZARNSys::WriteFile_Sys(const char* path) { return Open(path, "wb", "Error Writing File"); }
-int ZARNSys::ReadFile_Sys(const char* path) { return Open(path, "rb", "Error Reading File"); }
+void ReportWriteError(const char* path, int error) {
+    std::printf("Error Writing File %s: %s\n", path, std::strerror(error ? error : EIO));
+    std::fflush(stdout);
+}
 
-void ZARNSys::CloseFile_Sys() {
-    if (!FileOpen) return;
-    std::fflush(MyOpenFile);
-    std::fclose(MyOpenFile);
+int ZARNSys::WriteFile_Sys(const char* path) { return Open(path, true); }
+int ZARNSys::ReadFile_Sys(const char* path) { return Open(path, false); }
+
+int ZARNSys::CloseFile_Sys() {
+    if (!FileOpen) return 1;
+    errno = 0;
+    NoteWrite(std::fflush(MyOpenFile) == 0 && !std::ferror(MyOpenFile));
+    errno = 0;
+    NoteWrite(std::fclose(MyOpenFile) == 0);
     MyOpenFile = nullptr;
     FileOpen = 0;
+    bool wasWriting = !WritingPath.empty();
+    std::string path;
+    path.swap(WritingPath);
+    if (wasWriting && WriteErrno != 0) {
+        ReportWriteError(path.c_str(), WriteErrno);
+        WriteErrno = 0;
+        return 0;
+    }
+    return 1;
 }
 
 // Byte by byte through the stream; the bulk path is the one-write route.
@@ -56,22 +88,22 @@ void ZARNSys::WriteInt_Sys(int value) {
     if (!FileOpen) return;
     unsigned char b[4];
     ToLittleEndian(value, b);
-    for (unsigned char c : b) std::fputc(c, MyOpenFile);
+    NoteWrite(std::fwrite(b, 1, 4, MyOpenFile) == 4);
 }
 
 void ZARNSys::WriteByte_Sys(unsigned char value) {
-    if (FileOpen) std::fputc(value, MyOpenFile);
+    if (FileOpen) NoteWrite(std::fputc(value, MyOpenFile) != EOF);
 }
 
 void ZARNSys::WriteBytes_Sys(const unsigned char* bytes, int count) {
-    if (FileOpen && bytes && count > 0) std::fwrite(bytes, 1, size_t(count), MyOpenFile);
+    if (FileOpen && bytes && count > 0) NoteWrite(std::fwrite(bytes, 1, size_t(count), MyOpenFile) == size_t(count));
 }
 
 void ZARNSys::WriteString_Sys(const char* text) {
     if (!FileOpen) return;
     int n = std::snprintf(TempstrSys, sizeof TempstrSys, "%s\n", text ? text : "");
     if (n > int(sizeof TempstrSys) - 1) n = int(sizeof TempstrSys) - 1;
-    if (n > 0) std::fwrite(TempstrSys, 1, size_t(n), MyOpenFile);
+    if (n > 0) NoteWrite(std::fwrite(TempstrSys, 1, size_t(n), MyOpenFile) == size_t(n));
 }
 
 void ZARNSys::BulkClear_Sys() { OutBufTo = 0; }
@@ -84,7 +116,7 @@ void ZARNSys::BulkInt_Sys(int value) {
 }
 
 void ZARNSys::BulkWrite_Sys() {
-    if (FileOpen && OutBufTo > 0) std::fwrite(OutBuf, 1, size_t(OutBufTo), MyOpenFile);
+    if (FileOpen && OutBufTo > 0) NoteWrite(std::fwrite(OutBuf, 1, size_t(OutBufTo), MyOpenFile) == size_t(OutBufTo));
     OutBufTo = 0;
 }
 

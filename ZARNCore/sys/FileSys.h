@@ -12,3 +12,8 @@ extern FILE* MyOpenFile;
 extern int FileOpen;
 extern unsigned char OutBuf[OutBufSize];
 extern int OutBufTo;
+
+// Logs "Error Writing File" with the file's path and the reason, once per
+// failure: the file layer on a failed open or close, the save worker when
+// flushing to disk or renaming fails.
+void ReportWriteError(const char* path, int error);

@@ -112,7 +112,9 @@ public:
     // ---- File layer ----
     int WriteFile_Sys(const char* path);
     int ReadFile_Sys(const char* path);
-    void CloseFile_Sys();
+    // 1 when the file (if any) is closed whole; 0, with the failure logged,
+    // when a file being written lost any of its bytes.
+    int CloseFile_Sys();
     void WriteInt_Sys(int value);
     void WriteByte_Sys(unsigned char value);
     void WriteBytes_Sys(const unsigned char* bytes, int count);

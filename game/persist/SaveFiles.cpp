@@ -1,5 +1,6 @@
 // The settings file and the score file: written a slice per update so no
 // frame stalls on the disk, read once at launch with every check and repair.
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -11,7 +12,6 @@
 namespace {
 
 const char SettingsName[] = "Settings.sav";
-const char SettingsTemp[] = "Settings.sav.tmp";
 
 // Settings a screen offers within a range; anything else read from the file
 // goes back to the default.
@@ -115,10 +115,11 @@ void MyGame::SaveBit() {
     ResetDraw();
 
     const std::string scoreName = ScoreFileName(GameTitle, GameNum);
-    const std::string scoreTemp = scoreName + ".tmp";
+    const std::string settingsTemp = TempNameFor(SettingsName);
+    const std::string scoreTemp = TempNameFor(scoreName.c_str());
     // The last save of a file may still be on its way to the disk: its
     // temporary file is not reopened until it is in place.
-    if ((SavePending == 1 && ReplacePending(home, SettingsTemp)) ||
+    if ((SavePending == 1 && ReplacePending(home, settingsTemp.c_str())) ||
         (SavePending == 28 && ReplacePending(home, scoreTemp.c_str())))
         return;
     SavePending += 1;
@@ -126,15 +127,13 @@ void MyGame::SaveBit() {
     if (step == 2) {
         // Each file is written under a temporary name and only put in place
         // when complete, so a crash mid-save leaves the previous file whole.
-        SaveWriting = WriteFile(SettingsTemp);
+        SaveWriting = WriteFile(settingsTemp.c_str());
     } else if (step == 3) {
         for (int i = 0; i < 100; i++) WriteInt(Settings[i]);
     } else if (step >= 10 && step <= 25) {
         for (int slot = 0; slot < 64; slot++) WriteInt(KeyValue(step - 10, slot));
     } else if (step == 27) {
-        CloseFile();
-        if (SaveWriting) ReplaceLater(home, SettingsTemp, SettingsName);
-        SaveWriting = 0;
+        PutInPlace(settingsTemp.c_str(), SettingsName);
     } else if (step == 29) {
         SaveWriting = WriteFile(scoreTemp.c_str());
     } else if (step == 30) {
@@ -162,11 +161,52 @@ void MyGame::SaveBit() {
         BulkWrite();
     } else if (step == 61) {
         WriteInt(SaveSum);
-        CloseFile();
-        if (SaveWriting) ReplaceLater(home, scoreTemp.c_str(), scoreName.c_str());
-        SaveWriting = 0;
+        PutInPlace(scoreTemp.c_str(), scoreName.c_str());
         SavePending = 0;
     }
+}
+
+// Closes the temporary file just written and hands it to the worker to put
+// in place; a file that lost any bytes is deleted instead, so the old one
+// stays (the file layer has said why).
+void MyGame::PutInPlace(const char* temp, const char* final) {
+    bool whole = CloseFile() == 1;
+    if (SaveWriting && whole)
+        ReplaceLater(home, temp, final);
+    else if (SaveWriting)
+        std::remove((std::string(home) + "/" + temp).c_str());
+    SaveWriting = 0;
+}
+
+bool MyGame::FinishSaving(int ms) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point end = Clock::now() + std::chrono::milliseconds(ms);
+    auto left = [&end] {
+        return int(std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count());
+    };
+    while (SavePending > 0) {
+        int before = SavePending;
+        SaveBit();
+        // Held back by an earlier save still on its way to the disk.
+        if (SavePending == before) {
+            if (left() <= 0) break;
+            FinishReplacements(left() < 20 ? left() : 20);
+        }
+    }
+    if (SavePending > 0) {
+        // Give up on this save: the files on disk are the last whole ones.
+        Debuglog("Save not finished: an earlier one is still being written");
+        int step = SavePending;
+        CloseFile();
+        if (SaveWriting) {
+            std::string name = step < 29 ? TempNameFor(SettingsName) : TempNameFor(ScoreFileName(GameTitle, GameNum).c_str());
+            std::remove((std::string(home) + "/" + name).c_str());
+        }
+        SaveWriting = 0;
+        SavePending = 0;
+        return false;
+    }
+    return FinishReplacements(left() > 0 ? left() : 0);
 }
 
 // ---- Reading ----

@@ -46,9 +46,19 @@ void SetNameCell(int* settings, int cell, int code);
 // that exists; anything else must not reach the binding table.
 bool ValidBindingCode(int code);
 
+// The temporary name this process writes final under before putting it in
+// place: "<final>.<pid>.tmp". Two copies of the game saving in one folder
+// each write their own file, so neither can put the other's half-written
+// one in place.
+std::string TempNameFor(const char* final);
+// Deletes the temporary files of final left behind by writers that are no
+// longer running (a crash mid-save). Those of running writers are kept.
+void RemoveStaleTemps(const char* home, const char* final);
+
 // Makes the finished file at home/temp the file home/final: flushed to disk,
 // then renamed over the old one, so a crash at any moment leaves one whole
-// file. False (and the old file untouched) when that fails.
+// file. When flushing or renaming fails, the failure is logged, the
+// temporary file deleted and the old file left as it was: false.
 bool ReplaceWithTemp(const char* home, const char* temp, const char* final);
 
 // ReplaceWithTemp on the file worker: flushing to disk can take longer than
@@ -60,3 +70,11 @@ bool ReplacePending(const char* home, const char* temp);
 // Waits at most ms for every queued replacement; true when none is left.
 // Also run at exit, so the last save is in place before the process ends.
 bool FinishReplacements(int ms);
+
+// How long closing the game waits for a save to reach the disk.
+constexpr int ExitSaveWaitMs = 5000;
+
+// Seams for tests: the call that flushes an open file to disk (fsync), and
+// a call the worker makes before each replacement (a test may hold it there).
+extern int (*SyncToDisk)(int fd);
+extern void (*BeforeReplacement)();

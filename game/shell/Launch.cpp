@@ -1,6 +1,7 @@
 // The program's spine: launch, the timed main loop and shutdown.
 #include <cstdio>
 
+#include "persist/SaveFormat.h"
 #include "shell/HomeDirectory.h"
 #include "shell/LaunchValues.h"
 #include "shell/MyGame.h"
@@ -87,7 +88,9 @@ void MyGame::SetLaunchValues() {
 void MyGame::GameLoop() {
     GameBreak = 0;
     while (GameBreak == 0) KeepAlive();
-    while (SavePending > 0) SaveBit();
+    // A pending save is finished before the end, but a disk that does not
+    // answer cannot keep the game from closing.
+    FinishSaving(ExitSaveWaitMs);
     Terminate();
 }
 

@@ -170,6 +170,11 @@ public:
     char NetNames[22000][16] = {};
 
     void SaveBit();
+    void PutInPlace(const char* temp, const char* final);
+    // Runs the pending save to its end, waiting at most ms in all for files
+    // still on their way to the disk. True when every file is in place;
+    // false when the time ran out (the last whole files are kept).
+    bool FinishSaving(int ms);
     void Load();
     void SendScores(int board);
     void HandleDefaultScoreboards();
