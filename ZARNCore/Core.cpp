@@ -1,6 +1,5 @@
 // Start-up, the millisecond clock, the hand-over of one recorded frame to the
 // renderer, and shutdown.
-#include <sys/time.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -13,7 +12,7 @@
 
 const char* const MissingField = "-=+=-";
 
-timeval starttick = {}, curtick = {};
+timespec starttick = {}, curtick = {};
 clock_t GameStartTime = 0;
 int RenderThread = 0;
 int UpdateCountLive = 0, RenderCountLive = 0;
@@ -33,7 +32,7 @@ void ZARNCore::Begin(int number, const char* title) {
     std::puts("ZARNFrame - v0.95 - Gobbit build");
     RenderThread = 0;
     GameStartTime = clock();
-    gettimeofday(&starttick, nullptr);
+    clock_gettime(CLOCK_MONOTONIC, &starttick);
     Active = 1;
     GameNum = number;
     MixJoy = 1;
@@ -52,12 +51,15 @@ void ZARNCore::Begin(int number, const char* title) {
     SeedRnd();
 }
 
+// The monotonic clock, not the wall clock: a time sync or a clock set back
+// must never stop the game's timers.
 int ZARNCore::Mills() {
     if (MillsSource) return MillsSource();
-    gettimeofday(&curtick, nullptr);
-    // Wraps like the 32-bit millisecond count it is.
-    unsigned now = unsigned(curtick.tv_sec) * 1000u + unsigned(curtick.tv_usec / 1000);
-    unsigned start = unsigned(starttick.tv_sec) * 1000u + unsigned(starttick.tv_usec / 1000);
+    clock_gettime(CLOCK_MONOTONIC, &curtick);
+    // Wraps like the 32-bit millisecond count it is (after about 24.8 days);
+    // everything that compares two counts takes their difference.
+    unsigned now = unsigned(curtick.tv_sec) * 1000u + unsigned(curtick.tv_nsec / 1000000);
+    unsigned start = unsigned(starttick.tv_sec) * 1000u + unsigned(starttick.tv_nsec / 1000000);
     return int(now - start);
 }
 

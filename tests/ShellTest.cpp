@@ -1,9 +1,16 @@
 // The main loop's decisions, the start path, and the game-wide services.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <climits>
+#include <ctime>
+
+#include "CoreGlobals.h"
 
 #include "shell/HomeDirectory.h"
 #include "shell/MyGame.h"
 #include "shell/Scheduler.h"
+#include "sys/SysGlobals.h"
 
 TEST(Scheduler, FocusedSlotsRunOnTimeAndDropMissedOnes) {
     int next = 0;
@@ -18,18 +25,77 @@ TEST(Scheduler, FocusedSlotsRunOnTimeAndDropMissedOnes) {
     EXPECT_FALSE(ActiveSlotDue(147, next));
 }
 
-TEST(Scheduler, ClockGoingBackMoreThanTenSecondsReschedulesFromNow) {
+TEST(Scheduler, AClockGoneBackByAnyAmountReschedulesFromNow) {
     struct Case { int next, now; bool due; int after; };
     const Case cases[] = {
         {3600016, 16, true, 32},     // set back by an hour: due at once
-        {10016, 15, true, 31},       // just over ten seconds back
-        {10016, 16, false, 10016},   // exactly ten seconds: keep waiting
+        {10016, 15, true, 31},       // ten seconds back
+        {5016, 16, true, 32},        // a time sync of five seconds
+        {116, 99, true, 115},        // one update's worth
+        {116, 100, false, 116},      // exactly one period ahead: keep waiting
     };
     for (const Case& c : cases) {
         int next = c.next;
         EXPECT_EQ(ActiveSlotDue(c.now, next), c.due) << c.next << " at " << c.now;
         EXPECT_EQ(next, c.after);
     }
+    // A source stepped back by 5 s in the middle of a run: the slots keep
+    // coming every 16 ms from the new time, with no gap.
+    int next = 0, due = 0;
+    for (int t = 0; t < 1000; t++) {
+        int now = t < 500 ? 100000 + t : 95000 + t;
+        due += ActiveSlotDue(now, next) ? 1 : 0;
+    }
+    EXPECT_GE(due, 1000 / ActivePeriod - 1);
+    EXPECT_LE(due, 1000 / ActivePeriod + 2);
+}
+
+TEST(Scheduler, SlotsKeepTheirRhythmAcrossTheWrapOfTheMillisecondCount) {
+    const int start = INT_MAX - 100;
+    int next = start, due = 0, unfocusedNext = start, unfocused = 0;
+    int sleepAtWrap = -1;
+    for (int t = 0; t < 1600; t++) {
+        int now = MsAfter(start, t);
+        if (ActiveSlotDue(now, next)) {
+            due++;
+            // Right after a slot near the wrap the sleep is the full period.
+            if (t >= 96 && t <= 112 && sleepAtWrap < 0) sleepAtWrap = ActiveSleepMs(now, next, next);
+        }
+        if (InactiveSlotDue(now, unfocusedNext)) unfocused++;
+    }
+    EXPECT_EQ(due, 100);  // one every 16 ms, none lost or doubled at the wrap
+    EXPECT_EQ(sleepAtWrap, ActivePeriod);
+    EXPECT_EQ(unfocused, 11);  // at 1, 151, ..., 1501 ms
+    EXPECT_EQ(MsAhead(INT_MIN + 5, INT_MAX - 5), 11);
+}
+
+TEST(Clock, MillsIsMonotonicAndWrapsWithoutAJump) {
+    MyGame& g = ThisGame;
+    timespec savedStart = starttick;
+    int (*savedSource)() = MillsSource;
+    MillsSource = nullptr;
+    // Pretend the game started 24.8 days ago, one second before the count wraps.
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    long long startMs = (long long)now.tv_sec * 1000 + now.tv_nsec / 1000000 - (long long)(INT_MAX - 1000);
+    starttick.tv_sec = time_t(startMs / 1000);
+    starttick.tv_nsec = long((startMs % 1000) * 1000000);
+    if (starttick.tv_nsec < 0) starttick.tv_sec -= 1, starttick.tv_nsec += 1000000000L;
+    int first = g.Mills();
+    EXPECT_GE(MsAhead(first, INT_MAX - 1000), 0);
+    EXPECT_LT(MsAhead(first, INT_MAX - 1000), 500);
+    // Readings a little apart never go backwards, wrap or not.
+    int last = first;
+    for (int i = 0; i < 30; i++) {
+        usleep(50000);
+        int m = g.Mills();
+        EXPECT_GE(MsAhead(m, last), 0) << i;
+        EXPECT_LT(MsAhead(m, last), 1000) << i;
+        last = m;
+    }
+    EXPECT_LT(last, 0) << "the count wrapped";
+    starttick = savedStart;
+    MillsSource = savedSource;
 }
 
 TEST(Scheduler, UnfocusedSlotsAdvanceFromTheirTargetAndCatchUp) {
@@ -135,4 +201,28 @@ TEST_F(GameServices, EveryLoopPassDerivesTheLevelsFromTheSettings) {
     ThisGame.Settings[0] = saved[0];
     ThisGame.Settings[1] = saved[1];
     ThisGame.Settings[20] = saved[2];
+}
+
+// A window that could not be made again (a failed screen mode switch) ends
+// the loop at once with a failure status, instead of waiting for ever for a
+// close request no window can send; the exit path then finishes the save.
+TEST_F(GameServices, ALostWindowEndsTheLoopWithAFailureStatus) {
+    GLFWwindow* kept = window;
+    int opened = WindowEverOpened, active = ThisGame.Active, exitCode = ThisGame.ExitCode;
+    WindowEverOpened = 1;
+    window = nullptr;
+    ThisGame.Active = 1;
+    ThisGame.GameBreak = 0;
+    ThisGame.ExitCode = 0;
+    testing::internal::CaptureStdout();
+    ThisGame.KeepAlive();
+    std::string log = testing::internal::GetCapturedStdout();
+    window = kept;
+    WindowEverOpened = opened;
+    EXPECT_EQ(ThisGame.GameBreak, 1);
+    EXPECT_EQ(ThisGame.ExitCode, 1);
+    EXPECT_NE(log.find("window was lost"), std::string::npos) << log;
+    ThisGame.GameBreak = 0;
+    ThisGame.ExitCode = exitCode;
+    ThisGame.Active = active;
 }

@@ -9,6 +9,11 @@
 #include <vector>
 
 extern GLFWwindow* window;
+// 1 once a window has been opened (set by SetScreen).
+extern int WindowEverOpened;
+// True when the game had a window and a screen mode switch could not make it
+// again: nothing can be drawn, and the player cannot ask to close.
+bool WindowLost();
 extern int isFullscreen;
 extern char GameTitleSys[1024];
 extern std::vector<unsigned char> WhiteBlock;

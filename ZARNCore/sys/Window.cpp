@@ -10,6 +10,7 @@
 ZARNSys ASys;
 
 GLFWwindow* window = nullptr;
+int WindowEverOpened = 0;
 int isFullscreen = 0;
 char GameTitleSys[1024] = {};
 std::vector<unsigned char> WhiteBlock;
@@ -98,6 +99,7 @@ void ZARNSys::SetScreen(int w, int h) {
         Debuglog("ERRORRZ");
         return;
     }
+    WindowEverOpened = 1;
     // A recreated window must take the keyboard over from the one it replaced,
     // also where no window manager hands focus around.
     glfwFocusWindow(window);
@@ -110,6 +112,8 @@ void ZARNSys::SetScreen(int w, int h) {
 }
 
 bool ZARNSys::HasWindow() { return window != nullptr; }
+
+bool WindowLost() { return WindowEverOpened && window == nullptr; }
 
 void ZARNSys::FlipFull() {
     isFullscreen = 1 - isFullscreen;

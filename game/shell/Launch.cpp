@@ -6,6 +6,7 @@
 #include "shell/LaunchValues.h"
 #include "shell/MyGame.h"
 #include "shell/Scheduler.h"
+#include "sys/SysGlobals.h"
 #include "sys/ZARNSys.h"
 
 MyGame ThisGame;
@@ -88,6 +89,9 @@ void MyGame::SetLaunchValues() {
 void MyGame::GameLoop() {
     GameBreak = 0;
     while (GameBreak == 0) KeepAlive();
+    // Closing the game while a settings screen is open keeps what was
+    // changed there, as leaving the screen would.
+    if (Overlay == 1 || Overlay == 3 || Overlay == 4) Save();
     // A pending save is finished before the end, but a disk that does not
     // answer cannot keep the game from closing.
     FinishSaving(ExitSaveWaitMs);
@@ -95,6 +99,15 @@ void MyGame::GameLoop() {
 }
 
 void MyGame::KeepAlive() {
+    if (WindowLost()) {
+        // The window could not be made again (a screen mode switch): nothing
+        // can be shown or asked any more, so finish up instead of waiting
+        // for a close request that can never come.
+        Debuglog("The game window was lost and could not be made again; closing");
+        ExitCode = 1;
+        GameBreak = 1;
+        return;
+    }
     SfxLevel = Settings[0] / 10.0f;
     MusicLevel = Settings[1] / 10.0f;
     OverscanFrac = Settings[20] / 50.0f;
