@@ -175,7 +175,30 @@ next_shot=0
 actions=0
 run_start=$(now)
 win=""
+# Once, at a random moment, the game is asked to end by SIGTERM (as at logout
+# or shutdown): it must close through its farewell with status 0 and leave
+# files the next start loads.
+term_at=$(( $(now) + 5 + RANDOM % (seconds / 2 > 5 ? seconds / 2 : 5) ))
+termed=0
 while [ "$(now)" -lt "$deadline" ]; do
+  if [ "$termed" = 0 ] && [ "$(now)" -ge "$term_at" ] && kill -0 "$game_pid" 2>/dev/null; then
+    termed=1
+    kill -TERM "$game_pid" 2>/dev/null || true
+    if wait_game 15; then
+      echo "soak: run $runs ended by SIGTERM after $(($(now) - run_start))s (status $ended_status); starting again"
+      check_run
+    else
+      fail "run $runs did not end within 15 s of SIGTERM"
+      kill -KILL "$game_pid" 2>/dev/null || true
+      wait "$game_pid" 2>/dev/null || true
+      game_pid=""
+    fi
+    start_game
+    run_start=$(now)
+    win=""
+    sleep 2
+    continue
+  fi
   if ! kill -0 "$game_pid" 2>/dev/null; then
     wait_game 5 || true
     echo "soak: run $runs ended by its own input after $(($(now) - run_start))s (status $ended_status); starting again"

@@ -6,7 +6,11 @@
 
 #include <lodepng.h>
 
+#include <signal.h>
+#include <sys/stat.h>
+
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -124,6 +128,29 @@ bool FindHero(const std::string& path, int& hx, int& hy) {
     return best > 150;
 }
 
+// Mean difference per colour channel of two screenshots of one size inside
+// the rectangle x0..x1, y0..y1, or 255 when they cannot be compared. The
+// backdrops change colour over time, so a whole-picture difference says
+// little: the rectangle is chosen where the screens differ in kind.
+double MeanDifference(const std::string& a, const std::string& b, unsigned x0, unsigned y0, unsigned x1,
+                      unsigned y1) {
+    std::vector<unsigned char> pa, pb;
+    unsigned wa = 0, ha = 0, wb = 0, hb = 0;
+    if (a.empty() || b.empty() || lodepng::decode(pa, wa, ha, a) != 0 || lodepng::decode(pb, wb, hb, b) != 0 ||
+        wa != wb || ha != hb || x1 > wa || y1 > ha)
+        return 255;
+    double sum = 0;
+    for (unsigned y = y0; y < y1; y++)
+        for (unsigned x = x0; x < x1; x++)
+            for (unsigned c = 0; c < 3; c++) sum += std::abs(int(pa[(y * wa + x) * 4 + c]) - int(pb[(y * wa + x) * 4 + c]));
+    return sum / double((x1 - x0) * (y1 - y0) * 3);
+}
+
+ino_t InodeOf(const std::string& path) {
+    struct stat st{};
+    return stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
 // Settings.sav: 100 settings, then 16 virtual keys of 64 binding slots.
 int Binding(const std::vector<int32_t>& ints, int key, int slot) { return ints[100 + key * 64 + slot]; }
 
@@ -144,6 +171,67 @@ TEST(OptionsFlow, SfxVolumeStepsDownAndIsSavedOnBack) {
     s.Key("BackSpace");  // Back/Select closes and saves
     EXPECT_TRUE(s.WaitSettings([](auto& v) { return v[0] == 5 && v[1] == 7; })) << s.game.Output();
     ASSERT_TRUE(s.game.Running());
+    s.Close();
+}
+
+// Closing the game while the options are open keeps the change made there,
+// whether the window is closed or the process is asked to end by a signal.
+TEST(OptionsFlow, AChangeIsSavedWhenTheGameClosesOnTheOptionsScreen) {
+    if (!HaveDisplay()) GTEST_SKIP() << "needs a display";
+    for (const char* how : {"close button", "SIGTERM", "SIGINT", "SIGHUP"}) {
+        SCOPED_TRACE(how);
+        Session s;
+        ASSERT_TRUE(s.Start()) << s.game.Output();
+        s.Key("Right");
+        s.Key("Return");
+        s.Key("Down");  // SFX Volume
+        s.Key("Left");  // 7 -> 6
+        SleepMs(200);
+        std::string how_s = how;
+        if (how_s == "close button")
+            s.game.RequestClose();
+        else
+            kill(s.game.Pid(), how_s == "SIGTERM" ? SIGTERM : how_s == "SIGINT" ? SIGINT : SIGHUP);
+        EXPECT_EQ(s.game.WaitExit(15000), 0) << s.game.Output();
+        EXPECT_NE(s.game.Output().find("Farewell happy gamer"), std::string::npos) << s.game.Output();
+        std::vector<int32_t> v = s.SettingsFile();
+        ASSERT_EQ(v.size(), 1124u);
+        EXPECT_EQ(v[0], 6);
+    }
+}
+
+// Name entry ends on Escape; an Escape held on lands on the options screen
+// and stays there instead of closing it too.
+TEST(OptionsFlow, AnEscapeHeldFromNameEntryStaysOnTheOptions) {
+    if (!HaveDisplay()) GTEST_SKIP() << "needs a display";
+    Session s;
+    ASSERT_TRUE(s.Start()) << s.game.Output();
+    std::string title = s.Shot("escape-title");
+    s.Key("Right");
+    s.Key("Return");
+    SleepMs(200);
+    std::string options = s.Shot("escape-options");  // Back highlighted, as after name entry
+    s.Key("Down", 3);  // Online Name
+    s.Key("Return");
+    SleepMs(300);
+    // Every save puts a new file in place; the options save when they close.
+    ino_t before = InodeOf(s.game.Home() + "/Settings.sav");
+    s.game.KeyDown("Escape");
+    SleepMs(400);
+    s.game.KeyUp("Escape");
+    SleepMs(1500);
+    std::string after = s.Shot("escape-after-name-entry");
+    // The band of the options' Back row, where the title shows its logo.
+    double toOptions = MeanDifference(after, options, 300, 66, 500, 86);
+    double toTitle = MeanDifference(after, title, 300, 66, 500, 86);
+    EXPECT_LT(2 * toOptions, toTitle) << "to options " << toOptions << ", to title " << toTitle;
+    EXPECT_EQ(InodeOf(s.game.Home() + "/Settings.sav"), before) << "the options closed and saved";
+    // A new press does close them.
+    s.Key("Escape");
+    SleepMs(400);
+    std::string closed = s.Shot("escape-then-title");
+    EXPECT_LT(2 * MeanDifference(closed, title, 300, 66, 500, 86), MeanDifference(closed, options, 300, 66, 500, 86));
+    EXPECT_TRUE(s.WaitSettings([&](auto&) { return InodeOf(s.game.Home() + "/Settings.sav") != before; }));
     s.Close();
 }
 

@@ -213,3 +213,32 @@ TEST_F(OptionsTest, ActionRowsAndTheThreeWaysOut) {
 }
 
 }  // namespace
+
+// Name entry and the pause menu hand over to the options with LockKeys while
+// Escape may still be down: the options wait for it to be let go.
+TEST_F(OptionsTest, AnEscapeHeldAcrossTheChangeWaitsForARelease) {
+    ReleaseAll();
+    ThisGame.Overlay = 1;
+    ThisGame.SavePending = 0;
+    ThisGame.LockKeys();
+    Press(FEscape);
+    for (int i = 0; i < 25; i++) Update();  // 0.4 s of a held Escape
+    EXPECT_EQ(ThisGame.Overlay, 1);
+    EXPECT_EQ(ThisGame.SavePending, 0);
+    Press(FEscape, false);
+    Update();
+    Press(FEscape);
+    Update();
+    EXPECT_EQ(ThisGame.Overlay, 0);
+    EXPECT_EQ(ThisGame.SavePending, 1);
+}
+
+// F1 flips the statistics on any screen; the options row shows the live value.
+TEST_F(OptionsTest, TheDebugStatsRowShowsWhatF1Set) {
+    ReleaseAll();
+    for (int shown : {1, 0, 1}) {
+        ThisGame.ShowStats = shown;
+        Update();
+        EXPECT_EQ(ThisGame.Settings[22], shown);
+    }
+}

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "sys/CloseSignals.h"
 #include "sys/DeviceReads.h"
 #include "sys/InputGlobals.h"
 #include "sys/SysGlobals.h"
@@ -158,7 +159,7 @@ void ZARNSys::PollInputB(int invertY) {
     // Fixed keys.
     for (const FixedKey& k : FixedKeys)
         if (dev.KeyDown(k.code)) Button[k.entry] = 1;
-    if (dev.CloseRequested()) Button[100] = 1;
+    if (dev.CloseRequested() || CloseSignalled()) Button[100] = 1;
     Wireframe = Button[67] ? 1 : 0;
     if (Button[65] && !F11WasDown) FlipFull();
     F11WasDown = Button[65];

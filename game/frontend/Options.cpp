@@ -62,7 +62,11 @@ void MyGame::Options() {
 }
 
 void MyGame::OptionsList() {
-    if (PlayKey(99)) {
+    // Latched like the title's: an Escape still held from name entry or the
+    // pause menu lands here and stays until pressed again.
+    if (PlayKey(99) == 0) {
+        KeyLock[99] = 0;
+    } else if (KeyLock[99] == 0) {
         Overlay = 0;
         LockKeys();
         Save();
@@ -106,6 +110,8 @@ void MyGame::OptionsList() {
     AddToggleOption(10, 8, "Invert Thumbstick Y", "Normal", "Inverted");
 
     AddOptionLabel("System");
+    // F1 flips the statistics anywhere: the row shows what is on screen.
+    Settings[22] = ShowStats;
     if (AddToggleOption(22, 6, "Debug Stats [F1]", "Off", "On") == 1) ShowStats = Settings[22];
 
     // Corner marks: how much of the canvas the display cuts off shows
