@@ -1,6 +1,7 @@
 // The game's side of input: one poll per update with its housekeeping, and
 // the queries that read what the poll stored.
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "CoreGlobals.h"
@@ -54,7 +55,10 @@ void ZARNCore::PollInput(int invertY) {
     Active = ASys.Button[63];
 
     std::string name = std::string(home) + "/Screenshot_" + std::to_string(GameNum) + "_" + DateTime_fileb() + ".png";
-    std::snprintf(ASys.ScreenshotName, sizeof ASys.ScreenshotName, "%s", name.c_str());
+    if (name.size() < sizeof ASys.ScreenshotName)
+        std::memcpy(ASys.ScreenshotName, name.c_str(), name.size() + 1);
+    else
+        ASys.ScreenshotName[0] = 0;
 }
 
 int ZARNCore::PlayKey(int entry) {

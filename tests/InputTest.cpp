@@ -221,6 +221,27 @@ TEST_F(InputTest, ScreenshotNameFollowsHomeAndGame) {
     EXPECT_EQ(name.substr(name.size() - 4), ".png") << name;
 }
 
+TEST_F(InputTest, ScreenshotNamesFitAnyHome) {
+    std::string savedHome = ThisGame.home;
+    // Past 88 characters the old 128-byte name was cut; 4097 is the longest
+    // home the game keeps.
+    for (size_t length : {89, 128, 200, 4097}) {
+        SCOPED_TRACE(length);
+        std::string home = "/" + std::string(length - 1, 'h');
+        std::snprintf(ThisGame.home, sizeof ThisGame.home, "%s", home.c_str());
+        ASSERT_EQ(std::string(ThisGame.home), home);
+        ThisGame.PollInput(0);
+        std::string name = ASys.ScreenshotName;
+        EXPECT_EQ(name.rfind(home + "/Screenshot_" + std::to_string(ThisGame.GameNum) + "_", 0), 0u);
+        EXPECT_EQ(name.substr(name.size() - 4), ".png");
+        // The date and time are all there, so shots of a day never share a name.
+        EXPECT_EQ(name.size(), home.size() + std::string("/Screenshot_" + std::to_string(ThisGame.GameNum) +
+                                                         "_2026-12-10_15-11-53.png").size());
+    }
+    std::snprintf(ThisGame.home, sizeof ThisGame.home, "%s", savedHome.c_str());
+    ThisGame.PollInput(0);
+}
+
 TEST_F(InputTest, PadOffCentreAtPlugInStaysUnreadyUntilFirstAtRest) {
     struct Case {
         const char* what;

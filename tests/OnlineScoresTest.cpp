@@ -204,6 +204,20 @@ TEST_F(OnlineScores, NothingIsSentWithoutAName) {
     EXPECT_NE(MessageOf(server.Requests()[0]).find("{Zed         {"), std::string::npos);
 }
 
+// The name is cleared while a reply is still on its way: the reply is
+// dropped, so the online page does not come back for a player without a name.
+TEST_F(OnlineScores, AReplyArrivingAfterTheNameWasClearedIsDropped) {
+    LoopbackServer server([](int fd, const std::string&) { SendAll(fd, HttpReply(Section(1, {{"A", "1"}}))); });
+    SetScoreHost(server.HostPort().c_str());
+    Send();
+    SetName("");
+    Send();  // leaving the options sends again, which with no name only hides the page
+    ASSERT_TRUE(PumpUntilReplied());
+    EXPECT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(ThisGame.NetValid, 0);
+    EXPECT_EQ(Name(20), "");
+}
+
 TEST_F(OnlineScores, BrokenServersChangeNothingButTheOnlineTable) {
     Gate release;
     std::atomic<bool> releasedByTest{false};

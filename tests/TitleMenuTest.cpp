@@ -171,6 +171,43 @@ TEST_F(TitleMenu, FirstTapHighlightsSecondTapActivates) {
     EXPECT_EQ(G().Overlay, 0);
 }
 
+// A portrait window keeps a canvas 512 wide: there Quit's hit circle
+// reaches over the Credits icon, and the nearer icon must win the tap.
+TEST_F(TitleMenu, OnAPortraitCanvasEveryIconTakesItsOwnTaps) {
+    CanvasBasis(256, 455);
+    G().ScreenW = 512;
+    G().ScreenH = 910;
+    const float y = 910 - 96;
+    struct Case {
+        const char* what;
+        float x;
+        int choice, overlay;
+        bool quits;
+    } cases[] = {
+        {"Credits", 52, -2, 2, false},
+        {"Quit", 128, -1, 0, true},
+        {"between them, nearer Credits", 85, -2, 2, false},
+        {"Options", 512 - 52, 1, 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        G().TitleChoice = 0;
+        G().Overlay = 0;
+        G().GameBreak = 0;
+        PointerUp();
+        Run(&MyGame::DoMenu);
+        Pointer(c.x, y, true);
+        Run(&MyGame::DoMenu);
+        EXPECT_EQ(G().TitleChoice, c.choice);
+        Pointer(c.x, y, false);
+        Run(&MyGame::DoMenu);
+        Pointer(c.x, y, true);
+        Run(&MyGame::DoMenu);
+        EXPECT_EQ(G().Overlay, c.overlay);
+        EXPECT_EQ(G().GameBreak == 1, c.quits);
+    }
+}
+
 TEST_F(TitleMenu, EscapeQuitsFromTheTitleButOnlyGoesBackFromTheList) {
     G().MenuPage = 1;
     HoldEscape(true);

@@ -257,6 +257,11 @@ void ZARNSys::SavePNG(const char* path, int slot, int w, int h) {
 }
 
 void ZARNSys::Screenshot() {
+    if (ScreenshotName[0] == 0) {
+        // A cut name would land in the wrong file or folder: refuse instead.
+        SysLog("Screenshot not saved: its file name does not fit");
+        return;
+    }
     if (ScreenToSlots()) SavePNG(ScreenshotName, 100, FrameW, FrameH);
 }
 

@@ -58,7 +58,9 @@ public:
     int iFrames[ImageSlots] = {};
     float iSizeScaled[ImageSlots] = {};
     int iFramesSquare[ImageSlots] = {};
-    char ScreenshotName[128] = {};
+    // Room for the longest home folder and "/Screenshot_<game>_<date>.png";
+    // empty when the name would not fit (no screenshot is then taken).
+    char ScreenshotName[4098 + 64] = {};
 
     void GetPNG(int slot, const char* path, unsigned frameSize);
     void SavePNG(const char* path, int slot, int w, int h);

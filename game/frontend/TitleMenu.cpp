@@ -19,6 +19,34 @@ int StepTitleChoice(int choice, int step) {
     return choice;
 }
 
+// Where an item sits across the screen and how far from its centre a tap
+// reaches it.
+struct ItemSpot {
+    float x, hit;
+};
+ItemSpot TitleItemSpot(int item, bool lit, float screenW) {
+    switch (item) {
+    case ItemStart: return {screenW / 2, (lit ? 80.0f : 64.0f) + 16};
+    case ItemQuit: return {screenW / 2 - 160 < 128 ? 128.0f : screenW / 2 - 160, lit ? 64.0f : 88.0f};
+    case ItemOptions: return {screenW - 52, (lit ? 48.0f : 32.0f) + 16};
+    default: return {52, (lit ? 48.0f : 32.0f) + 16};  // ItemCredits
+    }
+}
+
+// On a narrow (portrait) canvas the hit circles overlap: a tap goes to the
+// item whose centre is nearest, so every icon can still be tapped.
+bool NearestTitleItem(int item, int choice, float px, float py, float y, float screenW) {
+    auto dist2 = [&](int other) {
+        float dx = px - TitleItemSpot(other, choice == other, screenW).x, dy = py - y;
+        return dx * dx + dy * dy;
+    };
+    for (int other : {ItemCredits, ItemQuit, ItemStart, ItemOptions}) {
+        ItemSpot spot = TitleItemSpot(other, choice == other, screenW);
+        if (other != item && dist2(other) <= spot.hit * spot.hit && dist2(other) < dist2(item)) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void MyGame::DoMenu() {
@@ -71,15 +99,14 @@ void MyGame::Menu_Start() {
     const int order[4] = {ItemStart, ItemQuit, ItemOptions, ItemCredits};
     for (int item : order) {
         const bool lit = TitleChoice == item;
-        float x = 0, r = 0, a = lit ? 0.75f : 0.5f, hit = 0;
+        const ItemSpot spot = TitleItemSpot(item, lit, ScreenW);
+        float x = spot.x, r = 0, a = lit ? 0.75f : 0.5f, hit = spot.hit;
         const char* label = nullptr;
 
         ResetDraw();
         switch (item) {
         case ItemStart:
-            x = ScreenW / 2;
             r = lit ? 80 : 64;
-            hit = r + 16;
             label = "Start";
             SetGradient(100, 255, 100, a, 0, 150, 0, a);
             Depth(0.25f);
@@ -90,17 +117,12 @@ void MyGame::Menu_Start() {
             Tri_Fix(x, y, r * 0.85f, r * 0.85f, 0.25f);
             break;
         case ItemQuit:
-            x = ScreenW / 2 - 160;
-            if (x < 128) x = 128;
-            hit = lit ? 64 : 88;
             SetSize(lit ? 1.5f : 1.0f);
             Depth(0.25f);
             DrawImg(50, x, y, 1);
             break;
         case ItemOptions:
-            x = ScreenW - 52;
             r = lit ? 48 : 32;
-            hit = r + 16;
             label = "Options";
             if (lit) CogAngle = (CogAngle + 1) % 360;
             SetSize(r / 32);
@@ -112,9 +134,7 @@ void MyGame::Menu_Start() {
             DrawImg(50, x, y, 4);
             break;
         default:  // ItemCredits
-            x = 52;
             r = lit ? 48 : 32;
-            hit = r + 16;
             label = "Credits";
             SetSize(r / 32);
             Depth(0.25f);
@@ -144,6 +164,7 @@ void MyGame::Menu_Start() {
 
         // A first tap highlights an item, a second one activates it.
         int p = MouseIn_Radius(x, y, hit);
+        if (p > 0 && !NearestTitleItem(item, TitleChoice, MouseX(p - 1), MouseY(p - 1), y, ScreenW)) p = 0;
         if (p > 0 && TouchDown(p - 1) && TouchLock[p] == 0) {
             if (TitleChoice == item) {
                 activate = true;

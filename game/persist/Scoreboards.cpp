@@ -138,7 +138,9 @@ void MyGame::SendScores(int board) {
 void MyGame::PumpOnline() {
     std::string reply;
     while (URLReply(reply)) {
-        if (reply.size() <= 10) continue;
+        // The name was cleared while the reply was on its way: the player
+        // no longer takes part online, so the online page stays away.
+        if (reply.size() <= 10 || ShowName() == NamePlaceholder) continue;
         int boards = ClampBoards(BoardCount);
         std::vector<std::string> f = ReplyFields(reply, std::size_t(BoardFields) * boards + 1);
         auto at = [&f](std::size_t k) -> const std::string& {
