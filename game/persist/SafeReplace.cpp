@@ -1,5 +1,5 @@
-// Putting a finished save file in place of the old one, and the worker that
-// does it so the disk flush never holds up a frame.
+// Putting a finished save file in place of the old one, on the file worker
+// so the disk flush never holds up a frame.
 //
 // A save is written to "<name>.<pid>.tmp" by the game's thread. The worker
 // flushes that file to disk and only then renames it over "<name>", so the
@@ -13,19 +13,17 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
-#include <condition_variable>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <mutex>
+#include <set>
 #include <string>
-#include <system_error>
-#include <thread>
 
 #include "persist/SaveFormat.h"
 #include "sys/FileSys.h"
+#include "sys/Worker.h"
 
 int (*SyncToDisk)(int fd) = fsync;
 void (*BeforeReplacement)() = nullptr;
@@ -55,48 +53,29 @@ long TempOwner(const std::string& name, const std::string& final) {
     return std::strtol(digits.c_str(), nullptr, 10);
 }
 
-struct Replacement {
-    std::string Home, Temp, Final;
-};
-
-// Allocated once and never freed: the worker may outlive static destruction.
-struct Replacer {
+// The temporary files queued for the worker and not yet put in place. One
+// allocation, never freed: a worker task may still use it during exit.
+struct PendingFiles {
     std::mutex Lock;
-    std::condition_variable Changed;
-    std::deque<Replacement> Queue;  // the front one is being done
-    bool Started = false;
-    bool Inline = false;  // no thread could be started: the caller does the work
+    std::multiset<std::string> Paths;
 };
+PendingFiles* Pending = new PendingFiles;
 
-Replacer* Current = new Replacer;
+// A forked child has no worker thread and drops its queue (the worker starts
+// over): nothing of the parent's is pending there, and a lock a worker held
+// may never be released.
+void AfterFork() { Pending = new PendingFiles; }
 
-Replacer& TheReplacer() { return *Current; }
-
-// A forked child has no worker thread, and maybe a lock held by one: it
-// starts over with a fresh replacer of its own.
-void AfterFork() { Current = new Replacer; }
-
-void Run(const Replacement& job) {
-    if (BeforeReplacement) BeforeReplacement();
-    ReplaceWithTemp(job.Home.c_str(), job.Temp.c_str(), job.Final.c_str());
+Worker& FileWorker() {
+    static Worker* worker = [] {
+        pthread_atfork(nullptr, nullptr, AfterFork);
+        // A normal exit waits a while for the last save, but never for ever:
+        // a stuck disk leaves the old file in place.
+        std::atexit([] { FinishReplacements(5000); });
+        return new Worker;
+    }();
+    return *worker;
 }
-
-void ReplaceLoop(Replacer* r) {
-    std::unique_lock<std::mutex> lock(r->Lock);
-    for (;;) {
-        r->Changed.wait(lock, [r] { return !r->Queue.empty(); });
-        Replacement job = r->Queue.front();
-        lock.unlock();
-        Run(job);
-        lock.lock();
-        r->Queue.pop_front();
-        r->Changed.notify_all();
-    }
-}
-
-// A normal exit waits a while for the last save, but never for ever: a
-// stuck disk leaves the old file in place.
-void FinishAtExit() { FinishReplacements(5000); }
 
 }  // namespace
 
@@ -138,41 +117,34 @@ bool ReplaceWithTemp(const char* home, const char* temp, const char* final) {
 }
 
 void ReplaceLater(const char* home, const char* temp, const char* final) {
-    Replacer& r = TheReplacer();
+    Worker& worker = FileWorker();
+    std::string pendingPath = std::string(home) + "/" + temp;
+    PendingFiles* pending = Pending;
     {
-        std::lock_guard<std::mutex> lock(r.Lock);
-        if (!r.Started) {
-            r.Started = true;
-            std::atexit(FinishAtExit);
-            pthread_atfork(nullptr, nullptr, AfterFork);
-            try {
-                std::thread(ReplaceLoop, &r).detach();
-            } catch (const std::system_error&) {
-                // Without a worker the game's thread flushes and renames
-                // itself: slower, but the save is not lost.
-                std::puts("Save worker could not start; saving on the main thread");
-                r.Inline = true;
-            }
-        }
-        if (!r.Inline) {
-            r.Queue.push_back({home, temp, final});
-            r.Changed.notify_all();
-            return;
-        }
+        std::lock_guard<std::mutex> lock(pending->Lock);
+        pending->Paths.insert(pendingPath);
     }
-    Run({home, temp, final});
+    // Without a thread the worker runs this at once on the game's thread:
+    // slower, but the save is not lost.
+    bool queued = worker.Post([home = std::string(home), temp = std::string(temp), final = std::string(final),
+                               pendingPath, pending](const std::atomic<bool>&) {
+        if (BeforeReplacement) BeforeReplacement();
+        ReplaceWithTemp(home.c_str(), temp.c_str(), final.c_str());
+        std::lock_guard<std::mutex> lock(pending->Lock);
+        auto it = pending->Paths.find(pendingPath);
+        if (it != pending->Paths.end()) pending->Paths.erase(it);
+    });
+    if (!queued) {
+        std::lock_guard<std::mutex> lock(pending->Lock);
+        auto it = pending->Paths.find(pendingPath);
+        if (it != pending->Paths.end()) pending->Paths.erase(it);
+    }
 }
 
 bool ReplacePending(const char* home, const char* temp) {
-    Replacer& r = TheReplacer();
-    std::lock_guard<std::mutex> lock(r.Lock);
-    for (const Replacement& job : r.Queue)
-        if (job.Home == home && job.Temp == temp) return true;
-    return false;
+    PendingFiles* pending = Pending;
+    std::lock_guard<std::mutex> lock(pending->Lock);
+    return pending->Paths.count(std::string(home) + "/" + temp) > 0;
 }
 
-bool FinishReplacements(int ms) {
-    Replacer& r = TheReplacer();
-    std::unique_lock<std::mutex> lock(r.Lock);
-    return r.Changed.wait_for(lock, std::chrono::milliseconds(ms), [&r] { return r.Queue.empty(); });
-}
+bool FinishReplacements(int ms) { return FileWorker().WaitIdle(ms); }
