@@ -28,11 +28,7 @@ double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(
 void PrepareGame(const std::string& home) {
     MyGame& g = ThisGame;
     std::snprintf(g.home, sizeof g.home, "%s", home.c_str());
-    g.SetNum(564);
-    g.SetTitle("Gobbit");
-    g.SetKeyword("Quiet ferns w4lK tapping Gravel s to NAP and s10wly drift past HoLLows. Yes, Hollows.  Gr8 then, okay.");
-    g.GameVersion = 1;
-    g.BoardCount = 3;
+    g.SetLaunchValues();
     g.Settings[24] = 20251210, g.Settings[25] = 134501, g.Settings[26] = 75234321;
     g.Settings[50] = 12 | 13 << 8;  // a name, so scores are sent
     // Every score non-zero: the checksum runs for each one.

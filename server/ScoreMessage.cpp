@@ -4,10 +4,6 @@
 
 #include "Scrambler.h"
 
-// Must be the game's keyword: the game scrambles its messages with it.
-const char ServerKeyword[] =
-    "Quiet ferns w4lK tapping Gravel s to NAP and s10wly drift past HoLLows. Yes, Hollows.  Gr8 then, okay.";
-
 namespace {
 
 const char Prefix[] = "/Scores.php?Game=";

@@ -5,10 +5,13 @@
 #include <string>
 #include <vector>
 
-constexpr int ServerGameNumber = 564;
+#include "shell/LaunchValues.h"
+
+// The game's own number: the server reads only its messages.
+constexpr int ServerGameNumber = GobbitNumber;
 constexpr int ServerBoards = 3;
 // The keyword the game scrambles its messages with.
-extern const char ServerKeyword[];
+constexpr const char* ServerKeyword = GobbitScoreKeyword;
 
 struct BoardScore {
     int Best = 0;

@@ -18,6 +18,7 @@
 #include "Online.h"
 #include "Scrambler.h"
 #include "persist/OnlineScores.h"
+#include "shell/LaunchValues.h"
 #include "shell/MyGame.h"
 #include "support/LoopbackServer.h"
 #include "support/PersistFixture.h"
@@ -31,7 +32,7 @@ const char EndMark[] = "[-\r\nEnd-]";
 
 std::string Table() {
     char t[ScrambleTableSize] = {};
-    DeriveScrambleTable(TestKeyword, 564, t);
+    DeriveScrambleTable(GobbitScoreKeyword, GobbitNumber, t);
     return std::string(t, sizeof t);
 }
 
@@ -551,8 +552,8 @@ TEST(OnlineExit, DISABLED_ChildLeavesWhileTheServerHangs) {
     slow.TotalMs = 60000;
     SetHttpLimits(slow);
     SetScoreHost(host);
-    ThisGame.SetNum(564);
-    ThisGame.SetKeyword(TestKeyword);
+    ThisGame.SetNum(GobbitNumber);
+    ThisGame.SetKeyword(GobbitScoreKeyword);
     ThisGame.BoardCount = 3;
     ThisGame.Settings[50] = 12;
     ThisGame.SendScores(0);

@@ -39,8 +39,13 @@ TEST_F(Particles, LifetimesAndMotionByKind) {
             ThisGame.Gimme(5, 100, 100);
         else
             ThisGame.ThrowParticle(100, 100, 60, 0, c.kind, 90, 4);
+        if (c.kind == 4) {
+            // Spinning backwards through 0.
+            ThisGame.Particle[0][PF::Rot] = 1;
+            ThisGame.Particle[0][PF::Spin] = -1.5f;
+        }
         const float* p = ThisGame.Particle[0];
-        float lastVY = p[PF::VY], lastVX = p[PF::VX], lastY = p[PF::Y];
+        float lastVY = p[PF::VY], lastVX = p[PF::VX], lastY = p[PF::Y], lastRot = p[PF::Rot];
         for (int u = 1; u <= c.lives; ++u) {
             ASys.DrawTo = 0;
             ThisGame.DoParticles();
@@ -56,9 +61,12 @@ TEST_F(Particles, LifetimesAndMotionByKind) {
                 } else {
                     EXPECT_EQ(p[PF::VX], lastVX) << c.what;
                 }
-                EXPECT_GE(p[PF::Rot], 0) << c.what;
-                EXPECT_LT(p[PF::Rot], 360) << c.what;
+                // Turned by its spin and kept within one turn; the remainder
+                // keeps the sign, so a spin backwards past 0 goes negative.
+                EXPECT_FLOAT_EQ(p[PF::Rot], std::fmod(lastRot + p[PF::Spin], 360.0f)) << c.what;
+                EXPECT_LT(std::fabs(p[PF::Rot]), 360) << c.what;
             }
+            lastRot = p[PF::Rot];
             lastVY = p[PF::VY];
             lastVX = p[PF::VX];
             lastY = p[PF::Y];

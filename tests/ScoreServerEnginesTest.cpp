@@ -29,6 +29,7 @@
 #include "ScoreStore.h"
 #include "Scrambler.h"
 #include "persist/OnlineScores.h"
+#include "shell/LaunchValues.h"
 #include "shell/MyGame.h"
 #include "support/LoopbackServer.h"
 #include "support/PersistFixture.h"
@@ -69,7 +70,7 @@ std::string GameRequest(const std::string& user, const std::string& name12, int 
     scores[20] = easyBest;
     scores[25] = easyBest;
     char table[ScrambleTableSize] = {};
-    DeriveScrambleTable(TestKeyword, 564, table);
+    DeriveScrambleTable(GobbitScoreKeyword, GobbitNumber, table);
     std::string message = ScoreMessageText(user, name12, 564, 1, 0, scores, 3);
     return "/Scores.php?Game=0564&Score=" + EscapeURLData(ScrambleWithTable(message, table));
 }

@@ -11,9 +11,6 @@
 
 MyGame ThisGame;
 
-static const char* const ScoreKeyword =
-    "Quiet ferns w4lK tapping Gravel s to NAP and s10wly drift past HoLLows. Yes, Hollows.  Gr8 then, okay.";
-
 void MyGame::Launch(const char* path) {
     if (StartUp(path)) GameLoop();
 }
@@ -48,13 +45,7 @@ bool MyGame::StartUp(const char* path) {
 
     SetLaunchValues();
 
-    for (int& s : Settings) s = 0;
-    Settings[0] = 7;
-    Settings[1] = 7;
-    Settings[10] = 0;
-    Settings[101] = 2;
-
-    KeyDefaults();
+    InstallDefaults();
     Load();
     AddDefaultCredits();
 
@@ -82,8 +73,18 @@ void MyGame::SetLaunchValues() {
     SetTitle(GobbitTitle);
     GameVersion = 1;
     BoardCount = 3;
-    SetKeyword(ScoreKeyword);
+    SetKeyword(GobbitScoreKeyword);
     Smooth(0);
+}
+
+void MyGame::InstallDefaults() {
+    for (int& s : Settings) s = 0;
+    Settings[0] = 7;
+    Settings[1] = 7;
+    Settings[10] = 0;
+    Settings[101] = 2;
+    FlushKeys();
+    KeyDefaults();
 }
 
 void MyGame::GameLoop() {

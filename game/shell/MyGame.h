@@ -39,6 +39,8 @@ public:
     // The framework values the game launches with: number, title, version,
     // board count, score keyword and drawing defaults. Needs no window.
     void SetLaunchValues();
+    // The factory settings and key bindings, before the saved ones are read.
+    void InstallDefaults();
     void GameLoop();
     void KeepAlive();
     void Update();

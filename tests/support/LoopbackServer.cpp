@@ -90,8 +90,10 @@ void LoopbackServer::Serve(int fd) {
         requests_.push_back(request);
     }
     if (handler_) handler_(fd, request);
-    close(fd);
+    // Counted out before the close: the client may open its next connection
+    // as soon as it sees this one end.
     --atOnce_;
+    close(fd);
 }
 
 void SendAll(int fd, const std::string& text) {

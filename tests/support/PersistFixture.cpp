@@ -17,9 +17,6 @@
 #include "sys/HttpClient.h"
 #include "sys/ZARNSys.h"
 
-const char* const TestKeyword =
-    "Quiet ferns w4lK tapping Gravel s to NAP and s10wly drift past HoLLows. Yes, Hollows.  Gr8 then, okay.";
-
 void PersistTest::SetUp() {
     MyGame& g = ThisGame;
     saved_.Keep(g.home, g.GameTitle, g.GameKey, g.GameScramble, g.GameNum, g.GameVersion, g.BoardCount, g.Settings,
@@ -35,14 +32,10 @@ void PersistTest::SetUp() {
     ASSERT_NE(mkdtemp(tmpl), nullptr);
     dir_ = tmpl;
     std::snprintf(g.home, sizeof g.home, "%s", dir_.c_str());
-    g.SetNum(564);
-    g.SetTitle("Gobbit");
-    g.SetKeyword(TestKeyword);
-    g.GameVersion = 1;
-    g.BoardCount = 3;
-    for (int& v : g.Settings) v = 0;
-    g.Settings[0] = g.Settings[1] = 7;
-    g.Settings[101] = 2;
+    // The framework values, factory settings and key bindings, as start-up
+    // sets them.
+    g.SetLaunchValues();
+    g.InstallDefaults();
     for (int& v : g.Scores) v = 0;
     for (int& v : g.NetScores) v = 0;
     std::memset(g.NetNames, 0, sizeof g.NetNames);

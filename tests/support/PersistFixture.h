@@ -1,6 +1,7 @@
 // A fixture for the settings, score and online tests: a fresh home folder,
-// the game's number, title, keyword and board count as launch sets them,
-// and every table these tests touch put back afterwards.
+// the game's number, title, keyword and board count as launch sets them, the
+// factory settings and key bindings, and every table these tests touch put
+// back afterwards.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -40,6 +41,3 @@ public:
 private:
     StateGuard saved_;
 };
-
-// The game's keyword (the score server must use the same one).
-extern const char* const TestKeyword;
