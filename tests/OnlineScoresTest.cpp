@@ -249,6 +249,15 @@ TEST_F(OnlineScores, BrokenServersChangeNothingButTheOnlineTable) {
          "", {}},
         {"ten megabytes",
          [&big](int fd, const std::string&) { SendAll(fd, HttpReply(big + Section(1, {{"Big", "9"}}))); }, "", {}},
+        // Only the first megabyte of a reply is read: markers after it are
+        // never seen.
+        {"markers after the first megabyte",
+         [](int fd, const std::string&) {
+             SendAll(fd, "HTTP/1.1 200 OK\r\n\r\n" + std::string((1 << 20) + 65536, 'x'));
+             usleep(300000);
+             SendAll(fd, DataMark + Section(1, {{"Late", "9"}}) + EndMark);
+         },
+         "", {}},
         {"binary bytes", reply(Section(1, {{std::string("Bo\x01" "b\xff" "by\x7f", 8), "10"}, {"\x80\x81", "20"}})), "",
          {{"Bobby\x7f", 10}, {"", 20}}},
         {"names over 12 characters", reply(Section(1, {{"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "30"}, {"Short", "4"}})), "",

@@ -14,8 +14,11 @@ class OptionsTest : public OverlayFixture {
 protected:
     void SetUp() override {
         OverlayFixture::SetUp();
-        // Tall enough for every row to sit in the band where the highlighted
-        // row stays put, with the first row just at its top.
+        // A portrait canvas (512 wide, as the game keeps it for a window
+        // taller than wide), tall enough for every row to sit in the band
+        // where the highlighted row stays put, with the first row just at
+        // its top.
+        ThisGame.ScreenW = 512;
         ThisGame.ScreenH = 1400;
         ThisGame.OptScroll = 16;
         ThisGame.OptRow = 0;
@@ -23,10 +26,12 @@ protected:
     }
     int Update() { return Step(&MyGame::Options); }
     int RowY(int row) const { return ThisGame.OptScroll + RowBase[row]; }
+    // The column the rows are centred on.
+    float Centre() const { return ThisGame.ScreenW / 2; }
     // The x of slider step k on a highlighted row (lifted 8 to the left).
     float StepX(int k, int max = 10) const {
         float w = 320.0f / float(max + 1);
-        return 400 - 8 - 160 + w + k * w;
+        return Centre() - 8 - 160 + w + k * w;
     }
 };
 
@@ -96,7 +101,7 @@ TEST_F(OptionsTest, FirstTapHighlightsAndSecondTapActs) {
         ThisGame.Settings[c.setting] = c.before;
         Update();
         // The row is not lit yet: it sits 8 lower and further right.
-        float x = c.step < 0 ? 400 : StepX(c.step) + 8;
+        float x = c.step < 0 ? Centre() : StepX(c.step) + 8;
         float y = float(RowY(c.row));
         Pointer(x, y, true);
         Update();
@@ -118,10 +123,10 @@ TEST_F(OptionsTest, DraggingScrollsTheListInsteadOfChangingValues) {
     struct Case {
         const char* what;
         int row;  // highlighted row
-        float x, y;
+        float x, y;      // x 0: on slider step 2
         int valueAfter;  // SFX volume once the drag is over
     } cases[] = {
-        {"label", 3, 300, float(16 + 150), 7},
+        {"label", 3, Centre() - 100, float(16 + 150), 7},
         {"slider", 1, 0, float(16 + 206 - 8), 2},
     };
     for (const Case& c : cases) {

@@ -119,11 +119,8 @@ protected:
 
     // The tables as launch leaves them before Load.
     void Defaults() {
-        MyGame& g = ThisGame;
-        for (int& v : g.Settings) v = 0;
-        g.Settings[0] = g.Settings[1] = 7;
-        g.Settings[101] = 2;
-        for (int& v : g.Scores) v = 0;
+        ThisGame.InstallDefaults();
+        for (int& v : ThisGame.Scores) v = 0;
     }
 };
 
@@ -354,10 +351,20 @@ TEST_F(SaveFiles, HostileFilesNeverLeaveATableOutOfRange) {
         for (int i : {10, 13, 22, 23}) EXPECT_TRUE(s[i] == 0 || s[i] == 1) << i;
         EXPECT_TRUE(s[101] >= 1 && s[101] <= 3);
         EXPECT_EQ(s[27], s[24] % 37171 + s[25] % 17021 + s[26] % 53496);
-        // The game goes on with these tables: board and panel stay in bounds.
+        // The game goes on with these tables: the next score lands on the
+        // board in use, and the panel stays within its bounds.
+        const int* board = ThisGame.Scores + 20 * s[101];
+        const int latest = board[5];
         ThisGame.Play.Score = 500;
         ThisGame.HandleDefaultScoreboards();
-        ThisGame.DisplayScoreboard();
+        EXPECT_EQ(board[5], 500);
+        EXPECT_EQ(board[6], latest);
+        ThisGame.ScoreTimer = 299;
+        for (int n = 0; n < 3 * 301; n++) {
+            ThisGame.DisplayScoreboard();
+            ASSERT_TRUE(ThisGame.ScorePage >= 0 && ThisGame.ScorePage <= 2) << ThisGame.ScorePage;
+            ASSERT_TRUE(ThisGame.ScoreSlide >= -180 && ThisGame.ScoreSlide <= 64) << ThisGame.ScoreSlide;
+        }
     }
 }
 

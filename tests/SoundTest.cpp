@@ -20,6 +20,7 @@
 #include "support/GameWindow.h"
 #include "sys/SoundGlobals.h"
 #include "sys/SysGlobals.h"
+#include "sys/WavReader.h"
 #include "sys/ZARNSys.h"
 
 namespace {
@@ -187,6 +188,52 @@ TEST_F(SoundTest, WaveLoaderTakesOnlyWhatTheFileHolds) {
     EXPECT_EQ(size, 0);
 }
 
+// The size a chunk claims is what the loader allocates and reads: it must
+// never be more than the file still holds, however large the claim.
+TEST(WavReader, ChunkSizesAreClippedToWhatTheFileHolds) {
+    const std::string body(1000, 'x');
+    struct Case {
+        const char* what;
+        int64_t declared;
+        long size;
+        bool clipped;
+    } cases[] = {
+        {"exact", 1000, 1000, false},
+        {"smaller than the file", 600, 600, false},
+        {"one byte more", 1001, 1000, true},
+        {"400 kB", 400000, 1000, true},
+        {"nearly 4 GB", 0xFFFFFFF0, 1000, true},
+        {"2 GB", 0x80000000, 1000, true},
+    };
+    const std::string dir = MakeTempDir();
+    ASSERT_FALSE(dir.empty());
+    for (const Case& c : cases) {
+        const std::string path = dir + "/chunk.wav";
+        WriteFile(path, Wav({}, {{"data", body, c.declared}}));
+        FILE* f = std::fopen(path.c_str(), "rb");
+        ASSERT_NE(f, nullptr);
+        WavReader reader(f);
+        WavFormat format;
+        ASSERT_TRUE(reader.ReadHeader(format)) << c.what;
+        char tag[5];
+        long size = -1;
+        bool clipped = !c.clipped;
+        ASSERT_TRUE(reader.NextChunk(tag, size, clipped)) << c.what;
+        EXPECT_STREQ(tag, "data") << c.what;
+        EXPECT_EQ(size, c.size) << c.what;
+        EXPECT_LE(size, reader.Remaining()) << c.what;
+        EXPECT_EQ(clipped, c.clipped) << c.what;
+        // Skipping the claimed size lands at the end, not past it.
+        reader.Skip(long(c.declared > 0x7FFFFFFF ? 0x7FFFFFFF : c.declared));
+        EXPECT_EQ(reader.Remaining(), c.declared >= 1000 ? 0 : 1000 - c.declared) << c.what;
+        if (c.declared >= 1000) {
+            EXPECT_FALSE(reader.NextChunk(tag, size, clipped)) << c.what;
+        }
+        std::fclose(f);
+    }
+    std::system(("rm -rf '" + dir + "'").c_str());
+}
+
 TEST_F(SoundTest, LoadSFXReadsTheNamedFileOfTheGame) {
     Write("07.wav", Wav({}, {{"data", Tone(100, 2, 440)}}));
     std::system(("mkdir -p '" + AudioDir(home) + "sub'").c_str());
@@ -337,9 +384,12 @@ TEST_F(SoundTest, MusicNamesFailuresAndSettings) {
 }
 
 TEST_F(SoundTest, WavStreamPlaysTheSampleDataInWholeBlocks) {
-    // A LIST chunk before the samples and a short tail after two blocks.
+    // A LIST chunk before the samples, a short tail after two blocks, and
+    // more than a whole block of other data after the samples, which must
+    // never be played.
     std::string samples = Tone(2 * 4096 + 25, 2, 440);
-    Write("tail.wav", Wav({1, 2, 44100, 16, 16}, {{"LIST", "INFOabcd"}, {"data", samples}, {"LIST", "more"}}));
+    Write("tail.wav", Wav({1, 2, 44100, 16, 16},
+                          {{"LIST", "INFOabcd"}, {"data", samples}, {"LIST", std::string(MusicBlockBytes + 64, 'x')}}));
     const long dataStart = 12 + 8 + 16 + 8 + 8 + 8;
 
     ThisGame.PlayMusic("tail.wav", 0);
@@ -363,6 +413,28 @@ TEST_F(SoundTest, WavStreamPlaysTheSampleDataInWholeBlocks) {
     EXPECT_EQ(ASys.MusicPlaying, 1);
     EXPECT_EQ(MusicBufferTick, 1);
     EXPECT_EQ(std::ftell(MusicFile), dataStart + 2 * MusicBlockBytes);
+}
+
+TEST_F(SoundTest, MusicStartsAgainAfterTheSourceRanDry) {
+    Write("track.wav", LoopTrack());
+    ThisGame.PlayMusic("track.wav");
+    ALuint src = ALsource[MusicSource];
+    ASSERT_EQ(SourceInt(src, AL_SOURCE_STATE), AL_PLAYING);
+    // No refill for longer than the one queued block lasts (0.09 s), as when
+    // the main loop stalls: the source plays everything it has and stops.
+    for (int n = 0; n < 200 && SourceInt(src, AL_SOURCE_STATE) == AL_PLAYING; ++n) usleep(10000);
+    ASSERT_EQ(SourceInt(src, AL_SOURCE_STATE), AL_STOPPED);
+
+    // The next refill queues a block and starts the source again.
+    ThisGame.MusicHandler();
+    EXPECT_EQ(SourceInt(src, AL_SOURCE_STATE), AL_PLAYING);
+    EXPECT_EQ(SourceInt(src, AL_BUFFERS_QUEUED), 1);
+    EXPECT_EQ(ASys.MusicPlaying, 1);
+
+    // Stopped music stays stopped, however often the loop comes by.
+    ThisGame.StopMusic();
+    for (int i = 0; i < 5; ++i) ThisGame.MusicHandler();
+    EXPECT_NE(SourceInt(src, AL_SOURCE_STATE), AL_PLAYING);
 }
 
 // Runs refill steps with the source stopped before each, so that every step
