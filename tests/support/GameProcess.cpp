@@ -47,7 +47,8 @@ void GameProcess::SetEnv(const std::string& name, const std::string& value) {
     env_.emplace_back(name, value);
 }
 
-bool GameProcess::Start() {
+bool GameProcess::MakeHome() {
+    if (!home_.empty()) return true;
     char pattern[] = "/tmp/gobbit-e2e-XXXXXX";
     if (!mkdtemp(pattern)) return false;
     home_ = pattern;
@@ -55,8 +56,10 @@ bool GameProcess::Start() {
     fs::create_symlink(GOBBIT_BINARY, home_ + "/gobbit", ec);
     if (ec) return false;
     fs::create_directory_symlink(std::string(GOBBIT_BUILD_DIR) + "/Data", home_ + "/Data", ec);
-    return Spawn(home_ + "/gobbit", "");
+    return true;
 }
+
+bool GameProcess::Start() { return MakeHome() && Spawn(home_ + "/gobbit", ""); }
 
 bool GameProcess::StartProgram(const std::string& program, const std::string& workDir) {
     return Spawn(program, workDir);
@@ -78,6 +81,7 @@ bool GameProcess::Spawn(const std::string& program, const std::string& workDir) 
             else setenv(name.c_str(), value.c_str(), 1);
         }
         if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(127);
+        if (beforeExec_ && !beforeExec_()) _exit(77);
         // A bare name is looked up in PATH, as a shell would.
         execlp(program.c_str(), program.c_str(), (char*)nullptr);
         _exit(127);

@@ -5,6 +5,8 @@
 
 #include <sys/types.h>
 
+#include <functional>
+
 #include <mutex>
 #include <string>
 #include <thread>
@@ -18,8 +20,14 @@ public:
 
     // Extra environment for the child (NAME, VALUE); an empty VALUE unsets it.
     void SetEnv(const std::string& name, const std::string& value);
-    // Starts gobbit from a fresh temporary home that links to the build's
-    // binary and Data folder. Returns false if the process could not start.
+    // Makes the fresh temporary home that links to the build's binary and
+    // Data folder (once), so a test can put files there before Start.
+    bool MakeHome();
+    // Runs in the child just before the program is started (after the fork),
+    // e.g. to give it a network of its own. Returning false ends the child
+    // with status 77.
+    void BeforeExec(std::function<bool()> step) { beforeExec_ = std::move(step); }
+    // Starts gobbit in its home. Returns false if the process could not start.
     bool Start();
     // Starts program as a player would type it (a bare name is looked up in
     // PATH) in workDir, with no home folder of its own: for an installed copy.
@@ -68,6 +76,7 @@ private:
     int RunTool(const std::vector<std::string>& args);
 
     std::vector<std::pair<std::string, std::string>> env_;
+    std::function<bool()> beforeExec_;
     std::string home_;
     pid_t pid_ = -1;
     int status_ = -1;
