@@ -9,6 +9,7 @@
 
 #include "FuzzSupport.h"
 #include "persist/OnlineScores.h"
+#include "persist/SaveFormat.h"
 #include "shell/MyGame.h"
 #include "sys/HttpClient.h"
 #include "sys/ZARNSys.h"
@@ -43,6 +44,9 @@ void Pump(const std::string& data) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     ThisGame.BoardCount = Boards;
+    // Scores are only sent, and replies only read, while the player has an
+    // online name.
+    for (int cell = 0; cell < 4; cell++) SetNameCell(ThisGame.Settings, cell, ThisGame.Int64("FUZZ"[cell]));
     return 0;
 }
 
