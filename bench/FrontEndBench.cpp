@@ -15,7 +15,7 @@ void Prepare() {
     Screen800x600();
     FrontEndArtLoaded();
     NoInputHeld();
-    g.Overlay = 0;
+    g.Overlay = Overlays::None;
     g.GameBreak = 0;
     g.LogoZoom = 1;
     g.Settings[101] = 2;
@@ -45,7 +45,7 @@ BENCHMARK(BM_TitlePage);
 void BM_DifficultyPage(benchmark::State& state) {
     Prepare();
     ThisGame.MenuPage = 1;
-    ThisGame.GameMode = 0;
+    ThisGame.GameMode = Modes::Title;
     Measure(state, &MyGame::DoMenu);
 }
 BENCHMARK(BM_DifficultyPage);
@@ -71,7 +71,7 @@ BENCHMARK(BM_LoadingScreen);
 // The overlay with the first lines in view.
 void BM_Credits(benchmark::State& state) {
     Prepare();
-    ThisGame.Overlay = 2;
+    ThisGame.Overlay = Overlays::Credits;
     for (auto _ : state) {
         ThisGame.CreditScroll = -144;  // keep the text in view
         ASys.DrawTo = 0;
@@ -79,7 +79,7 @@ void BM_Credits(benchmark::State& state) {
         ThisGame.Credits();
     }
     state.counters["records"] = ASys.DrawTo;
-    ThisGame.Overlay = 0;
+    ThisGame.Overlay = Overlays::None;
 }
 BENCHMARK(BM_Credits);
 

@@ -50,7 +50,7 @@ void Measure(benchmark::State& state, void (MyGame::*screen)()) {
 void BM_OptionsUpdate(benchmark::State& state) {
     if (!Ready(state)) return;
     MyGame& g = ThisGame;
-    g.Overlay = 1;
+    g.Overlay = Overlays::Options;
     g.OptRow = 1;
     g.OptScroll = 0;
     Measure(state, &MyGame::Options);
@@ -61,7 +61,7 @@ BENCHMARK(BM_OptionsUpdate);
 void BM_RedefineKeysUpdate(benchmark::State& state) {
     if (!Ready(state)) return;
     MyGame& g = ThisGame;
-    g.Overlay = 3;
+    g.Overlay = Overlays::RedefineKeys;
     g.RedefRow = 3;
     g.RedefCol = 1;
     g.CaptureState = 0;
@@ -74,7 +74,7 @@ BENCHMARK(BM_RedefineKeysUpdate);
 void BM_RedefineKeysCapture(benchmark::State& state) {
     if (!Ready(state)) return;
     MyGame& g = ThisGame;
-    g.Overlay = 3;
+    g.Overlay = Overlays::RedefineKeys;
     g.RedefRow = 3;
     g.RedefCol = 1;
     g.CaptureState = 2;
@@ -93,7 +93,7 @@ BENCHMARK(BM_RedefineKeysCapture);
 void BM_EnterYourNameUpdate(benchmark::State& state) {
     if (!Ready(state)) return;
     MyGame& g = ThisGame;
-    g.Overlay = 4;
+    g.Overlay = Overlays::EnterName;
     g.OptRow = 3;
     Measure(state, &MyGame::EnterYourName);
 }

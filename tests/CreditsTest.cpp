@@ -12,7 +12,7 @@ protected:
     void SetUp() override {
         MenuFixture::SetUp();
         G().AddDefaultCredits();
-        G().Overlay = 2;
+        G().Overlay = Overlays::Credits;
     }
     static const std::string& Line(int n) { return G().CreditLines[n - 1]; }  // 1-based, as listed
 };
@@ -74,7 +74,7 @@ TEST_F(Credits, ScrollRestartsBelowMinus3132AfterAbout70Seconds) {
     EXPECT_FLOAT_EQ(G().CreditScroll, -3132);
     Run(&MyGame::Credits);
     EXPECT_FLOAT_EQ(G().CreditScroll, 0);
-    EXPECT_EQ(G().Overlay, 2);
+    EXPECT_EQ(G().Overlay, Overlays::Credits);
 }
 
 TEST_F(Credits, AnyDirectionScrollsThreeTimesAsFastInTheSameDirection) {
@@ -124,37 +124,37 @@ TEST_F(Credits, StatisticsLinesShowPlaysAndBothSizes) {
 TEST_F(Credits, HeldOpeningButtonDoesNotCloseButEveryCloseInputDoesAfterRelease) {
     const int keys[] = {8, 9, 10, 11};
     for (int key : keys) {
-        G().Overlay = 2;
+        G().Overlay = Overlays::Credits;
         G().LockKeys();  // as the title does when it opens the credits
         Hold(key);
         Run(&MyGame::Credits, 10);
-        EXPECT_EQ(G().Overlay, 2) << "key " << key;
+        EXPECT_EQ(G().Overlay, Overlays::Credits) << "key " << key;
         Release(key);
         Run(&MyGame::Credits);
         Hold(key);
         Run(&MyGame::Credits);
-        EXPECT_EQ(G().Overlay, 0) << "key " << key;
+        EXPECT_EQ(G().Overlay, Overlays::None) << "key " << key;
         Release(key);
     }
     for (int entry : {98, 99}) {  // Enter and Escape
-        G().Overlay = 2;
+        G().Overlay = Overlays::Credits;
         G().KeyLock[15] = 0;
         ASys.Button[entry] = 1;
         Run(&MyGame::Credits);
         ASys.Button[entry] = 0;
-        EXPECT_EQ(G().Overlay, 0) << "entry " << entry;
+        EXPECT_EQ(G().Overlay, Overlays::None) << "entry " << entry;
     }
     // A tap closes it too, once the press that opened it has been let go.
-    G().Overlay = 2;
+    G().Overlay = Overlays::Credits;
     G().LockKeys();
     Pointer(400, 300, true);
     Run(&MyGame::Credits, 3);
-    EXPECT_EQ(G().Overlay, 2);
+    EXPECT_EQ(G().Overlay, Overlays::Credits);
     PointerUp();
     Run(&MyGame::Credits);
     Pointer(400, 300, true);
     Run(&MyGame::Credits);
-    EXPECT_EQ(G().Overlay, 0);
+    EXPECT_EQ(G().Overlay, Overlays::None);
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ protected:
             g.Settings[50 + i / 2] |= i % 2 == 0 ? g.Int64(name[i]) : g.Int64(name[i]) << 8;
         g.Settings[101] = Board;
         g.Difficulty = Board;
-        g.GameMode = 10;
+        g.GameMode = Modes::Play;
         g.PauseSlide = g.PauseIdle = 0;
         std::string stale;
         while (g.URLReply(stale)) {
@@ -132,14 +132,14 @@ TEST_F(EndedGame, QuittingWithAnArrowAndTheFastKeyHeldRecordsTheScoreOfTheMoment
 
     // The keys stay held through the two seconds of "Quit" "Game".
     int updates = 0;
-    while (ThisGame.GameMode == 10 && updates < 400) {
+    while (ThisGame.GameMode == Modes::Play && updates < 400) {
         Frame();
         ++updates;
         EXPECT_EQ(ThisGame.Play.Score, atQuit) << "update " << updates << " of the banner";
     }
-    ASSERT_EQ(ThisGame.GameMode, 1);
+    ASSERT_EQ(ThisGame.GameMode, Modes::BackToTitle);
     Frame();  // LoadMenu records the score
-    EXPECT_EQ(ThisGame.GameMode, 0);
+    EXPECT_EQ(ThisGame.GameMode, Modes::Title);
     EXPECT_EQ(BestOnBoard(), int(atQuit));
     EXPECT_EQ(LatestOnBoard(), int(atQuit));
     EXPECT_EQ(online.Sent(), 1u) << "one new best, sent once";
@@ -164,12 +164,12 @@ TEST_F(EndedGame, TheLastLifeLostWithKeysHeldRecordsTheScoreOfTheMomentTheGameEn
 
     // Through "Game" "Over" with every direction and the fast key held.
     for (int key : {Up, Down, Fast, 3}) Hold(key);
-    while (ThisGame.GameMode == 10 && updates < 800) {
+    while (ThisGame.GameMode == Modes::Play && updates < 800) {
         Frame();
         ++updates;
         EXPECT_EQ(ThisGame.Play.Score, atEnd);
     }
-    ASSERT_EQ(ThisGame.GameMode, 1);
+    ASSERT_EQ(ThisGame.GameMode, Modes::BackToTitle);
     Frame();
     EXPECT_EQ(BestOnBoard(), int(atEnd));
     EXPECT_EQ(online.Sent(), 1u);
@@ -180,9 +180,9 @@ TEST_F(EndedGame, ClicksOnThePauseIconAndThePauseButtonsDuringEitherBannerDoNoth
         SCOPED_TRACE(banner == -1 ? "Quit Game" : "Game Over");
         ThisGame.EndReason = 0;
         ThisGame.EndTimer = 0;
-        ThisGame.GameMode = 10;
+        ThisGame.GameMode = Modes::Play;
         ThisGame.Paused = 0;
-        ThisGame.Overlay = 0;
+        ThisGame.Overlay = Overlays::None;
         OpenField(0);
         Frame();
         if (banner == -1) {
@@ -201,13 +201,13 @@ TEST_F(EndedGame, ClicksOnThePauseIconAndThePauseButtonsDuringEitherBannerDoNoth
         // over and over, for as long as the banner shows.
         const float spots[4][2] = {{32, 32}, {400, 472}, {200, 472}, {600, 472}};
         int updates = 0;
-        while (ThisGame.GameMode == 10 && updates < 400) {
+        while (ThisGame.GameMode == Modes::Play && updates < 400) {
             const float* at = spots[updates / 2 % 4];
             Pointer(at[0], at[1], updates % 2 == 0);
             Frame();
             ++updates;
             EXPECT_EQ(ThisGame.Paused, 0) << "update " << updates;
-            EXPECT_EQ(ThisGame.Overlay, 0) << "update " << updates;
+            EXPECT_EQ(ThisGame.Overlay, Overlays::None) << "update " << updates;
         }
         PointerUp();
         // The title comes back on time: in the first update more than 120
@@ -215,7 +215,7 @@ TEST_F(EndedGame, ClicksOnThePauseIconAndThePauseButtonsDuringEitherBannerDoNoth
         // one update for the way back.
         EXPECT_EQ(updates, banner == -1 ? 120 : 121);
         Frame();
-        EXPECT_EQ(ThisGame.GameMode, 0);
+        EXPECT_EQ(ThisGame.GameMode, Modes::Title);
         EXPECT_EQ(ThisGame.Paused, 0);
     }
 }

@@ -45,6 +45,9 @@ private:
     StateGuard saved_;
 };
 
+// No screen of its own: only the overlay, the banner and the particles run.
+const int ModeWithoutScreen = 99;
+
 const std::set<int> LoadingSteps = {1,  2,  3,  4,  43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 60,
                                     61, 62, 63, 64, 65, 66, 71, 72, 73, 74, 75, 76, 77, 78};
 
@@ -67,16 +70,16 @@ TEST_F(FrameUpdate, LoaderActsOnlyOnItsStepsAndFinishesAfterEighty) {
 }
 
 TEST_F(FrameUpdate, BannerReturnsToTheTitleAboutTwoSecondsLater) {
-    ThisGame.GameMode = 99;  // runs no screen of its own
+    ThisGame.GameMode = ModeWithoutScreen;
     ThisGame.LoadTo = 0;
     for (int stepMs : {17, 33, 45}) {
         ThisGame.EndReason = 0;
         ThisGame.EndTimer = 0;
-        ThisGame.GameMode = 99;
+        ThisGame.GameMode = ModeWithoutScreen;
         UpdateAfter(stepMs);
         ThisGame.EndGame(1);
         int elapsed = 0;
-        while (ThisGame.GameMode != 1 && elapsed < 10000) {
+        while (ThisGame.GameMode != Modes::BackToTitle && elapsed < 10000) {
             UpdateAfter(stepMs);
             elapsed += stepMs;
             EXPECT_NEAR(ThisGame.Delta, stepMs / (50.0 / 3), 1e-5);
@@ -88,7 +91,7 @@ TEST_F(FrameUpdate, BannerReturnsToTheTitleAboutTwoSecondsLater) {
 
         // Over the title the banner fades three times as fast.
         ThisGame.EndReason = 0;
-        ThisGame.GameMode = 99;
+        ThisGame.GameMode = ModeWithoutScreen;
         float before = ThisGame.EndTimer;
         UpdateAfter(stepMs);
         EXPECT_NEAR(ThisGame.EndTimer, before - 3 * ThisGame.Delta, 1e-3);
@@ -98,14 +101,14 @@ TEST_F(FrameUpdate, BannerReturnsToTheTitleAboutTwoSecondsLater) {
 }
 
 TEST_F(FrameUpdate, DeltaIsClampedSoAStallCannotSkipTheBanner) {
-    ThisGame.GameMode = 99;
+    ThisGame.GameMode = ModeWithoutScreen;
     ThisGame.LoadTo = 0;
     UpdateAfter(16);
     UpdateAfter(1);
     EXPECT_NEAR(ThisGame.Delta, 5 / (50.0 / 3), 1e-6);
     ThisGame.EndGame(1);
     int updates = 0;
-    while (ThisGame.GameMode != 1 && updates < 100) {
+    while (ThisGame.GameMode != Modes::BackToTitle && updates < 100) {
         UpdateAfter(400);
         ++updates;
         EXPECT_NEAR(ThisGame.Delta, 7.68, 1e-5);

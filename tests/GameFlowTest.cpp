@@ -8,9 +8,9 @@ using GameFlow = PlayFixture;
 TEST_F(GameFlow, EachNewGameStartsAtLevelOneWithTwoSpareLives) {
     ThisGame.Difficulty = 3;
     const int started = ThisGame.Settings[100];
-    ThisGame.GameMode = 11;
+    ThisGame.GameMode = Modes::StartGame;
     ThisGame.LoadGame();
-    EXPECT_EQ(ThisGame.GameMode, 10);
+    EXPECT_EQ(ThisGame.GameMode, Modes::Play);
     EXPECT_EQ(ThisGame.Settings[100], started + 1);
     EXPECT_EQ(ThisGame.Play.Level, 1);
     EXPECT_EQ(ThisGame.Play.Lives, 2);

@@ -13,7 +13,7 @@ class NameEntryTest : public OverlayFixture {
 protected:
     void SetUp() override {
         OverlayFixture::SetUp();
-        ThisGame.Overlay = 4;
+        ThisGame.Overlay = Overlays::EnterName;
         ThisGame.OptRow = 0;
     }
     int Update() { return Step(&MyGame::EnterYourName); }
@@ -105,7 +105,7 @@ TEST_F(NameEntryTest, NextDeleteAndTheCursor) {
         Tap(c.vkey);
         EXPECT_EQ(ThisGame.OptRow, c.cursorAfter) << c.what;
         EXPECT_EQ(ThisGame.ShowName(), c.nameAfter) << c.what;
-        EXPECT_EQ(ThisGame.Overlay, 4) << c.what;
+        EXPECT_EQ(ThisGame.Overlay, Overlays::EnterName) << c.what;
         for (int i = 0; i < 5; ++i) Update();  // held: one step per press
         EXPECT_EQ(ThisGame.OptRow, c.cursorAfter) << c.what;
     }
@@ -123,10 +123,10 @@ TEST_F(NameEntryTest, DoneReturnsToOptionsWithoutAdvancing) {
     };
     for (const Case& c : cases) {
         SetName({A, B, 14, 15, K});
-        ThisGame.Overlay = 4;
+        ThisGame.Overlay = Overlays::EnterName;
         ThisGame.OptRow = 4;
         Tap(c.vkey, c.fixed);
-        EXPECT_EQ(ThisGame.Overlay, 1) << c.what;
+        EXPECT_EQ(ThisGame.Overlay, Overlays::Options) << c.what;
         EXPECT_EQ(ThisGame.OptRow, 0) << c.what;
         EXPECT_EQ(ThisGame.ShowName(), "ABCDK       ") << c.what;
         EXPECT_EQ(ThisGame.KeyLock[2], 1) << c.what << ": the options screen waits for release";
@@ -140,7 +140,7 @@ TEST_F(NameEntryTest, ActionsWaitForTheButtonThatOpenedTheScreen) {
     Press(FEnter);
     Hold(B1);
     for (int i = 0; i < 5; ++i) Update();
-    EXPECT_EQ(ThisGame.Overlay, 4);
+    EXPECT_EQ(ThisGame.Overlay, Overlays::EnterName);
     EXPECT_EQ(ThisGame.OptRow, 0);
 }
 

@@ -22,7 +22,7 @@ protected:
         ThisGame.ScreenH = 1400;
         ThisGame.OptScroll = 16;
         ThisGame.OptRow = 0;
-        ThisGame.Overlay = 1;
+        ThisGame.Overlay = Overlays::Options;
     }
     int Update() { return Step(&MyGame::Options); }
     int RowY(int row) const { return ThisGame.OptScroll + RowBase[row]; }
@@ -188,7 +188,7 @@ TEST_F(OptionsTest, ActionRowsAndTheThreeWaysOut) {
     };
     for (const Case& c : cases) {
         ReleaseAll();
-        ThisGame.Overlay = 1;
+        ThisGame.Overlay = Overlays::Options;
         ThisGame.SavePending = 0;
         ThisGame.Settings[22] = 0;
         ThisGame.ShowStats = 0;
@@ -223,18 +223,18 @@ TEST_F(OptionsTest, ActionRowsAndTheThreeWaysOut) {
 // Escape may still be down: the options wait for it to be let go.
 TEST_F(OptionsTest, AnEscapeHeldAcrossTheChangeWaitsForARelease) {
     ReleaseAll();
-    ThisGame.Overlay = 1;
+    ThisGame.Overlay = Overlays::Options;
     ThisGame.SavePending = 0;
     ThisGame.LockKeys();
     Press(FEscape);
     for (int i = 0; i < 25; i++) Update();  // 0.4 s of a held Escape
-    EXPECT_EQ(ThisGame.Overlay, 1);
+    EXPECT_EQ(ThisGame.Overlay, Overlays::Options);
     EXPECT_EQ(ThisGame.SavePending, 0);
     Press(FEscape, false);
     Update();
     Press(FEscape);
     Update();
-    EXPECT_EQ(ThisGame.Overlay, 0);
+    EXPECT_EQ(ThisGame.Overlay, Overlays::None);
     EXPECT_EQ(ThisGame.SavePending, 1);
 }
 

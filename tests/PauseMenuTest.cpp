@@ -14,7 +14,7 @@ class PauseMenu : public MenuFixture {
 protected:
     void SetUp() override {
         MenuFixture::SetUp();
-        G().GameMode = 10;
+        G().GameMode = Modes::Play;
         G().Paused = 1;
         G().PauseChoice = 1;
         G().PauseSlide = 0;
@@ -59,7 +59,7 @@ TEST_F(PauseMenu, AnyActivationButtonActsOnTheHighlightedChoice) {
     for (int key : {Button1, Button2, Select, Start}) {
         for (const Outcome& o : outcomes) {
             G().Paused = 1;
-            G().Overlay = 0;
+            G().Overlay = Overlays::None;
             G().EndReason = G().EndBanner = 0;
             G().PauseChoice = o.choice;
             G().KeyLock[10] = 0;
@@ -96,7 +96,7 @@ TEST_F(PauseMenu, ClickActivatesAButtonWhateverIsHighlighted) {
     const Click clicks[] = {{200, 0, 0, -1}, {400, 0, 0, 0}, {600, 1, 1, 0}};
     for (const Click& c : clicks) {
         G().Paused = 1;
-        G().Overlay = 0;
+        G().Overlay = Overlays::None;
         G().EndReason = G().EndBanner = 0;
         G().PauseChoice = c.x == 400 ? 0 : 1;
         Pointer(c.x + 20, 472 - 20, true);
@@ -108,7 +108,7 @@ TEST_F(PauseMenu, ClickActivatesAButtonWhateverIsHighlighted) {
     }
     // Hovering without the button does nothing.
     G().Paused = 1;
-    G().Overlay = 0;
+    G().Overlay = Overlays::None;
     Pointer(400, 472, false);
     Run(&MyGame::PauseMenu, 3);
     EXPECT_EQ(G().Paused, 1);

@@ -24,7 +24,7 @@ protected:
         ThisGame.FlushKeys();
         ThisGame.KeyDefaults();
         std::memset(ignorePress, 0, sizeof ignorePress);
-        ThisGame.Overlay = 3;
+        ThisGame.Overlay = Overlays::RedefineKeys;
         ThisGame.RedefRow = -1;
         ThisGame.RedefCol = 0;
         ThisGame.TestTimer = 0;
@@ -207,7 +207,7 @@ TEST_F(RedefineKeysTest, OnlySaveLeavesTheScreen) {
         {"Back/Select", 2, Select, -1, 3, 0},
     };
     for (const Case& c : cases) {
-        ThisGame.Overlay = 3;
+        ThisGame.Overlay = Overlays::RedefineKeys;
         ThisGame.SavePending = 0;
         ThisGame.RedefRow = c.row;
         ThisGame.RedefCol = 0;

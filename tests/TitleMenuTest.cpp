@@ -66,7 +66,7 @@ TEST_F(TitleMenu, HighlightCyclesCreditsQuitStartOptionsAndWraps) {
         Tap(m.key);
         EXPECT_EQ(G().TitleChoice, m.to) << "from " << m.from << " key " << m.key;
         EXPECT_EQ(G().MenuPage, 0);
-        EXPECT_EQ(G().Overlay, 0);
+        EXPECT_EQ(G().Overlay, Overlays::None);
     }
 }
 
@@ -88,15 +88,15 @@ struct Activation {
 
 TEST_F(TitleMenu, ChooseActivatesTheHighlightedItem) {
     const Activation cases[] = {
-        {0, 1, 0, 0},   // Start opens the difficulty page
-        {-1, 0, 0, 1},  // Quit ends the program
-        {1, 0, 1, 0},   // Options
-        {-2, 0, 2, 0},  // Credits
+        {0, 1, Overlays::None, 0},     // Start opens the difficulty page
+        {-1, 0, Overlays::None, 1},    // Quit ends the program
+        {1, 0, Overlays::Options, 0},  // Options
+        {-2, 0, Overlays::Credits, 0}, // Credits
     };
     for (int key : {Button1, Start}) {
         for (const Activation& c : cases) {
             G().MenuPage = 0;
-            G().Overlay = 0;
+            G().Overlay = Overlays::None;
             G().GameBreak = 0;
             G().OptScroll = 7;
             G().OptRow = 3;
@@ -153,22 +153,22 @@ TEST_F(TitleMenu, FirstTapHighlightsSecondTapActivates) {
     Pointer(748, 504, true);
     Run(&MyGame::DoMenu);
     EXPECT_EQ(G().TitleChoice, 1);
-    EXPECT_EQ(G().Overlay, 0);
+    EXPECT_EQ(G().Overlay, Overlays::None);
     Run(&MyGame::DoMenu, 5);  // still held: no second tap
-    EXPECT_EQ(G().Overlay, 0);
+    EXPECT_EQ(G().Overlay, Overlays::None);
     Pointer(748, 504, false);
     Run(&MyGame::DoMenu);
     Pointer(748, 504, true);
     Run(&MyGame::DoMenu);
-    EXPECT_EQ(G().Overlay, 1);
+    EXPECT_EQ(G().Overlay, Overlays::Options);
     // A tap beside every item does nothing.
-    G().Overlay = 0;
+    G().Overlay = Overlays::None;
     PointerUp();
     Run(&MyGame::DoMenu);
     Pointer(560, 300, true);
     Run(&MyGame::DoMenu);
     EXPECT_EQ(G().TitleChoice, 1);
-    EXPECT_EQ(G().Overlay, 0);
+    EXPECT_EQ(G().Overlay, Overlays::None);
 }
 
 // A portrait window keeps a canvas 512 wide: there Quit's hit circle
@@ -184,15 +184,15 @@ TEST_F(TitleMenu, OnAPortraitCanvasEveryIconTakesItsOwnTaps) {
         int choice, overlay;
         bool quits;
     } cases[] = {
-        {"Credits", 52, -2, 2, false},
-        {"Quit", 128, -1, 0, true},
-        {"between them, nearer Credits", 85, -2, 2, false},
-        {"Options", 512 - 52, 1, 1, false},
+        {"Credits", 52, -2, Overlays::Credits, false},
+        {"Quit", 128, -1, Overlays::None, true},
+        {"between them, nearer Credits", 85, -2, Overlays::Credits, false},
+        {"Options", 512 - 52, 1, Overlays::Options, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         G().TitleChoice = 0;
-        G().Overlay = 0;
+        G().Overlay = Overlays::None;
         G().GameBreak = 0;
         PointerUp();
         Run(&MyGame::DoMenu);
@@ -259,7 +259,7 @@ TEST_F(ListMenu, DirectionsWrapAtBothEnds) {
         G().Settings[101] = m.from;
         Tap(m.key);
         EXPECT_EQ(G().Settings[101], m.to) << "from " << m.from << " key " << m.key;
-        EXPECT_EQ(G().GameMode, 0);
+        EXPECT_EQ(G().GameMode, Modes::Title);
     }
 }
 
@@ -286,7 +286,7 @@ TEST_F(ListMenu, EscapeGoesBackAndDoesNotChoose) {
     HoldEscape(true);
     Run(&MyGame::DoMenu);
     EXPECT_EQ(G().MenuPage, 0);
-    EXPECT_EQ(G().GameMode, 0);
+    EXPECT_EQ(G().GameMode, Modes::Title);
     EXPECT_EQ(G().GameBreak, 0);
 }
 
@@ -300,7 +300,7 @@ TEST_F(ListMenu, BackArrowAndButton2GoBack) {
     Hold(Button2);
     Run(&MyGame::DoMenu);
     EXPECT_EQ(G().MenuPage, 0);
-    EXPECT_EQ(G().GameMode, 0);
+    EXPECT_EQ(G().GameMode, Modes::Title);
 }
 
 TEST_F(ListMenu, FirstClickHighlightsSecondChoosesAndShowsThePauseIcon) {
@@ -308,15 +308,15 @@ TEST_F(ListMenu, FirstClickHighlightsSecondChoosesAndShowsThePauseIcon) {
     Pointer(228, 518, true);
     G().Menu_Default("Easy|Normal|Hard", "");
     EXPECT_EQ(G().Settings[101], 3);
-    EXPECT_EQ(G().GameMode, 0);
+    EXPECT_EQ(G().GameMode, Modes::Title);
     G().Menu_Default("Easy|Normal|Hard", "");  // held: no second click
-    EXPECT_EQ(G().GameMode, 0);
+    EXPECT_EQ(G().GameMode, Modes::Title);
     SettleList();
     PointerUp();
     G().Menu_Default("Easy|Normal|Hard", "");
     Pointer(228, 472, true);
     G().Menu_Default("Easy|Normal|Hard", "");
-    EXPECT_EQ(G().GameMode, 11);
+    EXPECT_EQ(G().GameMode, Modes::StartGame);
     EXPECT_EQ(G().Difficulty, 3);
     EXPECT_EQ(G().ShowPauseIcon, 1);
     EXPECT_EQ(spy_.cursorMoves, 0);
@@ -324,14 +324,14 @@ TEST_F(ListMenu, FirstClickHighlightsSecondChoosesAndShowsThePauseIcon) {
 
 TEST_F(ListMenu, ChoosingWithAButtonHidesThePauseIconAndParksThePointer) {
     for (int key : {Button1, Start}) {
-        G().GameMode = 0;
+        G().GameMode = Modes::Title;
         G().ShowPauseIcon = 1;
         G().Settings[101] = 1;
         ReleaseAll();
         G().Menu_Default("Easy|Normal|Hard", "");
         Hold(key);
         G().Menu_Default("Easy|Normal|Hard", "");
-        EXPECT_EQ(G().GameMode, 11) << "key " << key;
+        EXPECT_EQ(G().GameMode, Modes::StartGame) << "key " << key;
         EXPECT_EQ(G().Difficulty, 1);
         EXPECT_EQ(G().ShowPauseIcon, 0);
     }
@@ -416,7 +416,7 @@ TEST_F(ListMenu, BarsClearTheScorePanelOnEveryCanvas) {
 }
 
 TEST_F(TitleMenu, LoadMenuReturnsToTheTitleAndRecordsTheScore) {
-    G().GameMode = 1;
+    G().GameMode = Modes::BackToTitle;
     G().EndReason = -1;
     G().MenuPage = 1;
     G().Settings[101] = 2;
@@ -429,7 +429,7 @@ TEST_F(TitleMenu, LoadMenuReturnsToTheTitleAndRecordsTheScore) {
     G().Play.Score = 1234;
     G().SavePending = 0;
     G().LoadMenu();
-    EXPECT_EQ(G().GameMode, 0);
+    EXPECT_EQ(G().GameMode, Modes::Title);
     EXPECT_EQ(G().EndReason, 0);
     EXPECT_EQ(G().MenuPage, 1) << "the difficulty page is still showing";
     EXPECT_EQ(G().Scores[40 + 5], 1234) << "newest of the last five";

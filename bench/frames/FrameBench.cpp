@@ -464,7 +464,7 @@ void Walk(int frames, Clock::time_point start, WalkFigures& out) {
 
     // Name entry and redefinition open from options rows; entered here the
     // way those rows do it.
-    G.Overlay = 4;
+    G.Overlay = Overlays::EnterName;
     G.OptRow = 0;
     G.LockKeys();
     Run("name entry", frames, [](int i) {
@@ -473,7 +473,7 @@ void Walk(int frames, Clock::time_point start, WalkFigures& out) {
         else if (i % 90 >= 45 && i % 90 < 48) Hold(KRight);
     });
     if (finished()) return;
-    G.Overlay = 3;
+    G.Overlay = Overlays::RedefineKeys;
     G.RedefRow = -1;
     G.RedefCol = 0;
     G.LockKeys();
@@ -483,11 +483,11 @@ void Walk(int frames, Clock::time_point start, WalkFigures& out) {
         if (i % 20 < 3) Hold(walk[(i / 20) % 8]);
     });
     if (finished()) return;
-    G.Overlay = 0;
+    G.Overlay = Overlays::None;
     G.LockKeys();
     for (int i = 0; i < 3; ++i) Pass();
 
-    G.Overlay = 2;  // as the title's Credits item does
+    G.Overlay = Overlays::Credits;  // as the title's Credits item does
     G.LockKeys();
     Run("credits", frames, [](int) { ReleaseAll(); });
     if (finished()) return;
@@ -508,7 +508,7 @@ void Walk(int frames, Clock::time_point start, WalkFigures& out) {
     ReleaseAll();
     Hold(KEnter);  // Quit: the "Quit" "Game" banner, then back to the title
     Run("end banner", 1000, [](int i) { if (i == 3) ReleaseAll(); },
-        [] { return G.EndReason == 0 && G.EndTimer <= 0 && G.GameMode == 0; });
+        [] { return G.EndReason == 0 && G.EndTimer <= 0 && G.GameMode == Modes::Title; });
     if (finished()) return;
 
     // A save from the title, as the return from a game or the options asks.

@@ -68,7 +68,7 @@ void MyGame::Credits() {
         else if (TouchLock[p + 1] == 0) close = true;
     }
     if (close) {
-        Overlay = 0;
+        Overlay = Overlays::None;
         LockKeys();
         PlaySFX(98);
     }

@@ -119,7 +119,7 @@ void MyGame::Menu_Default(const std::string& items, const std::string& descripti
 
     if (chosen) {
         PlaySFX(98);
-        GameMode = 11;
+        GameMode = Modes::StartGame;
         Difficulty = sel;
         ShowPauseIcon = 1;
         // Started from the keyboard or a pad: keep the pointer out of play.

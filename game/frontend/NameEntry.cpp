@@ -99,7 +99,7 @@ void MyGame::EnterYourName() {
     }
     if ((Joy(12) > 0.4f || Joy(13) > 0.4f || escape || enter) && KeyLock[11] == 0) {
         OptRow = 0;
-        Overlay = 1;
+        Overlay = Overlays::Options;
         LockKeys();
     }
 }

@@ -40,7 +40,7 @@ void MyGame::Options() {
 
     if (Joy(9) < 0.3f) KeyLock[15] = 0;
     if (Joy(9) > 0.5f && KeyLock[15] == 0) {
-        Overlay = 0;
+        Overlay = Overlays::None;
         LockKeys();
         Save();
         PlaySFX(98);
@@ -67,13 +67,13 @@ void MyGame::OptionsList() {
     if (PlayKey(99) == 0) {
         KeyLock[99] = 0;
     } else if (KeyLock[99] == 0) {
-        Overlay = 0;
+        Overlay = Overlays::None;
         LockKeys();
         Save();
     }
 
     if (AddToggleOption(-1, 0, "Back", "Return", "Return") == 1) {
-        Overlay = 0;
+        Overlay = Overlays::None;
         LockKeys();
         Save();
     }
@@ -87,7 +87,7 @@ void MyGame::OptionsList() {
     std::string name = ShowName();
     name.erase(name.find_last_not_of(' ') + 1);
     if (AddToggleOption(-1, 10, "Online Name", name, name) == 1) {
-        Overlay = 4;
+        Overlay = Overlays::EnterName;
         LockKeys();
         OptRow = 0;
     }
@@ -102,7 +102,7 @@ void MyGame::OptionsList() {
 
     AddOptionLabel("Input");
     if (AddToggleOption(-1, 7, "Controller", "Define", "Define") == 1) {
-        Overlay = 3;
+        Overlay = Overlays::RedefineKeys;
         RedefRow = -1;
         RedefCol = 0;
         LockKeys();

@@ -60,7 +60,7 @@ void MyGame::PauseMenu() {
         EndGame(-1);
         break;
     case ChoiceOptions:
-        Overlay = 1;
+        Overlay = Overlays::Options;
         PlaySFX(98, 1.0f);
         LockKeys();
         break;

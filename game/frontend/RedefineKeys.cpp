@@ -170,7 +170,7 @@ void MyGame::RedefineKeys() {
                 } else if (selected == TestElement) {
                     TestTimer = TestUpdates;
                 } else {
-                    Overlay = 1;
+                    Overlay = Overlays::Options;
                     Save();
                     LockKeys();
                 }

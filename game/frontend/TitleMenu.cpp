@@ -186,7 +186,7 @@ void MyGame::Menu_Start() {
             GameBreak = 1;
             break;
         case ItemOptions:
-            Overlay = 1;
+            Overlay = Overlays::Options;
             OptScroll = 0;
             OptRow = 0;
             LockKeys();
@@ -194,7 +194,7 @@ void MyGame::Menu_Start() {
             PlaySFX(98);
             break;
         default:
-            Overlay = 2;
+            Overlay = Overlays::Credits;
             LockKeys();
             PlaySFX(98);
             break;
@@ -211,5 +211,5 @@ void MyGame::LoadMenu() {
     PlaySFX(95, 1.0f);
     EndReason = 0;
     Paused = 0;  // the title is never paused, whatever screen the game ended on
-    GameMode = 0;
+    GameMode = Modes::Title;
 }

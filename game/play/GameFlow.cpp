@@ -6,7 +6,7 @@ void MyGame::LoadGame() {
     Settings[100] += 1;  // games started
     Play.Lives = 2;      // two spare lives: three attempts in all
     GetLev(1);
-    GameMode = 10;
+    GameMode = Modes::Play;
 }
 
 void MyGame::Ingame() {

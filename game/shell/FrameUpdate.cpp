@@ -31,11 +31,11 @@ void MyGame::Update() {
 }
 
 void MyGame::LoopTarget() {
-    if (Overlay == 0) {
+    if (Overlay == Overlays::None) {
         switch (GameMode) {
-        case 0: DoMenu(); break;
-        case 1: LoadMenu(); break;
-        case 10:
+        case Modes::Title: DoMenu(); break;
+        case Modes::BackToTitle: LoadMenu(); break;
+        case Modes::Play:
             if (Paused == 0) {
                 DoGame();
                 Ingame();
@@ -43,15 +43,15 @@ void MyGame::LoopTarget() {
             // The update in which Ingame pauses already shows the pause menu.
             if (Paused == 1) PauseMenu();
             break;
-        case 11: LoadGame(); break;
+        case Modes::StartGame: LoadGame(); break;
         default: break;
         }
     }
     switch (Overlay) {
-    case 1: Options(); break;
-    case 2: Credits(); break;
-    case 3: RedefineKeys(); break;
-    case 4: EnterYourName(); break;
+    case Overlays::Options: Options(); break;
+    case Overlays::Credits: Credits(); break;
+    case Overlays::RedefineKeys: RedefineKeys(); break;
+    case Overlays::EnterName: EnterYourName(); break;
     default: break;
     }
     DoParticles();
@@ -161,7 +161,7 @@ static void BannerWords(int banner, const char*& first, const char*& second) {
 void MyGame::DrawEndBanner() {
     if (EndReason != 0) {
         EndTimer += Delta;
-        if (EndTimer > 120) GameMode = 1;
+        if (EndTimer > 120) GameMode = Modes::BackToTitle;
     }
     if (EndReason == 0 && EndTimer > 0) {
         EndTimer -= Delta * 3;

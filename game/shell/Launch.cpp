@@ -51,10 +51,10 @@ bool MyGame::StartUp(const char* path) {
 
     ShowStats = Settings[22];
     LoadTo = 1;
-    GameMode = 0;
+    GameMode = Modes::Title;
     Difficulty = 0;
     MenuPage = 0;
-    Overlay = 0;
+    Overlay = Overlays::None;
     LogoZoom = 1.0f;
     FlushGame();
 
@@ -92,7 +92,9 @@ void MyGame::GameLoop() {
     while (GameBreak == 0) KeepAlive();
     // Closing the game while a settings screen is open keeps what was
     // changed there, as leaving the screen would.
-    if (Overlay == 1 || Overlay == 3 || Overlay == 4) Save();
+    if (Overlay == Overlays::Options || Overlay == Overlays::RedefineKeys ||
+        Overlay == Overlays::EnterName)
+        Save();
     // A pending save is finished before the end, but a disk that does not
     // answer cannot keep the game from closing.
     FinishSaving(ExitSaveWaitMs);

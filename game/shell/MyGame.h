@@ -6,6 +6,7 @@
 
 #include "ZARNCore.h"
 #include "play/PlayState.h"
+#include "shell/GameModes.h"
 
 class MyGame : public ZARNCore {
 public:
@@ -19,8 +20,8 @@ public:
     // The credits text, one line per entry (the screen itself is Credits()).
     std::string CreditLines[2048];
 
-    int GameMode = 0;   // 0 title, 1 back to the title, 10 play, 11 start a game
-    int Overlay = 0;    // 0 none, 1 options, 2 credits, 3 redefine keys, 4 enter name
+    int GameMode = Modes::Title;   // one of Modes (shell/GameModes.h)
+    int Overlay = Overlays::None;  // one of Overlays; None shows the mode's screen
     int Difficulty = 0; // 1 Easy, 2 Normal, 3 Hard
     int Paused = 0;
     int EndReason = 0, EndBanner = 0;

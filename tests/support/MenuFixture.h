@@ -37,8 +37,8 @@ protected:
         ASys.CurBlend = 1;
         NoInputHeld();
         g.GameBreak = 0;
-        g.GameMode = 0;
-        g.Overlay = 0;
+        g.GameMode = Modes::Title;
+        g.Overlay = Overlays::None;
         g.Paused = 0;
         g.EndReason = 0;
         g.EndTimer = 0;

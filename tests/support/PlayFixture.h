@@ -29,7 +29,7 @@ protected:
         // with anything but the launch values are not the levels played.
         g.SetLaunchValues();
         g.FlushGame();
-        g.Overlay = 0;
+        g.Overlay = Overlays::None;
         g.ScreenshotMode = 0;
         g.ScreenW = 800;
         g.ScreenH = 600;
