@@ -9,9 +9,9 @@
 # REV: the commit whose sources are tested (HEAD when left out); the list is
 # always the one in the working tree, so the same faults can be tried on an
 # older commit. PATTERN: only the faults whose line matches it (grep -E).
-# The test binary runs whole except the suites that drive the real program
-# through the display (as listed by tests/CMakeLists.txt), so one fault takes
-# well under a minute on two cores once the first build is done.
+# Every test binary runs but the end-to-end one (tests/e2e), which drives the
+# real program through the display, so one fault takes well under a minute
+# on two cores once the first build is done.
 #
 # Not part of the test command. Environment: MUTATE_DIR (scratch folder,
 # removed afterwards unless MUTATE_KEEP=1), MUTATE_DATA (a built Data folder
@@ -50,21 +50,33 @@ if [ -n "$data" ]; then
   rm -rf "$build/Data"
   ln -s "$(cd "$data" && pwd)" "$build/Data"
 fi
-cmake --build "$build" --target gobbit_tests >"$scratch/build.log" 2>&1 || {
+# Older sources built one test binary and named the suites to leave out.
+desktop=$(sed -n 's/^set(DESKTOP_SUITES "\(.*\)")$/\1/p' "$src/tests/CMakeLists.txt")
+if [ -n "$desktop" ]; then
+  binaries=(gobbit_tests)
+  filter="-$desktop"
+else
+  binaries=(gobbit_tests gobbit_display_tests gobbit_slow_tests)
+  filter="*"
+fi
+cmake --build "$build" --target "${binaries[@]}" >"$scratch/build.log" 2>&1 || {
   tail -20 "$scratch/build.log"
   echo "The unmutated sources do not build"
   exit 1
 }
 
 start_own_display 191 230
-desktop=$(sed -n 's/^set(DESKTOP_SUITES "\(.*\)")$/\1/p' "$src/tests/CMakeLists.txt")
 
 # Runs the tests; prints the failing tests (or "timeout"), returns 0 when
 # all passed.
 run_tests() {
-  local out="$scratch/run.log" status
-  (cd "$build" && timeout "$limit" ./tests/gobbit_tests --gtest_brief=1 --gtest_filter="-$desktop") >"$out" 2>&1
-  status=$?
+  local out="$scratch/run.log" status=0 binary
+  : >"$out"
+  for binary in "${binaries[@]}"; do
+    (cd "$build" && timeout "$limit" "./tests/$binary" --gtest_brief=1 --gtest_filter="$filter") >>"$out" 2>&1
+    status=$?
+    [ $status -eq 0 ] || break
+  done
   [ $status -eq 0 ] && return 0
   if [ $status -eq 124 ]; then
     echo "timeout"
@@ -102,7 +114,7 @@ while IFS=$'\t' read -r file original faulty what; do
   content=$(cat "$target"; printf x)
   content=${content%x}
   printf '%s' "${content/"$original"/"$faulty"}" >"$target"
-  if ! cmake --build "$build" --target gobbit_tests >"$scratch/build.log" 2>&1; then
+  if ! cmake --build "$build" --target "${binaries[@]}" >"$scratch/build.log" 2>&1; then
     verdict="invalid" detail="(does not build)"
     skipped=$((skipped + 1))
   elif detail=$(run_tests); then
@@ -120,7 +132,7 @@ while IFS=$'\t' read -r file original faulty what; do
 done <"$list"
 
 # Leave the scratch build as the sources stand, for a rerun with MUTATE_KEEP.
-cmake --build "$build" --target gobbit_tests >/dev/null 2>&1
+cmake --build "$build" --target "${binaries[@]}" >/dev/null 2>&1
 
 echo
 echo "Mutants of $rev ($(git -C "$root" rev-parse --short "$rev")):"

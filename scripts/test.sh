@@ -40,22 +40,24 @@ stage() {
 
 stage "tests" ctest --test-dir "$build" --output-on-failure -j2 --timeout 600
 
-# The whole test binary in one process, shuffled with three fixed seeds: no
-# test may depend on what the tests before it left behind. The suites that
-# drive the real program through the display are left out (they run alone
-# above, keep no state in this process and would add minutes).
+# Each test binary but the end-to-end one in one process, shuffled with three
+# fixed seeds: no test may depend on what the tests before it left behind.
+# The end-to-end tests are left out (they ran alone above, keep no state in
+# this process and would add minutes).
 shuffled() {
-  local seed desktop
-  desktop=$(sed -n 's/^set(DESKTOP_SUITES "\(.*\)")$/\1/p' "$root/tests/CMakeLists.txt")
+  local seed binary log
   for seed in 1 4 6; do
-    # The game's log lines are kept out of the way unless a run fails.
-    if ! (cd "$build" && ./tests/gobbit_tests --gtest_brief=1 --gtest_shuffle --gtest_random_seed="$seed" \
-      --gtest_filter="-$desktop") >"$build/shuffled-$seed.log" 2>&1; then
-      grep -B2 -A12 -E "Failure|FAILED" "$build/shuffled-$seed.log" | head -80
-      echo "Shuffled run with seed $seed failed; its output is in $build/shuffled-$seed.log"
-      return 1
-    fi
-    echo "seed $seed: $(grep -E '^\[  PASSED' "$build/shuffled-$seed.log")"
+    for binary in gobbit_tests gobbit_display_tests gobbit_slow_tests; do
+      log="$build/shuffled-$binary-$seed.log"
+      # The game's log lines are kept out of the way unless a run fails.
+      if ! (cd "$build" && "./tests/$binary" --gtest_brief=1 --gtest_shuffle --gtest_random_seed="$seed") \
+        >"$log" 2>&1; then
+        grep -B2 -A12 -E "Failure|FAILED" "$log" | head -80
+        echo "Shuffled run of $binary with seed $seed failed; its output is in $log"
+        return 1
+      fi
+      echo "seed $seed, $binary: $(grep -E '^\[  PASSED' "$log")"
+    done
   done
 }
 stage "tests shuffled" shuffled

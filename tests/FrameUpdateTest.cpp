@@ -1,6 +1,6 @@
 // The frame update's loader and end banner: which loader steps load
-// something, when loading finishes, the order of the assets in the real
-// program, and the banner's two seconds measured with the update interval.
+// something, when loading finishes, and the banner's two seconds measured
+// with the update interval.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -9,7 +9,6 @@
 
 #include "CoreGlobals.h"
 #include "support/FakeDevices.h"
-#include "support/GameProcess.h"
 #include "support/PlayFixture.h"
 #include "support/StateGuards.h"
 
@@ -115,42 +114,6 @@ TEST_F(FrameUpdate, DeltaIsClampedSoAStallCannotSkipTheBanner) {
     }
     EXPECT_GT(updates * 7.68, 120);
     EXPECT_LE((updates - 1) * 7.68, 120);
-}
-
-bool InOrder(const std::string& out, const std::vector<std::string>& lines, std::string& missing) {
-    size_t at = 0;
-    for (const std::string& line : lines) {
-        size_t found = out.find(line, at);
-        if (found == std::string::npos) {
-            missing = line;
-            return false;
-        }
-        at = found + line.size();
-    }
-    return true;
-}
-
-TEST(LoaderOrder, TheProgramLoadsItsAssetsInTheLoadersOrder) {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs a display";
-    GameProcess game;
-    game.SetEnv("ALSOFT_DRIVERS", "null");
-    ASSERT_TRUE(game.Start());
-    size_t end = game.WaitForText("Load SFX   : 18\n", 15000);
-    game.RequestClose();
-    game.WaitExit(10000);
-    ASSERT_NE(end, std::string::npos) << game.Output();
-    std::vector<std::string> expected = {
-        "Load Font  : entplain", "Load Image : ZARNLogo", "Load SFX   : 95\n",
-        "Load Image : icons",    "Load Image : particles", "Load SFX   : 1\n",
-        "Load Image : options",  "Load SFX   : 99\n",      "Load SFX   : 98\n",
-        "Load Image : menu_back", "Load Image : menu_front", "Load Image : logo",
-        "Load Image : gfx",      "Load SFX   : 1\n",       "Load SFX   : 4\n",
-        "Load SFX   : 5\n",      "Load SFX   : 6\n",       "Load SFX   : 2\n",
-        "Load SFX   : 3\n"};
-    for (int n = 11; n <= 18; ++n) expected.push_back("Load SFX   : " + std::to_string(n) + "\n");
-    std::string missing;
-    EXPECT_TRUE(InOrder(game.Output(), expected, missing)) << "missing or out of order: " << missing << "\n"
-                                                           << game.Output();
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 // The loader decodes its files ahead on a worker: every slot must still be
 // filled in the same order, with the same pixels and samples and the same
 // log lines, as a plain one-file-per-step load of the same table, including
-// a missing and a corrupt picture and a missing and a corrupt sound. And the
-// real program closed on its loading screen must end cleanly.
+// a missing and a corrupt picture and a missing and a corrupt sound.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -15,7 +14,6 @@
 
 #include "Random.h"
 #include "shell/MyGame.h"
-#include "support/GameProcess.h"
 #include "support/GameWindow.h"
 #include "support/StateGuards.h"
 #include "sys/DecodeAhead.h"
@@ -194,19 +192,3 @@ TEST_F(LoaderDecodeAhead, FillsEverySlotInOrderAsAPlainLoadDoes) {
 }
 
 }  // namespace
-
-// Closing the window on the loading screen, with files still being decoded
-// ahead: the program stops its worker and ends normally (under the sanitizers
-// a stray thread or a use after exit would show here).
-TEST(LoaderOrder, ClosingTheWindowWhileLoadingEndsCleanly) {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs a display";
-    GameProcess game;
-    game.SetEnv("ALSOFT_DRIVERS", "null");
-    ASSERT_TRUE(game.Start());
-    ASSERT_NE(game.WaitForText("Load Image : ZARNLogo", 15000), std::string::npos) << game.Output();
-    ASSERT_TRUE(game.RequestClose());
-    EXPECT_EQ(game.WaitExit(15000), 0) << game.Output();
-    std::string out = game.Output();
-    EXPECT_NE(out.find("Farewell happy gamer"), std::string::npos) << out;
-    EXPECT_EQ(out.find("Load SFX   : 18\n"), std::string::npos) << "loading finished before the close";
-}
