@@ -42,6 +42,8 @@ void ZARNCore::DecodeSFXAhead(int n) {
 
 void ZARNCore::StopDecodingAhead() { ::StopDecodingAhead(); }
 
+int ZARNCore::DecodesQueued() { return DecodesAhead(); }
+
 void ZARNCore::TakeScreenshot() { ASys.Screenshot(); }
 
 void ZARNCore::CopyBuffer() { ASys.GrabBuffer(); }

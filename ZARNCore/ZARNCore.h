@@ -287,6 +287,7 @@ public:
     void DecodeImgAhead(const char* name, int frameSize);
     void DecodeSFXAhead(int n);
     void StopDecodingAhead();
+    int DecodesQueued();  // files queued ahead and not yet loaded
     void TakeScreenshot();
     void CopyBuffer();
     void CreateBuffer(int slot, int size);

@@ -136,7 +136,9 @@ void MyGame::DecodeLoaderFilesAhead(int step) {
 }
 
 void MyGame::Loader() {
-    if (LoadTo == 1) DecodeLoaderFilesAhead(1);
+    // Start-up has queued them already; a loader started some other way
+    // queues them itself.
+    if (LoadTo == 1 && DecodesQueued() == 0) DecodeLoaderFilesAhead(1);
     bool acted = LoaderStep(LoadTo);
     LoadTo += 1;
     LoadingScreen();

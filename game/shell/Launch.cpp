@@ -28,6 +28,11 @@ bool MyGame::StartUp(const char* path) {
     std::snprintf(home, sizeof home, "%s", folders.Home.c_str());
     std::snprintf(datahome, sizeof datahome, "%s", folders.DataHome.c_str());
     const bool saveFolderReady = MakePrivateFolder(folders.Home);
+    // The loader's files start decoding now, while the window and the audio
+    // device come up, so the loading screen finds them ready. Their paths
+    // need the game number, which Begin sets to the same value.
+    GameNum = GobbitNumber;
+    DecodeLoaderFilesAhead(1);
     Begin(GobbitNumber, GobbitTitle);
     if (!ASys.HasWindow()) {
         // Nothing can be shown or played without a window: say why and leave
