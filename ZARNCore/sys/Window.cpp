@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "sys/PipelineWarmUp.h"
 #include "sys/RendererGlobals.h"
 #include "sys/SysGlobals.h"
 #include "sys/ZARNSys.h"
@@ -73,6 +74,7 @@ void ZARNSys::SysInit(const char* title) {
     }
 
     SetScreen(800, 600);
+    WarmUpPipeline();
     FillKeyNames();
 }
 
@@ -118,6 +120,7 @@ bool WindowLost() { return WindowEverOpened && window == nullptr; }
 void ZARNSys::FlipFull() {
     isFullscreen = 1 - isFullscreen;
     SetScreen(800, 600);
+    WarmUpPipeline();
 }
 
 void ZARNSys::HiResRender() {
