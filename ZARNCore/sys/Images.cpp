@@ -12,6 +12,7 @@
 #include "sys/DecodeAhead.h"
 #include "sys/ImageTable.h"
 #include "sys/SysGlobals.h"
+#include "sys/TextureStrips.h"
 #include "sys/ZARNSys.h"
 
 std::vector<unsigned char> Image[ImageSlots];
@@ -222,14 +223,15 @@ void InstallImage(int slot, PreparedImage& img) {
     DropBlurCopy(slot);
     if (img.Kind == PreparedImage::Single) {
         DescribeSingleImage(slot, img.Side, CellScale(float(img.F)));
-        return;
+    } else {
+        sys.iFrames[slot] = img.Frames;
+        iFramesW[slot] = img.PerRow;
+        iFramesWz[slot] = float(img.Cell) / float(img.Side);
+        iSize[slot] = img.Side;
+        sys.iFramesSquare[slot] = int(img.F);
+        sys.iSizeScaled[slot] = CellScale(float(img.Cell));
     }
-    sys.iFrames[slot] = img.Frames;
-    iFramesW[slot] = img.PerRow;
-    iFramesWz[slot] = float(img.Cell) / float(img.Side);
-    iSize[slot] = img.Side;
-    sys.iFramesSquare[slot] = int(img.F);
-    sys.iSizeScaled[slot] = CellScale(float(img.Cell));
+    UploadInStrips(slot);
 }
 
 void ZARNSys::GetPNG(int slot, const char* path, unsigned F) {

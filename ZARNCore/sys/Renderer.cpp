@@ -32,6 +32,7 @@
 #include "sys/ImageTable.h"
 #include "sys/RendererGlobals.h"
 #include "sys/SysGlobals.h"
+#include "sys/TextureStrips.h"
 #include "sys/ZARNSys.h"
 
 DrawCmd DrawR[ReplayRecords];
@@ -233,6 +234,15 @@ void BindTexture(int use) {
         version = &Cache.slotVersion[use];
         pixels = Image[use].data();
         side = iSize[use];
+        // A picture sent ahead in strips needs no whole upload.
+        if (!*loaded || *version != ImageVersion[use]) {
+            if (GLuint ready = TakeStripTexture(use)) {
+                if (*name) glDeleteTextures(1, name);
+                *name = ready;
+                *loaded = true;
+                *version = ImageVersion[use];
+            }
+        }
     }
     if (*name == 0) {
         glGenTextures(1, name);
@@ -742,5 +752,6 @@ void ZARNSys::RenderSys(float overscan) {
     if (Button[66]) Screenshot();
     glfwSwapBuffers(window);
     RememberShown(overscan);
+    UploadStripsAhead();
     glfwPollEvents();
 }

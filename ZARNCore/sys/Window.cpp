@@ -6,6 +6,7 @@
 #include "sys/PipelineWarmUp.h"
 #include "sys/RendererGlobals.h"
 #include "sys/SysGlobals.h"
+#include "sys/TextureStrips.h"
 #include "sys/ZARNSys.h"
 
 ZARNSys ASys;
@@ -82,6 +83,7 @@ void ZARNSys::SetScreen(int w, int h) {
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 2);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 0);
     if (window) {
+        ForgetStripTextures();
         glfwDestroyWindow(window);
         window = nullptr;
     }
@@ -138,6 +140,7 @@ void ZARNSys::Close() {
     ALctx = nullptr;
     ALdev = nullptr;
     Debuglog("Closing OpenGL Window");
+    ForgetStripTextures();
     if (window) glfwDestroyWindow(window);
     window = nullptr;
     glfwTerminate();
