@@ -18,7 +18,7 @@ void Prepare() {
     g.Overlay = Overlays::None;
     g.GameBreak = 0;
     g.LogoZoom = 1;
-    g.Settings[101] = 2;
+    g.Settings[Setting::LastDifficulty] = 2;
     g.BoardCount = 3;
     if (g.CreditCount < 0) g.AddDefaultCredits();
 }

@@ -22,8 +22,8 @@ void StartOnce() {
     g.MakePlatBG();
     g.FlushKeys();
     g.KeyDefaults();
-    g.Settings[0] = 7;
-    g.Settings[1] = 7;
+    g.Settings[Setting::SfxVolume] = 7;
+    g.Settings[Setting::MusicVolume] = 7;
     g.ScreenW = 800;
     g.ScreenH = 600;
 }

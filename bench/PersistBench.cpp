@@ -29,8 +29,10 @@ void PrepareGame(const std::string& home) {
     MyGame& g = ThisGame;
     std::snprintf(g.home, sizeof g.home, "%s", home.c_str());
     g.SetLaunchValues();
-    g.Settings[24] = 20251210, g.Settings[25] = 134501, g.Settings[26] = 75234321;
-    g.Settings[50] = 12 | 13 << 8;  // a name, so scores are sent
+    g.Settings[Setting::UserIdDate] = 20251210;
+    g.Settings[Setting::UserIdTime] = 134501;
+    g.Settings[Setting::UserIdRandom] = 75234321;
+    g.Settings[Setting::OnlineName] = 12 | 13 << 8;  // a name, so scores are sent
     // Every score non-zero: the checksum runs for each one.
     for (int i = 0; i < 22000; i++) g.Scores[i] = 1000 + i;
 }

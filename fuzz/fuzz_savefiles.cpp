@@ -35,9 +35,9 @@ void Take(Snapshot& s) {
 // The state the launch sets up before it loads.
 void FreshLaunch() {
     for (int& s : ThisGame.Settings) s = 0;
-    ThisGame.Settings[0] = 7;
-    ThisGame.Settings[1] = 7;
-    ThisGame.Settings[101] = 2;
+    ThisGame.Settings[Setting::SfxVolume] = 7;
+    ThisGame.Settings[Setting::MusicVolume] = 7;
+    ThisGame.Settings[Setting::LastDifficulty] = 2;
     for (int& s : ThisGame.Scores) s = 0;
     ASys.ClearKeys();
     ThisGame.KeyDefaults();
@@ -80,8 +80,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FreshLaunch();
     ThisGame.Load();
     Take(First);
-    FUZZ_CHECK(First.Settings[101] >= 1 && First.Settings[101] <= 3);
-    FUZZ_CHECK(First.Settings[27] == UserIdCheck(First.Settings[24], First.Settings[25], First.Settings[26]));
+    FUZZ_CHECK(First.Settings[Setting::LastDifficulty] >= 1 && First.Settings[Setting::LastDifficulty] <= 3);
+    FUZZ_CHECK(First.Settings[Setting::UserIdCheckValue] ==
+               UserIdCheck(First.Settings[Setting::UserIdDate], First.Settings[Setting::UserIdTime],
+                           First.Settings[Setting::UserIdRandom]));
     for (int key = 0; key < 16; key++)
         for (int slot = 0; slot < 64; slot++) FUZZ_CHECK(ValidBindingCode(First.Keys[slot][key]));
 

@@ -111,7 +111,7 @@ TEST_F(Credits, LinesFadeAndSpreadAwayFromTheCentre) {
 }
 
 TEST_F(Credits, StatisticsLinesShowPlaysAndBothSizes) {
-    G().Settings[100] = 17;
+    G().Settings[Setting::GamesStarted] = 17;
     G().RealW = 1600;
     G().RealH = 1200;
     Run(&MyGame::Credits);

@@ -36,15 +36,15 @@ protected:
         NoInputHeld();
         for (int& v : g.Scores) v = 0;
         // A player with a user ID and an online name, so a new best is sent.
-        g.Settings[24] = 20251210;
-        g.Settings[25] = 134501;
-        g.Settings[26] = 75234321;
-        g.Settings[27] = 20251210 % 37171 + 134501 % 17021 + 75234321 % 53496;
+        g.Settings[Setting::UserIdDate] = 20251210;
+        g.Settings[Setting::UserIdTime] = 134501;
+        g.Settings[Setting::UserIdRandom] = 75234321;
+        g.Settings[Setting::UserIdCheckValue] = 20251210 % 37171 + 134501 % 17021 + 75234321 % 53496;
         for (int i = 50; i <= 55; ++i) g.Settings[i] = 0;
         const std::string name = "Gobbit";
         for (int i = 0; i < int(name.size()); ++i)
             g.Settings[50 + i / 2] |= i % 2 == 0 ? g.Int64(name[i]) : g.Int64(name[i]) << 8;
-        g.Settings[101] = Board;
+        g.Settings[Setting::LastDifficulty] = Board;
         g.Difficulty = Board;
         g.GameMode = Modes::Play;
         g.PauseSlide = g.PauseIdle = 0;

@@ -7,11 +7,11 @@ using GameFlow = PlayFixture;
 
 TEST_F(GameFlow, EachNewGameStartsAtLevelOneWithTwoSpareLives) {
     ThisGame.Difficulty = 3;
-    const int started = ThisGame.Settings[100];
+    const int started = ThisGame.Settings[Setting::GamesStarted];
     ThisGame.GameMode = Modes::StartGame;
     ThisGame.LoadGame();
     EXPECT_EQ(ThisGame.GameMode, Modes::Play);
-    EXPECT_EQ(ThisGame.Settings[100], started + 1);
+    EXPECT_EQ(ThisGame.Settings[Setting::GamesStarted], started + 1);
     EXPECT_EQ(ThisGame.Play.Level, 1);
     EXPECT_EQ(ThisGame.Play.Lives, 2);
     EXPECT_EQ(ThisGame.Play.LevelSeed, 3 * 6128 + 42 * 371);
@@ -22,7 +22,7 @@ TEST_F(GameFlow, EachNewGameStartsAtLevelOneWithTwoSpareLives) {
     ThisGame.Play.Lives = 0;
     ThisGame.EndGame(1);
     ThisGame.LoadGame();
-    EXPECT_EQ(ThisGame.Settings[100], started + 2);
+    EXPECT_EQ(ThisGame.Settings[Setting::GamesStarted], started + 2);
     EXPECT_EQ(ThisGame.Play.Score, 0);
     EXPECT_EQ(ThisGame.Play.Level, 1);
     EXPECT_EQ(ThisGame.Play.Lives, 2);

@@ -19,7 +19,7 @@ protected:
     int Update() { return Step(&MyGame::EnterYourName); }
     // Puts a name into the cells (codes of the 64-character alphabet).
     static void SetName(const std::vector<int>& codes) {
-        for (int i = 50; i <= 55; ++i) ThisGame.Settings[i] = 0;
+        for (int i = Setting::OnlineName; i <= Setting::OnlineNameLast; ++i) ThisGame.Settings[i] = 0;
         for (std::size_t i = 0; i < codes.size(); ++i)
             ThisGame.Settings[50 + i / 2] |= codes[i] << (i % 2 ? 8 : 0);
     }

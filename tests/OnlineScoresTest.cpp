@@ -359,7 +359,7 @@ TEST_F(OnlineScores, AFinishedGameEntersItsBoard) {
         {"a fraction above the best", {1000, 800, 600, 400, 200, 0, 0, 0, 0, 0}, 1000.5f,
          {1000, 1000, 800, 600, 400, 1000, 0, 0, 0, 0}, true},
     };
-    ThisGame.Settings[101] = 2;
+    ThisGame.Settings[Setting::LastDifficulty] = 2;
     for (Case& c : cases) {
         SCOPED_TRACE(c.name);
         for (int i = 0; i < 10; i++) ThisGame.Scores[40 + i] = c.before[i];
@@ -476,7 +476,7 @@ TEST_F(ScoreServer, AGameScoreReachesTheServerAndComesBackOnline) {
 
     // This player finishes a game on Easy with a new best.
     SetName("Gobbit-One");
-    ThisGame.Settings[101] = 1;
+    ThisGame.Settings[Setting::LastDifficulty] = 1;
     ThisGame.Play.Score = 1234.0f;
     testing::internal::CaptureStdout();
     ThisGame.HandleDefaultScoreboards();
@@ -564,7 +564,7 @@ TEST(OnlineExit, DISABLED_ChildLeavesWhileTheServerHangs) {
     ThisGame.SetNum(GobbitNumber);
     ThisGame.SetKeyword(GobbitScoreKeyword);
     ThisGame.BoardCount = 3;
-    ThisGame.Settings[50] = 12;
+    ThisGame.Settings[Setting::OnlineName] = 12;
     ThisGame.SendScores(0);
     EXPECT_EQ(ThisGame.NetWaiting, 1);
 }

@@ -52,19 +52,19 @@ TEST_F(OptionsTest, UpAndDownStepOncePerPressAndStopAtTheEnds) {
 
 TEST_F(OptionsTest, Button1OnASliderMutesThenFillsIt) {
     ThisGame.OptRow = 1;
-    ThisGame.Settings[0] = 7;
-    ThisGame.Settings[1] = 7;
+    ThisGame.Settings[Setting::SfxVolume] = 7;
+    ThisGame.Settings[Setting::MusicVolume] = 7;
     const int expected[] = {0, 10, 0};
     for (int want : expected) {
         ReleaseAll();
         Update();
         Hold(B1);
         EXPECT_EQ(Update(), 1);
-        EXPECT_EQ(ThisGame.Settings[0], want);
+        EXPECT_EQ(ThisGame.Settings[Setting::SfxVolume], want);
         for (int i = 0; i < 5; ++i) Update();  // held: no repeat
-        EXPECT_EQ(ThisGame.Settings[0], want);
+        EXPECT_EQ(ThisGame.Settings[Setting::SfxVolume], want);
     }
-    EXPECT_EQ(ThisGame.Settings[1], 7) << "the music volume row was not touched";
+    EXPECT_EQ(ThisGame.Settings[Setting::MusicVolume], 7) << "the music volume row was not touched";
 }
 
 TEST_F(OptionsTest, LeftAndRightStepASliderAndAreSilentAtItsEnds) {
@@ -74,12 +74,12 @@ TEST_F(OptionsTest, LeftAndRightStepASliderAndAreSilentAtItsEnds) {
     for (const Case& c : cases) {
         ReleaseAll();
         ThisGame.OptRow = 6;  // overscan
-        ThisGame.Settings[20] = c.value;
+        ThisGame.Settings[Setting::Overscan] = c.value;
         Update();
         Hold(c.key);
         int sounds = Update();
         for (int i = 0; i < 5; ++i) sounds += Update();
-        EXPECT_EQ(ThisGame.Settings[20], c.after) << c.value << " key " << c.key;
+        EXPECT_EQ(ThisGame.Settings[Setting::Overscan], c.after) << c.value << " key " << c.key;
         EXPECT_EQ(sounds, c.sounds) << c.value << " key " << c.key;
     }
 }
@@ -133,7 +133,7 @@ TEST_F(OptionsTest, DraggingScrollsTheListInsteadOfChangingValues) {
         ReleaseAll();
         ThisGame.OptScroll = 16;
         ThisGame.OptRow = c.row;
-        ThisGame.Settings[0] = 7;
+        ThisGame.Settings[Setting::SfxVolume] = 7;
         Update();
         float x = c.x > 0 ? c.x : StepX(2);
         Pointer(x, c.y, true);
@@ -144,7 +144,7 @@ TEST_F(OptionsTest, DraggingScrollsTheListInsteadOfChangingValues) {
         Update();
         Pointer(StepX(8), c.y - 40, true);
         Update();
-        EXPECT_EQ(ThisGame.Settings[0], c.valueAfter) << c.what;
+        EXPECT_EQ(ThisGame.Settings[Setting::SfxVolume], c.valueAfter) << c.what;
         EXPECT_EQ(ThisGame.OptScroll, scroll - 40) << c.what;
         Pointer(StepX(8), c.y - 40, false);
         Update();
@@ -190,7 +190,7 @@ TEST_F(OptionsTest, ActionRowsAndTheThreeWaysOut) {
         ReleaseAll();
         ThisGame.Overlay = Overlays::Options;
         ThisGame.SavePending = 0;
-        ThisGame.Settings[22] = 0;
+        ThisGame.Settings[Setting::DebugStats] = 0;
         ThisGame.ShowStats = 0;
         ThisGame.RedefRow = 3;
         ThisGame.RedefCol = 1;
@@ -211,7 +211,7 @@ TEST_F(OptionsTest, ActionRowsAndTheThreeWaysOut) {
             EXPECT_EQ(ThisGame.CaptureState, 1) << "waits for fire to be released";
         }
         if (c.row == 9) {
-            EXPECT_EQ(ThisGame.Settings[22], 1);
+            EXPECT_EQ(ThisGame.Settings[Setting::DebugStats], 1);
             EXPECT_EQ(ThisGame.ShowStats, 1);
         }
     }
@@ -244,6 +244,6 @@ TEST_F(OptionsTest, TheDebugStatsRowShowsWhatF1Set) {
     for (int shown : {1, 0, 1}) {
         ThisGame.ShowStats = shown;
         Update();
-        EXPECT_EQ(ThisGame.Settings[22], shown);
+        EXPECT_EQ(ThisGame.Settings[Setting::DebugStats], shown);
     }
 }

@@ -130,8 +130,8 @@ protected:
     }
     // Scores and settings that tell one save from another.
     void Version(int v) {
-        ThisGame.Settings[0] = v % 11;
-        ThisGame.Settings[100] = v;
+        ThisGame.Settings[Setting::SfxVolume] = v % 11;
+        ThisGame.Settings[Setting::GamesStarted] = v;
         for (int i = 20; i < 25; i++) ThisGame.Scores[i] = 1000 * v + i;
         ThisGame.Scores[21000] = v;
     }
@@ -146,7 +146,8 @@ protected:
         version = ThisGame.Scores[21000];
         for (int i = 20; i < 25; i++)
             if (ThisGame.Scores[i] != 1000 * version + i) return false;
-        return text.find("Checksum Error") == std::string::npos && ThisGame.Settings[24] == U1;
+        return text.find("Checksum Error") == std::string::npos &&
+               ThisGame.Settings[Setting::UserIdDate] == U1;
     }
     std::vector<uint8_t> oldSettings_, oldScores_;
 };
@@ -261,7 +262,7 @@ TEST_F(SaveFailures, AFailedRenameKeepsTheOldFileIsLoggedAndTriedAgain) {
     int version = 0;
     EXPECT_TRUE(LoadsWhole(version));
     EXPECT_EQ(version, 2);
-    EXPECT_EQ(ThisGame.Settings[0], 2);
+    EXPECT_EQ(ThisGame.Settings[Setting::SfxVolume], 2);
 }
 
 TEST_F(SaveFailures, EachFileIsOnDiskBeforeItsNameIsAndAFailedFlushKeepsTheOld) {
@@ -332,7 +333,7 @@ TEST_F(SaveFailures, ATempFileIsNotRewrittenWhileItsRenameIsPending) {
     int version = 0;
     EXPECT_TRUE(LoadsWhole(version));
     EXPECT_EQ(version, 3);
-    EXPECT_EQ(ThisGame.Settings[0], 3);
+    EXPECT_EQ(ThisGame.Settings[Setting::SfxVolume], 3);
 }
 
 TEST_F(SaveFailures, LeavingWhileTheDiskIsStuckEndsInBoundedTimeWithTheOldFiles) {

@@ -91,13 +91,13 @@ protected:
     void FillGame() {
         MyGame& g = ThisGame;
         SetUser(U1, U2, U3);
-        g.Settings[0] = 3;
-        g.Settings[1] = 9;
-        g.Settings[20] = 4;
-        g.Settings[23] = 1;
+        g.Settings[Setting::SfxVolume] = 3;
+        g.Settings[Setting::MusicVolume] = 9;
+        g.Settings[Setting::Overscan] = 4;
+        g.Settings[Setting::ReduceMotion] = 1;
         SetName("Gobbit-42");
-        g.Settings[100] = 17;
-        g.Settings[101] = 3;
+        g.Settings[Setting::GamesStarted] = 17;
+        g.Settings[Setting::LastDifficulty] = 3;
         g.Settings[150] = -5;
         g.SetKey(0, 265);
         g.SetKey(8, 257);
@@ -375,19 +375,19 @@ TEST_F(SaveFiles, ASaveCutShortAtAnyStepLeavesTheOldOrTheNewFile) {
     std::string other = dir_ + "/new";
     ASSERT_EQ(mkdir(other.c_str(), 0700), 0);
     ThisGame.Scores[20] = 5000;
-    ThisGame.Settings[0] = 10;
+    ThisGame.Settings[Setting::SfxVolume] = 10;
     std::snprintf(ThisGame.home, sizeof ThisGame.home, "%s", other.c_str());
     SaveAll();
     std::vector<uint8_t> newSet = ReadBytes("new/Settings.sav"), newScore = ReadBytes("new/Save_564_Gobbit.sav");
     std::snprintf(ThisGame.home, sizeof ThisGame.home, "%s", home.c_str());
     ThisGame.Scores[20] = 1200;
-    ThisGame.Settings[0] = 3;
+    ThisGame.Settings[Setting::SfxVolume] = 3;
     SaveAll();
     std::vector<uint8_t> oldSet = ReadBytes(SettingsFile), oldScore = ReadBytes(ScoreFile);
     ASSERT_NE(oldScore, newScore);
 
     ThisGame.Scores[20] = 5000;
-    ThisGame.Settings[0] = 10;
+    ThisGame.Settings[Setting::SfxVolume] = 10;
     for (int steps = 0; steps <= 60; steps++) {
         SCOPED_TRACE(steps);
         WriteBytes(SettingsFile, oldSet);

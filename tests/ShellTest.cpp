@@ -187,20 +187,21 @@ TEST_F(GameServices, LockKeysLatchesEveryKeyAndPointer) {
 }
 
 TEST_F(GameServices, EveryLoopPassDerivesTheLevelsFromTheSettings) {
-    int saved[3] = {ThisGame.Settings[0], ThisGame.Settings[1], ThisGame.Settings[20]};
+    int saved[3] = {ThisGame.Settings[Setting::SfxVolume], ThisGame.Settings[Setting::MusicVolume],
+                    ThisGame.Settings[Setting::Overscan]};
     int active = ThisGame.Active;
-    ThisGame.Settings[0] = 7;
-    ThisGame.Settings[1] = 10;
-    ThisGame.Settings[20] = 10;
+    ThisGame.Settings[Setting::SfxVolume] = 7;
+    ThisGame.Settings[Setting::MusicVolume] = 10;
+    ThisGame.Settings[Setting::Overscan] = 10;
     ThisGame.Active = 2;  // neither branch of the loop runs
     ThisGame.KeepAlive();
     EXPECT_FLOAT_EQ(ThisGame.SfxLevel, 0.7f);
     EXPECT_FLOAT_EQ(ThisGame.MusicLevel, 1.0f);
     EXPECT_FLOAT_EQ(ThisGame.OverscanFrac, 0.2f);
     ThisGame.Active = active;
-    ThisGame.Settings[0] = saved[0];
-    ThisGame.Settings[1] = saved[1];
-    ThisGame.Settings[20] = saved[2];
+    ThisGame.Settings[Setting::SfxVolume] = saved[0];
+    ThisGame.Settings[Setting::MusicVolume] = saved[1];
+    ThisGame.Settings[Setting::Overscan] = saved[2];
 }
 
 // A window that could not be made again (a failed screen mode switch) ends

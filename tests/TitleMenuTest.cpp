@@ -25,9 +25,9 @@ protected:
         MenuFixture::SetUp();
         G().MenuPage = 0;
         G().TitleChoice = 0;
-        G().Settings[13] = 0;
-        G().Settings[23] = 0;
-        G().Settings[101] = 2;
+        G().Settings[Setting::SwapTitleButtons] = 0;
+        G().Settings[Setting::ReduceMotion] = 0;
+        G().Settings[Setting::LastDifficulty] = 2;
         G().LogoZoom = 1.0f;
         G().MenuScroll = 426;  // the list settled on Normal
     }
@@ -101,7 +101,7 @@ TEST_F(TitleMenu, ChooseActivatesTheHighlightedItem) {
             G().OptScroll = 7;
             G().OptRow = 3;
             G().ShowStats = 1;
-            G().Settings[22] = 0;
+            G().Settings[Setting::DebugStats] = 0;
             G().TitleChoice = c.item;
             std::memset(G().KeyLock, 0, sizeof G().KeyLock);
             Hold(key);
@@ -113,14 +113,14 @@ TEST_F(TitleMenu, ChooseActivatesTheHighlightedItem) {
             if (c.overlay == 1) {
                 EXPECT_EQ(G().OptScroll, 0);
                 EXPECT_EQ(G().OptRow, 0);
-                EXPECT_EQ(G().Settings[22], 1);
+                EXPECT_EQ(G().Settings[Setting::DebugStats], 1);
             }
         }
     }
 }
 
 TEST_F(TitleMenu, SwapExchangesChooseAndBackButtons) {
-    G().Settings[13] = 1;
+    G().Settings[Setting::SwapTitleButtons] = 1;
     Hold(Button1);
     Run(&MyGame::DoMenu, 3);
     EXPECT_EQ(G().MenuPage, 0) << "Button 1 is the back button when swapped";
@@ -225,7 +225,7 @@ TEST_F(TitleMenu, EscapeQuitsFromTheTitleButOnlyGoesBackFromTheList) {
 }
 
 TEST_F(TitleMenu, StartShowsTheListInTheSameUpdateWithTheLastDifficulty) {
-    G().Settings[101] = 3;
+    G().Settings[Setting::LastDifficulty] = 3;
     G().MenuScroll = 380;  // settled on Hard
     Hold(Button1);
     Run(&MyGame::DoMenu);
@@ -234,7 +234,7 @@ TEST_F(TitleMenu, StartShowsTheListInTheSameUpdateWithTheLastDifficulty) {
     const DrawnText* hard = FindText("Hard");
     ASSERT_NE(hard, nullptr);
     EXPECT_NEAR(hard->size, 1.3f, 1e-4) << "the highlighted row is drawn larger";
-    EXPECT_EQ(G().Settings[101], 3);
+    EXPECT_EQ(G().Settings[Setting::LastDifficulty], 3);
 }
 
 TEST_F(TitleMenu, LogoGlidesOrJumpsWithMotionReduction) {
@@ -245,7 +245,7 @@ TEST_F(TitleMenu, LogoGlidesOrJumpsWithMotionReduction) {
     const Case cases[] = {{1, 0, 1.0f, 1.1f}, {1, 1, 1.0f, 2.0f}, {0, 0, 2.0f, 1.9f}, {0, 1, 2.0f, 1.0f}};
     for (const Case& c : cases) {
         G().MenuPage = c.page;
-        G().Settings[23] = c.reduce;
+        G().Settings[Setting::ReduceMotion] = c.reduce;
         G().LogoZoom = c.from;
         Run(&MyGame::DoMenu);
         Run(&MyGame::Menu_Background);  // the clamp happens when drawing
@@ -256,25 +256,25 @@ TEST_F(TitleMenu, LogoGlidesOrJumpsWithMotionReduction) {
 TEST_F(ListMenu, DirectionsWrapAtBothEnds) {
     const Move moves[] = {{1, Up, 3}, {1, Left, 3}, {3, Down, 1}, {3, Right, 1}, {2, Down, 3}, {2, Up, 1}};
     for (const Move& m : moves) {
-        G().Settings[101] = m.from;
+        G().Settings[Setting::LastDifficulty] = m.from;
         Tap(m.key);
-        EXPECT_EQ(G().Settings[101], m.to) << "from " << m.from << " key " << m.key;
+        EXPECT_EQ(G().Settings[Setting::LastDifficulty], m.to) << "from " << m.from << " key " << m.key;
         EXPECT_EQ(G().GameMode, Modes::Title);
     }
 }
 
 TEST_F(ListMenu, HeldDirectionRepeatsAfter24_18_12_6ThenEvery3Updates) {
     for (int key : {Down, Up}) {
-        G().Settings[101] = 1;
+        G().Settings[Setting::LastDifficulty] = 1;
         ReleaseAll();
         G().Menu_Default("a|b|c|d|e|f|g|h|i|j|k|l|m|n|o|p|q|r|s|t", "");
         Hold(key);
         std::vector<int> steps;
-        int last = G().Settings[101];
+        int last = G().Settings[Setting::LastDifficulty];
         for (int u = 0; u < 90; ++u) {
             G().Menu_Default("a|b|c|d|e|f|g|h|i|j|k|l|m|n|o|p|q|r|s|t", "");
-            if (G().Settings[101] != last) steps.push_back(u);
-            last = G().Settings[101];
+            if (G().Settings[Setting::LastDifficulty] != last) steps.push_back(u);
+            last = G().Settings[Setting::LastDifficulty];
         }
         const std::vector<int> expected = {0, 24, 42, 54, 60, 63, 66, 69, 72, 75, 78, 81, 84, 87};
         EXPECT_EQ(steps, expected) << "key " << key;
@@ -307,7 +307,7 @@ TEST_F(ListMenu, FirstClickHighlightsSecondChoosesAndShowsThePauseIcon) {
     SettleList();  // Normal sits on the centre line, y = 472; Hard 46 lower
     Pointer(228, 518, true);
     G().Menu_Default("Easy|Normal|Hard", "");
-    EXPECT_EQ(G().Settings[101], 3);
+    EXPECT_EQ(G().Settings[Setting::LastDifficulty], 3);
     EXPECT_EQ(G().GameMode, Modes::Title);
     G().Menu_Default("Easy|Normal|Hard", "");  // held: no second click
     EXPECT_EQ(G().GameMode, Modes::Title);
@@ -326,7 +326,7 @@ TEST_F(ListMenu, ChoosingWithAButtonHidesThePauseIconAndParksThePointer) {
     for (int key : {Button1, Start}) {
         G().GameMode = Modes::Title;
         G().ShowPauseIcon = 1;
-        G().Settings[101] = 1;
+        G().Settings[Setting::LastDifficulty] = 1;
         ReleaseAll();
         G().Menu_Default("Easy|Normal|Hard", "");
         Hold(key);
@@ -340,7 +340,7 @@ TEST_F(ListMenu, ChoosingWithAButtonHidesThePauseIconAndParksThePointer) {
 
 TEST_F(ListMenu, RowsBeyond2point4SpacingsAreNeitherDrawnNorClickable) {
     const char* items = "r1|r2|r3|r4|r5|r6|r7";
-    G().Settings[101] = 4;  // rows sit 46 apart around the centre line y = 472
+    G().Settings[Setting::LastDifficulty] = 4;  // rows sit 46 apart around the centre line y = 472
     for (int i = 0; i < 60; ++i) G().Menu_Default(items, "");
     ASys.DrawTo = 0;
     G().Menu_Default(items, "");
@@ -356,19 +356,19 @@ TEST_F(ListMenu, RowsBeyond2point4SpacingsAreNeitherDrawnNorClickable) {
 
     Pointer(228, 472 - 138, true);  // on row 1
     G().Menu_Default(items, "");
-    EXPECT_EQ(G().Settings[101], 4);
+    EXPECT_EQ(G().Settings[Setting::LastDifficulty], 4);
     PointerUp();
     G().Menu_Default(items, "");
     Pointer(228, 472 - 92, true);  // on row 2
     G().Menu_Default(items, "");
-    EXPECT_EQ(G().Settings[101], 2);
+    EXPECT_EQ(G().Settings[Setting::LastDifficulty], 2);
 }
 
 TEST_F(ListMenu, PortraitKeepsTheHighlightedRowNearTheCentreLine) {
     G().ScreenW = 512;
     G().ScreenH = 900;
     for (int sel = 1; sel <= 3; ++sel) {
-        G().Settings[101] = sel;
+        G().Settings[Setting::LastDifficulty] = sel;
         for (int i = 0; i < 60; ++i) G().Menu_Default("Easy|Normal|Hard", "");
         float rowY = G().MenuScroll + (sel - 1) * 58;
         EXPECT_NEAR(rowY, 900 - 180, 13) << "row " << sel;
@@ -406,10 +406,10 @@ TEST_F(ListMenu, BarsClearTheScorePanelOnEveryCanvas) {
         ASSERT_GT(panelLeft, 0);
         EXPECT_LT(barRight, panelLeft);
         // A tap on the moved bar still finds its row.
-        G().Settings[101] = 2;
+        G().Settings[Setting::LastDifficulty] = 2;
         Pointer(c.barCentre + 120, G().MenuScroll + (c.h > c.w ? 116 : 92), true);
         G().Menu_Default("Easy|Normal|Hard", "");
-        EXPECT_EQ(G().Settings[101], 3);
+        EXPECT_EQ(G().Settings[Setting::LastDifficulty], 3);
         PointerUp();
         G().Menu_Default("Easy|Normal|Hard", "");
     }
@@ -419,8 +419,9 @@ TEST_F(TitleMenu, LoadMenuReturnsToTheTitleAndRecordsTheScore) {
     G().GameMode = Modes::BackToTitle;
     G().EndReason = -1;
     G().MenuPage = 1;
-    G().Settings[101] = 2;
-    for (int i = 50; i < 56; ++i) G().Settings[i] = 0;  // no online name: nothing is sent
+    G().Settings[Setting::LastDifficulty] = 2;
+    for (int i = Setting::OnlineName; i <= Setting::OnlineNameLast; ++i)
+        G().Settings[i] = 0;  // no online name: nothing is sent
     int board[20];
     std::memcpy(board, G().Scores + 40, sizeof board);
     const float score = G().Play.Score;

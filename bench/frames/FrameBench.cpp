@@ -496,7 +496,7 @@ void Walk(int frames, Clock::time_point start, WalkFigures& out) {
     // A game: Start, then Normal.
     PressUntil(KRight, [] { return G.TitleChoice == 0; });
     Press(KEnter);
-    G.Settings[101] = 2;
+    G.Settings[Setting::LastDifficulty] = 2;
     Press(KEnter);
     Run("play", frames * 3, Bot, nullptr, true);
     if (finished()) return;
@@ -524,7 +524,8 @@ void Walk(int frames, Clock::time_point start, WalkFigures& out) {
                     "OnlineScores{1{Slow{5000{1{-{[-\r\nEnd-]");
     });
     SetScoreHost(slow.HostPort().c_str());
-    if (G.ShowName() == NamePlaceholder) G.Settings[50] = 7;  // a one-letter name, so scores are sent
+    if (G.ShowName() == NamePlaceholder)
+        G.Settings[Setting::OnlineName] = 7;  // a one-letter name, so scores are sent
     if (G.MenuPage == 0) {
         PressUntil(KRight, [] { return G.TitleChoice == 0; });
         Press(KEnter);

@@ -111,7 +111,7 @@ void MyGame::Credits() {
     ResetDraw();
     Depth(0.9f);
     SetSize(0.75f);
-    Text(ScreenW - 24, 24, fstr("Plays %i", Settings[100]), 2);
+    Text(ScreenW - 24, 24, fstr("Plays %i", Settings[Setting::GamesStarted]), 2);
     Text(ScreenW - 24, ScreenH - 48, fstr("Real %ix%i", RealW, RealH), 2);
     Text(ScreenW - 24, ScreenH - 24, fstr("Virtual %ix%i", int(ScreenW), int(ScreenH)), 2);
 }

@@ -22,7 +22,7 @@ float RowHue(int i) {
 
 void MyGame::Menu_Default(const std::string& items, const std::string& descriptions) {
     (void)descriptions;  // the list shows only the labels
-    int& sel = Settings[101];
+    int& sel = Settings[Setting::LastDifficulty];
     const int n = SplitCount(items, '|');
 
     float spacing = 46, centre = ScreenH - 128, textSize = 1.0f;

@@ -79,8 +79,8 @@ void MyGame::OptionsList() {
     }
 
     AddOptionLabel("Sound");
-    AddLinearOption(0, 1, "SFX Volume", 10);
-    AddLinearOption(1, 2, "Music Volume", 10);
+    AddLinearOption(Setting::SfxVolume, 1, "SFX Volume", 10);
+    AddLinearOption(Setting::MusicVolume, 2, "Music Volume", 10);
 
     AddOptionLabel("Player");
     // Trailing blank cells would pull the centred name to the left.
@@ -97,8 +97,8 @@ void MyGame::OptionsList() {
         FlipFullscreen();
         LockKeys();
     }
-    AddToggleOption(23, 11, "Motion Reduction", "Normal", "Less Motion");
-    AddLinearOption(20, 3, "Overscan", 10);
+    AddToggleOption(Setting::ReduceMotion, 11, "Motion Reduction", "Normal", "Less Motion");
+    AddLinearOption(Setting::Overscan, 3, "Overscan", 10);
 
     AddOptionLabel("Input");
     if (AddToggleOption(-1, 7, "Controller", "Define", "Define") == 1) {
@@ -107,12 +107,13 @@ void MyGame::OptionsList() {
         RedefCol = 0;
         LockKeys();
     }
-    AddToggleOption(10, 8, "Invert Thumbstick Y", "Normal", "Inverted");
+    AddToggleOption(Setting::InvertStickY, 8, "Invert Thumbstick Y", "Normal", "Inverted");
 
     AddOptionLabel("System");
     // F1 flips the statistics anywhere: the row shows what is on screen.
-    Settings[22] = ShowStats;
-    if (AddToggleOption(22, 6, "Debug Stats [F1]", "Off", "On") == 1) ShowStats = Settings[22];
+    Settings[Setting::DebugStats] = ShowStats;
+    if (AddToggleOption(Setting::DebugStats, 6, "Debug Stats [F1]", "Off", "On") == 1)
+        ShowStats = Settings[Setting::DebugStats];
 
     // Corner marks: how much of the canvas the display cuts off shows
     // against the overscan setting.

@@ -53,7 +53,7 @@ void MyGame::DoMenu() {
     Menu_Background();
     if (MenuPage == 0) {
         LogoZoom -= 0.1f;
-        if (Settings[23] == 1) LogoZoom -= 5.0f;
+        if (Settings[Setting::ReduceMotion] == 1) LogoZoom -= 5.0f;
         Menu_Start();
         // The score panel starts hidden and on its first page next time.
         ScoreSlide = 0;
@@ -63,7 +63,7 @@ void MyGame::DoMenu() {
     // Tested again so that the list already shows in the update Start is chosen.
     if (MenuPage == 1) {
         LogoZoom += 0.1f;
-        if (Settings[23] == 1) LogoZoom += 5.0f;
+        if (Settings[Setting::ReduceMotion] == 1) LogoZoom += 5.0f;
         Menu_Default("Easy|Normal|Hard", "For learning the ropes|Just right|When you feel like a challenge");
         DisplayScoreboard();
     }
@@ -79,7 +79,7 @@ void MyGame::Menu_Start() {
     bool choose = Joy(8) > 0.5f || Joy(10) > 0.5f;
     bool chooseReleased = Joy(8) < 0.3f && Joy(10) < 0.3f;
     bool backReleased = Joy(11) < 0.3f;
-    if (Settings[13] == 1) {
+    if (Settings[Setting::SwapTitleButtons] == 1) {
         choose = Joy(11) > 0.5f;
         chooseReleased = Joy(11) < 0.3f;
         backReleased = Joy(10) < 0.3f && Joy(8) < 0.3f;
@@ -190,7 +190,7 @@ void MyGame::Menu_Start() {
             OptScroll = 0;
             OptRow = 0;
             LockKeys();
-            Settings[22] = ShowStats;
+            Settings[Setting::DebugStats] = ShowStats;
             PlaySFX(98);
             break;
         default:

@@ -19,15 +19,15 @@ struct SettingRange {
     int Index, Low, High, Default;
 };
 const SettingRange SettingRanges[] = {
-    {0, 0, 10, 7},   // effect volume
-    {1, 0, 10, 7},   // music volume
-    {10, 0, 1, 0},   // invert thumbstick Y
-    {13, 0, 1, 0},   // swap choose and back on the title
-    {20, 0, 10, 0},  // overscan
-    {22, 0, 1, 0},   // debug statistics
-    {23, 0, 1, 0},   // motion reduction
+    {Setting::SfxVolume, 0, 10, 7},
+    {Setting::MusicVolume, 0, 10, 7},
+    {Setting::InvertStickY, 0, 1, 0},
+    {Setting::SwapTitleButtons, 0, 1, 0},
+    {Setting::Overscan, 0, 10, 0},
+    {Setting::DebugStats, 0, 1, 0},
+    {Setting::ReduceMotion, 0, 1, 0},
 };
-constexpr int NameFirst = 50, NameLast = 55;
+constexpr int NameFirst = Setting::OnlineName, NameLast = Setting::OnlineNameLast;
 constexpr int NameBits = 0x3F3F;  // two 6-bit cells per int
 
 std::uint32_t U(int v) { return std::uint32_t(v); }
@@ -67,12 +67,12 @@ std::string ScoreFileName(const char* title, int gameNum) {
 }
 
 int NameCell(const int* settings, int cell) {
-    int v = settings[50 + cell / 2];
+    int v = settings[Setting::OnlineName + cell / 2];
     return (cell % 2 == 0 ? v : v >> 8) & 63;
 }
 
 void SetNameCell(int* settings, int cell, int code) {
-    int& v = settings[50 + cell / 2];
+    int& v = settings[Setting::OnlineName + cell / 2];
     code &= 63;
     if (cell % 2 == 0)
         v = (v & ~0x3F) | code;
@@ -89,7 +89,7 @@ bool ValidBindingCode(int code) {
 
 void MyGame::SaveBit() {
     if (SavePending == 0) return;
-    ScoreKeys k = KeysFor(Settings[24], Settings[25], GameNum);
+    ScoreKeys k = KeysFor(Settings[Setting::UserIdDate], Settings[Setting::UserIdTime], GameNum);
 
     // The spinning icon in the bottom-right corner while the files are written.
     int p = SavePending;
@@ -276,14 +276,16 @@ void MyGame::Load() {
         }
     }
 
-    if (Settings[27] != UserIdCheck(Settings[24], Settings[25], Settings[26])) {
+    if (Settings[Setting::UserIdCheckValue] != UserIdCheck(Settings[Setting::UserIdDate],
+                                                           Settings[Setting::UserIdTime],
+                                                           Settings[Setting::UserIdRandom])) {
         std::fputs("A", stdout);
         std::fflush(stdout);
-        Settings[24] = Settings[25] = Settings[26] = 0;
+        Settings[Setting::UserIdDate] = Settings[Setting::UserIdTime] = Settings[Setting::UserIdRandom] = 0;
     }
 
     Debuglog("Load Scores");
-    ScoreKeys k = KeysFor(Settings[24], Settings[25], GameNum);
+    ScoreKeys k = KeysFor(Settings[Setting::UserIdDate], Settings[Setting::UserIdTime], GameNum);
     int valid = 1, missing = 1;
     const std::string scoreName = ScoreFileName(GameTitle, GameNum);
     if (ReadFile(scoreName.c_str())) {
@@ -312,25 +314,32 @@ void MyGame::Load() {
             Debuglog("Checksum Error");
         }
     }
-    if (valid == 0) Settings[124] = Settings[125] = Settings[126] = 0;
+    if (valid == 0)
+        Settings[Setting::UserCopyDate] = Settings[Setting::UserCopyTime] =
+            Settings[Setting::UserCopyRandom] = 0;
     CloseFile();
 
-    if (Settings[127] != UserCopyCheck(Settings[124], Settings[125], Settings[126]))
-        Settings[124] = Settings[125] = Settings[126] = 0;
+    if (Settings[Setting::UserCopyCheckValue] != UserCopyCheck(Settings[Setting::UserCopyDate],
+                                                               Settings[Setting::UserCopyTime],
+                                                               Settings[Setting::UserCopyRandom]))
+        Settings[Setting::UserCopyDate] = Settings[Setting::UserCopyTime] =
+            Settings[Setting::UserCopyRandom] = 0;
     if (missing) {
-        Settings[124] = Settings[24];
-        Settings[125] = Settings[25];
-        Settings[126] = Settings[26];
+        Settings[Setting::UserCopyDate] = Settings[Setting::UserIdDate];
+        Settings[Setting::UserCopyTime] = Settings[Setting::UserIdTime];
+        Settings[Setting::UserCopyRandom] = Settings[Setting::UserIdRandom];
     }
 
-    if (Settings[24] == 0 && Settings[25] == 0 && Settings[26] == 0) {
+    if (Settings[Setting::UserIdDate] == 0 && Settings[Setting::UserIdTime] == 0 &&
+        Settings[Setting::UserIdRandom] == 0) {
         Debuglog("Reset User");
-        Settings[24] = Date_Year() * 10000 + Date_Month() * 100 + Date_Day();
-        Settings[25] = Time_Hour() * 10000 + Time_Minute() * 100 + Time_Second();
+        Settings[Setting::UserIdDate] = Date_Year() * 10000 + Date_Month() * 100 + Date_Day();
+        Settings[Setting::UserIdTime] = Time_Hour() * 10000 + Time_Minute() * 100 + Time_Second();
         SeedRnd();
         for (int i = 0; i < 100; i++) Rnd(10);
-        Settings[26] = int(Rnd(1000, 9999)) + (Mills() % 1000) * 10000;
-        Settings[27] = UserIdCheck(Settings[24], Settings[25], Settings[26]);
+        Settings[Setting::UserIdRandom] = int(Rnd(1000, 9999)) + (Mills() % 1000) * 10000;
+        Settings[Setting::UserIdCheckValue] = UserIdCheck(
+            Settings[Setting::UserIdDate], Settings[Setting::UserIdTime], Settings[Setting::UserIdRandom]);
     }
 
     if (valid == 0) {
@@ -339,19 +348,21 @@ void MyGame::Load() {
         for (int& s : Scores) s = 0;
     }
 
-    Settings[124] = Settings[24];
-    Settings[125] = Settings[25];
-    Settings[126] = Settings[26];
-    Settings[127] = UserCopyCheck(Settings[124], Settings[125], Settings[126]);
+    Settings[Setting::UserCopyDate] = Settings[Setting::UserIdDate];
+    Settings[Setting::UserCopyTime] = Settings[Setting::UserIdTime];
+    Settings[Setting::UserCopyRandom] = Settings[Setting::UserIdRandom];
+    Settings[Setting::UserCopyCheckValue] = UserCopyCheck(
+        Settings[Setting::UserCopyDate], Settings[Setting::UserCopyTime], Settings[Setting::UserCopyRandom]);
 
-    if (Settings[101] == 0) Settings[101] = 1;
-    if (Settings[101] < 1 || Settings[101] > 3) {
-        LogRepair(*this, 101, Settings[101], 2);
-        Settings[101] = 2;
+    if (Settings[Setting::LastDifficulty] == 0) Settings[Setting::LastDifficulty] = 1;
+    if (Settings[Setting::LastDifficulty] < 1 || Settings[Setting::LastDifficulty] > 3) {
+        LogRepair(*this, Setting::LastDifficulty, Settings[Setting::LastDifficulty], 2);
+        Settings[Setting::LastDifficulty] = 2;
     }
 
     std::string id;
-    for (char c : SixDigitString(Settings[24], Settings[25], Settings[26]))
+    for (char c : SixDigitString(Settings[Setting::UserIdDate], Settings[Setting::UserIdTime],
+                                 Settings[Setting::UserIdRandom]))
         if (c != ' ') id += c;
     Debuglog("User ID '" + id + "'");
 

@@ -100,7 +100,7 @@ std::string MyGame::ShowName() {
 }
 
 void MyGame::HandleDefaultScoreboards() {
-    int b = Settings[101];
+    int b = Settings[Setting::LastDifficulty];
     if (b < 1 || b > ClampBoards(BoardCount)) return;
     int* board = Scores + BoardInts * b;
     int whole = WholeScore(Play.Score);
@@ -122,7 +122,8 @@ void MyGame::SendScores(int board) {
     if (name == NamePlaceholder) return;
 
     std::string user;
-    for (char c : SixDigitString(Settings[24], Settings[25], Settings[26]))
+    for (char c : SixDigitString(Settings[Setting::UserIdDate], Settings[Setting::UserIdTime],
+                                 Settings[Setting::UserIdRandom]))
         if (c != ' ') user += c;
     std::string message = ScoreMessageText(user, name, GameNum, GameVersion, board, Scores, ClampBoards(BoardCount));
     std::string scrambled = ScrambleTxt(message);
@@ -175,7 +176,7 @@ void MyGame::DisplayScoreboard() {
     if (ScoreSlide > 64) ScoreSlide = 64;
 
     float px = float(ScoreSlide) + ScreenW + 90 - 8;
-    if (Settings[23] == 1) px = ScreenW + 90 - 8 - 180;
+    if (Settings[Setting::ReduceMotion] == 1) px = ScreenW + 90 - 8 - 180;
     float cy = ScreenH / 2;
 
     ResetDraw();
@@ -185,7 +186,7 @@ void MyGame::DisplayScoreboard() {
     if (ScorePage > 2) ScorePage = 0;
     if (ScorePage == 2 && NetValid == 0) ScorePage = 0;
 
-    int b = Settings[101];
+    int b = Settings[Setting::LastDifficulty];
     if (b >= 1 && b <= MaxBoards) {
         const int* board = Scores + BoardInts * b;
         SetCol(255, 255, 255, 1);

@@ -3,7 +3,7 @@
 
 void MyGame::LoadGame() {
     FlushGame();
-    Settings[100] += 1;  // games started
+    Settings[Setting::GamesStarted] += 1;  // games started
     Play.Lives = 2;      // two spare lives: three attempts in all
     GetLev(1);
     GameMode = Modes::Play;

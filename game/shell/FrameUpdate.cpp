@@ -15,7 +15,7 @@ void MyGame::Update() {
     if (d > 128) d = 128;
     Delta = float(d / DeltaDivisor);
 
-    PollInput(Settings[10]);
+    PollInput(Settings[Setting::InvertStickY]);
     ResetDraw();
     PumpOnline();
 
@@ -177,7 +177,7 @@ void MyGame::DrawEndBanner() {
     float rot = 3 * EndTimer;
     float alpha = EndTimer / 80 + 0.1f;
     if (alpha > 0.4f) alpha = 0.4f;
-    bool still = Settings[23] == 1;
+    bool still = Settings[Setting::ReduceMotion] == 1;
     if (still) {
         size = 240;
         rot = 360;

@@ -54,7 +54,7 @@ bool MyGame::StartUp(const char* path) {
     Load();
     AddDefaultCredits();
 
-    ShowStats = Settings[22];
+    ShowStats = Settings[Setting::DebugStats];
     LoadTo = 1;
     GameMode = Modes::Title;
     Difficulty = 0;
@@ -84,10 +84,10 @@ void MyGame::SetLaunchValues() {
 
 void MyGame::InstallDefaults() {
     for (int& s : Settings) s = 0;
-    Settings[0] = 7;
-    Settings[1] = 7;
-    Settings[10] = 0;
-    Settings[101] = 2;
+    Settings[Setting::SfxVolume] = 7;
+    Settings[Setting::MusicVolume] = 7;
+    Settings[Setting::InvertStickY] = 0;
+    Settings[Setting::LastDifficulty] = 2;
     FlushKeys();
     KeyDefaults();
 }
@@ -116,9 +116,9 @@ void MyGame::KeepAlive() {
         GameBreak = 1;
         return;
     }
-    SfxLevel = Settings[0] / 10.0f;
-    MusicLevel = Settings[1] / 10.0f;
-    OverscanFrac = Settings[20] / 50.0f;
+    SfxLevel = Settings[Setting::SfxVolume] / 10.0f;
+    MusicLevel = Settings[Setting::MusicVolume] / 10.0f;
+    OverscanFrac = Settings[Setting::Overscan] / 50.0f;
 
     if (Active == 1) {
         if (ActiveSlotDue(Mills(), NextUpdate)) Update();
@@ -129,7 +129,7 @@ void MyGame::KeepAlive() {
         if (Active == 1) Rest(ActiveSleepMs(Mills(), NextUpdate, NextRender));
     }
     if (Active < 1) {
-        if (InactiveSlotDue(Mills(), NextUpdate)) PollInput(Settings[10]);
+        if (InactiveSlotDue(Mills(), NextUpdate)) PollInput(Settings[Setting::InvertStickY]);
         if (InactiveSlotDue(Mills(), NextRender)) Render();
         Rest(InactivePeriod);
     }

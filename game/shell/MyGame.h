@@ -7,6 +7,7 @@
 #include "ZARNCore.h"
 #include "play/PlayState.h"
 #include "shell/GameModes.h"
+#include "shell/SettingSlots.h"
 
 class MyGame : public ZARNCore {
 public:

@@ -94,8 +94,8 @@ TEST_F(Restart, SettingsBindingsNameAndEveryScoreComeBack) {
     EXPECT_EQ(after.bindings, before.bindings);
     EXPECT_EQ(after.scores, before.scores);
     EXPECT_EQ(g.ShowName().rfind("Restart-Me", 0), 0u) << g.ShowName();
-    EXPECT_EQ(g.Settings[0], 3);
-    EXPECT_EQ(g.Settings[101], 3);
+    EXPECT_EQ(g.Settings[Setting::SfxVolume], 3);
+    EXPECT_EQ(g.Settings[Setting::LastDifficulty], 3);
     EXPECT_EQ(g.KeyValue(0, 63), 81);
     EXPECT_EQ(g.Scores[60], 3007);
 }

@@ -293,7 +293,7 @@ TEST_P(GameAgainstEngine, AStoredScoreAppearsOnTheTopOnlinePage) {
     // This player finishes a game on Easy with a new best.
     SetUser(20251210, 134501, 75234321);
     SetName("Gobbit-One");
-    ThisGame.Settings[101] = 1;
+    ThisGame.Settings[Setting::LastDifficulty] = 1;
     ThisGame.Play.Score = 1234.0f;
     testing::internal::CaptureStdout();
     ThisGame.HandleDefaultScoreboards();

@@ -20,7 +20,7 @@ protected:
     void SetUp() override {
         MyGame& g = ThisGame;
         saved_.Keep(g.Board, g.Play, g.Particle, g.Difficulty, g.GameMode, g.Overlay, g.Paused, g.EndReason,
-                    g.EndBanner, g.Settings[100], g.ScreenshotMode, g.LoadTo, g.PauseChoice, g.ShowPauseIcon,
+                    g.EndBanner, g.Settings[Setting::GamesStarted], g.ScreenshotMode, g.LoadTo, g.PauseChoice, g.ShowPauseIcon,
                     g.EndTimer, g.ScreenW, g.ScreenH, g.KeyLock, g.TouchLock, ASys.Keyv, ASys.Button, ASys.iFrames,
                     ASys.FontImage, g.GameNum, g.GameTitle, g.GameVersion, g.BoardCount, g.GameKey, g.GameScramble,
                     ASys.DrawSet[49]);
