@@ -1,5 +1,6 @@
 #include "sys/PipelineWarmUp.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -51,7 +52,7 @@ void WarmUpPipeline() {
     glClear(GL_COLOR_BUFFER_BIT);
     glFinish();
 
-    std::memcpy(DrawR, list.data(), sizeof(DrawCmd) * list.size());
+    std::copy(list.begin(), list.end(), DrawR);
     DrawToRT = int(list.size());
     std::memcpy(sys.DrawSet, set, sizeof set);
     sys.FrameW = frameW;
