@@ -7,6 +7,7 @@
 #include <initializer_list>
 
 #include "CoreGlobals.h"
+#include "DrawCodes.h"
 #include "ZARNCore.h"
 #include "sys/ZARNSys.h"
 
@@ -18,8 +19,8 @@ float Clamp255(float v) {
     return v;
 }
 
-float SizeX() { return ASys.DrawSet[11] * ViewScale; }
-float SizeY() { return ASys.DrawSet[12] * ViewScale; }
+float SizeX() { return ASys.DrawSet[DrawSlot::SizeX] * ViewScale; }
+float SizeY() { return ASys.DrawSet[DrawSlot::SizeY] * ViewScale; }
 
 // Claims the next record, or returns null once the list is full: a frame
 // that records too much loses its last commands rather than overrunning.
@@ -27,16 +28,16 @@ double* Append(int kind) {
     if (ASys.DrawTo < 0 || ASys.DrawTo >= DrawListRecords) return nullptr;
     double* r = ASys.Draw + static_cast<long>(ASys.DrawTo) * DrawCmdSize;
     std::memset(r, 0, sizeof(double) * DrawCmdSize);
-    r[0] = kind;
-    if (kind != 50) {
+    r[DrawField::Kind] = kind;
+    if (kind != DrawKind::Blend) {
         const float* s = ASys.DrawSet;
-        for (int k = 0; k < 10; ++k) r[10 + k] = s[k];
-        r[20] = s[10];
-        r[21] = s[31];
-        r[22] = s[32];
-        r[23] = s[13];
-        r[24] = s[14];
-        r[25] = s[15];
+        for (int k = 0; k <= DrawSlot::HalfThick; ++k) r[DrawField::BottomA + k] = s[DrawSlot::BottomA + k];
+        r[DrawField::Spare10] = s[DrawSlot::Spare10];
+        r[DrawField::DepthA] = s[DrawSlot::DepthA];
+        r[DrawField::DepthB] = s[DrawSlot::DepthB];
+        r[DrawField::Spare13] = s[DrawSlot::Spare13];
+        r[DrawField::Spare14] = s[DrawSlot::Spare14];
+        r[DrawField::Spare15] = s[DrawSlot::Spare15];
     }
     ASys.DrawTo += 1;
     return r;
@@ -46,10 +47,10 @@ double* Append(int kind) {
 double* AppendAt(int kind, float x, float y, float sizeX, float sizeY) {
     double* r = Append(kind);
     if (r) {
-        r[1] = x - rw2;
-        r[2] = y - rh2;
-        r[3] = sizeX;
-        r[4] = sizeY;
+        r[DrawField::X] = x - rw2;
+        r[DrawField::Y] = y - rh2;
+        r[DrawField::W] = sizeX;
+        r[DrawField::H] = sizeY;
     }
     return r;
 }
@@ -61,18 +62,19 @@ double* AppendSized(int kind, float x, float y, float w, float h) {
 
 // A frame of an image slot at the current size and image zoom.
 double* AppendImage(int kind, int slot, float x, float y, int frame) {
-    double* r = AppendAt(kind, x, y, ASys.DrawSet[11] * ASys.ImageZoom, ASys.DrawSet[12] * ASys.ImageZoom);
+    double* r = AppendAt(kind, x, y, ASys.DrawSet[DrawSlot::SizeX] * ASys.ImageZoom,
+                         ASys.DrawSet[DrawSlot::SizeY] * ASys.ImageZoom);
     if (r) {
-        r[28] = slot;
-        r[29] = frame;
+        r[DrawField::Slot] = slot;
+        r[DrawField::Frame] = frame;
     }
     return r;
 }
 
-// Canvas points x1, y1, x2, y2, ... into the record from field 1 on, as
+// Canvas points x1, y1, x2, y2, ... into the record from field X1 on, as
 // offsets from the canvas centre.
 void PutPoints(double* r, std::initializer_list<float> xy) {
-    int field = 1;
+    int field = DrawField::X1;
     for (float v : xy) {
         r[field] = v - (field % 2 ? rw2 : rh2);
         ++field;
@@ -95,27 +97,27 @@ void LogMissing(int slot) {
 
 void ZARNCore::ResetDraw() {
     float* s = ASys.DrawSet;
-    for (int k = 0; k < 8; ++k) s[k] = 255;
-    s[8] = 0;
-    s[9] = 0.5f;
-    s[11] = 1 / ViewScale;
-    s[12] = -1 / ViewScale;
-    s[31] = 0.5f;
-    s[32] = 0.5f;
+    for (int k = DrawSlot::BottomA; k <= DrawSlot::TopB; ++k) s[k] = 255;
+    s[DrawSlot::Rotation] = 0;
+    s[DrawSlot::HalfThick] = 0.5f;
+    s[DrawSlot::SizeX] = 1 / ViewScale;
+    s[DrawSlot::SizeY] = -1 / ViewScale;
+    s[DrawSlot::DepthA] = 0.5f;
+    s[DrawSlot::DepthB] = 0.5f;
 }
 
 void ZARNCore::SetSize(float s) { SetSize(s, s); }
 
 void ZARNCore::SetSize(float sx, float sy) {
-    ASys.DrawSet[11] = sx / ViewScale;
-    ASys.DrawSet[12] = -sy / ViewScale;
+    ASys.DrawSet[DrawSlot::SizeX] = sx / ViewScale;
+    ASys.DrawSet[DrawSlot::SizeY] = -sy / ViewScale;
 }
 
-void ZARNCore::SetRot(float deg) { ASys.DrawSet[8] = deg; }
+void ZARNCore::SetRot(float deg) { ASys.DrawSet[DrawSlot::Rotation] = deg; }
 
 void ZARNCore::SetLineThickness(float t) {
     if (!(t >= 0.05f)) t = 0.05f;
-    ASys.DrawSet[9] = t * 0.5f;
+    ASys.DrawSet[DrawSlot::HalfThick] = t * 0.5f;
 }
 void ZARNCore::Width(float t) { SetLineThickness(t); }
 void ZARNCore::Thick(float t) { SetLineThickness(t); }
@@ -124,9 +126,9 @@ void ZARNCore::SetLineThick(float t) { SetLineThickness(t); }
 
 void ZARNCore::SetCol(float r, float g, float b) {
     float* s = ASys.DrawSet;
-    s[1] = s[5] = Clamp255(r);
-    s[2] = s[6] = Clamp255(g);
-    s[3] = s[7] = Clamp255(b);
+    s[DrawSlot::BottomR] = s[DrawSlot::TopR] = Clamp255(r);
+    s[DrawSlot::BottomG] = s[DrawSlot::TopG] = Clamp255(g);
+    s[DrawSlot::BottomB] = s[DrawSlot::TopB] = Clamp255(b);
 }
 
 void ZARNCore::SetCol(float r, float g, float b, float a) {
@@ -136,17 +138,17 @@ void ZARNCore::SetCol(float r, float g, float b, float a) {
 
 void ZARNCore::SetGradient(float r1, float g1, float b1, float a1, float r2, float g2, float b2, float a2) {
     float* s = ASys.DrawSet;
-    s[4] = Clamp255(a1 * 255);
-    s[5] = Clamp255(r1);
-    s[6] = Clamp255(g1);
-    s[7] = Clamp255(b1);
-    s[0] = Clamp255(a2 * 255);
-    s[1] = Clamp255(r2);
-    s[2] = Clamp255(g2);
-    s[3] = Clamp255(b2);
+    s[DrawSlot::TopA] = Clamp255(a1 * 255);
+    s[DrawSlot::TopR] = Clamp255(r1);
+    s[DrawSlot::TopG] = Clamp255(g1);
+    s[DrawSlot::TopB] = Clamp255(b1);
+    s[DrawSlot::BottomA] = Clamp255(a2 * 255);
+    s[DrawSlot::BottomR] = Clamp255(r2);
+    s[DrawSlot::BottomG] = Clamp255(g2);
+    s[DrawSlot::BottomB] = Clamp255(b2);
 }
 
-void ZARNCore::SetAlpha(float a) { ASys.DrawSet[0] = ASys.DrawSet[4] = Clamp255(a * 255); }
+void ZARNCore::SetAlpha(float a) { ASys.DrawSet[DrawSlot::BottomA] = ASys.DrawSet[DrawSlot::TopA] = Clamp255(a * 255); }
 void ZARNCore::Alpha(float a) { SetAlpha(a); }
 
 float ZARNCore::GetCol(int i) { return (i >= 0 && i < 31) ? ASys.DrawSet[i] : 0; }
@@ -154,11 +156,11 @@ float ZARNCore::GetCol(int i) { return (i >= 0 && i < 31) ? ASys.DrawSet[i] : 0;
 void ZARNCore::SetDepth(float d) { SetDepth(d, d); }
 void ZARNCore::Depth(float d) { SetDepth(d, d); }
 void ZARNCore::SetDepth(float a, float b) {
-    ASys.DrawSet[31] = a;
-    ASys.DrawSet[32] = b;
+    ASys.DrawSet[DrawSlot::DepthA] = a;
+    ASys.DrawSet[DrawSlot::DepthB] = b;
 }
 
-void ZARNCore::Smooth(int n) { ASys.DrawSet[49] = float(n); }
+void ZARNCore::Smooth(int n) { ASys.DrawSet[DrawSlot::Smoothing] = float(n); }
 void ZARNCore::SetSmooth(int n) { Smooth(n); }
 void ZARNCore::SetFont(int n) { ASys.FontImage = n; }
 
@@ -200,19 +202,19 @@ void ZARNCore::InkRot(double h, double s, double v) { HSV2RGB(h, s, v); }
 
 void ZARNCore::CLS(float r, float g, float b) {
     float* s = ASys.DrawSet;
-    s[21] = s[24] = Clamp255(r);
-    s[22] = s[25] = Clamp255(g);
-    s[23] = s[26] = Clamp255(b);
-    s[27] = 1;
+    s[DrawSlot::ClearR] = s[DrawSlot::ClearToR] = Clamp255(r);
+    s[DrawSlot::ClearG] = s[DrawSlot::ClearToG] = Clamp255(g);
+    s[DrawSlot::ClearB] = s[DrawSlot::ClearToB] = Clamp255(b);
+    s[DrawSlot::ClearFade] = 1;
 }
 void ZARNCore::SetCLS(float r, float g, float b) { CLS(r, g, b); }
 
 void ZARNCore::FadeCLS(float r, float g, float b, float d) {
     float* s = ASys.DrawSet;
-    s[24] = Clamp255(r);
-    s[25] = Clamp255(g);
-    s[26] = Clamp255(b);
-    s[27] = (d >= 1) ? d : 1;
+    s[DrawSlot::ClearToR] = Clamp255(r);
+    s[DrawSlot::ClearToG] = Clamp255(g);
+    s[DrawSlot::ClearToB] = Clamp255(b);
+    s[DrawSlot::ClearFade] = (d >= 1) ? d : 1;
 }
 
 void ZARNCore::SetCLSRot(float a, float lo, float hi) {
@@ -220,29 +222,30 @@ void ZARNCore::SetCLSRot(float a, float lo, float hi) {
     hi = Clamp255(hi);
     float d = hi - lo;
     float* s = ASys.DrawSet;
-    for (int k = 0; k < 3; ++k) s[21 + k] = s[24 + k] = Clamp255(Sin(a + 120 * k) * d + hi);
-    s[27] = 1;
+    for (int k = 0; k < 3; ++k)
+        s[DrawSlot::ClearR + k] = s[DrawSlot::ClearToR + k] = Clamp255(Sin(a + 120 * k) * d + hi);
+    s[DrawSlot::ClearFade] = 1;
 }
 
 void ZARNCore::SetBlend(int m) {
     if (m == ASys.CurBlend) return;
-    if (double* r = Append(50)) r[1] = m;
+    if (double* r = Append(DrawKind::Blend)) r[DrawField::Mode] = m;
     ASys.CurBlend = m;
 }
 
 // ---- Recording ----
 
-void ZARNCore::Rect(float x, float y, float w, float h) { AppendSized(1, x, y, w, h); }
+void ZARNCore::Rect(float x, float y, float w, float h) { AppendSized(DrawKind::Rect, x, y, w, h); }
 void ZARNCore::Rect(float x, float y, float s) { Rect(x, y, s, s); }
 void ZARNCore::Plot(float x, float y) { Rect(x, y, 1, 1); }
 void ZARNCore::Rect_UL(float x, float y, float s) { Rect(x + s / 2, y + s / 2, s, s); }
 void ZARNCore::Rect_UL(float x, float y, float w, float h) { Rect(x + w / 2, y + h / 2, w, h); }
 
 void ZARNCore::Quad(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4) {
-    if (double* r = Append(2)) PutPoints(r, {x1, y1, x2, y2, x3, y3, x4, y4});
+    if (double* r = Append(DrawKind::Quad)) PutPoints(r, {x1, y1, x2, y2, x3, y3, x4, y4});
 }
 
-void ZARNCore::Oval(float x, float y, float w, float h) { AppendSized(3, x, y, w, h); }
+void ZARNCore::Oval(float x, float y, float w, float h) { AppendSized(DrawKind::Oval, x, y, w, h); }
 void ZARNCore::Oval(float x, float y, float r) { Oval(x, y, 2 * r, 2 * r); }
 void ZARNCore::Circle(float x, float y, float r) { Oval(x, y, 2 * r, 2 * r); }
 void ZARNCore::Circle(float x, float y, float w, float h) { Oval(x, y, w, h); }
@@ -251,11 +254,11 @@ void ZARNCore::Oval_UL(float x, float y, float r) { Oval(x + r, y + r, 2 * r, 2 
 void ZARNCore::Circle_UL(float x, float y, float r) { Oval(x + r, y + r, 2 * r, 2 * r); }
 
 void ZARNCore::FullTri(float x1, float y1, float x2, float y2, float x3, float y3) {
-    if (double* r = Append(6)) PutPoints(r, {x1, y1, x2, y2, x3, y3});
+    if (double* r = Append(DrawKind::Tri)) PutPoints(r, {x1, y1, x2, y2, x3, y3});
 }
 
 void ZARNCore::Tri(float x, float y, float w, float h) {
-    float rot = ASys.DrawSet[8];
+    float rot = ASys.DrawSet[DrawSlot::Rotation];
     float cx[3], cy[3];
     for (int k = 0; k < 3; ++k) {
         cx[k] = x + Sin(rot + 120 * k) * SizeX() * w;
@@ -265,17 +268,17 @@ void ZARNCore::Tri(float x, float y, float w, float h) {
 }
 
 void ZARNCore::Tri_Fix(float x, float y, float w, float h, float k) {
-    float rot = ASys.DrawSet[8];
+    float rot = ASys.DrawSet[DrawSlot::Rotation];
     float m = (Cos(60) - Cos(0)) * SizeY() * h * k;
     x += Sin(rot + 180) * m;
     y -= Cos(rot + 180) * m;
     Tri(x, y, w, h);
 }
 
-void ZARNCore::Fan(float x, float y, float rad) { AppendSized(5, x, y, 2 * rad, 2 * rad); }
+void ZARNCore::Fan(float x, float y, float rad) { AppendSized(DrawKind::Fan, x, y, 2 * rad, 2 * rad); }
 
 void ZARNCore::Line(float x1, float y1, float x2, float y2) {
-    float t = ASys.DrawSet[9];
+    float t = ASys.DrawSet[DrawSlot::HalfThick];
     float a = Atan2(x2 - x1, y1 - y2);
     float p = a + 90, q = a - 90;
     float spt = Sin(p) * t, cpt = Cos(p) * t, sqt = Sin(q) * t, cqt = Cos(q) * t;
@@ -287,7 +290,7 @@ void ZARNCore::DrawImg(int slot, float x, float y, int frame, float) { DrawImg(s
 
 void ZARNCore::DrawImg(int slot, float x, float y, int frame) {
     if (!SlotLoaded(slot)) return;
-    if (double* r = AppendImage(11, slot, x, y, frame)) r[27] = frame;
+    if (double* r = AppendImage(DrawKind::Image, slot, x, y, frame)) r[DrawField::DrawnFrame] = frame;
 }
 
 void ZARNCore::DrawBlur(int slot, float x, float y) { DrawBlur(slot, x, y, 0); }
@@ -297,7 +300,7 @@ void ZARNCore::DrawBlur(int slot, float x, float y, int frame) {
         LogMissing(slot);
         return;
     }
-    AppendImage(13, slot, x, y, frame);
+    AppendImage(DrawKind::ImageBlur, slot, x, y, frame);
 }
 
 void ZARNCore::QuadImg(int slot, float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4, int frame) {
@@ -305,10 +308,10 @@ void ZARNCore::QuadImg(int slot, float x1, float y1, float x2, float y2, float x
         LogMissing(slot);
         return;
     }
-    if (double* r = Append(12)) {
+    if (double* r = Append(DrawKind::QuadImage)) {
         PutPoints(r, {x1, y1, x2, y2, x3, y3, x4, y4});
-        r[28] = slot;
-        r[29] = frame;
+        r[DrawField::Slot] = slot;
+        r[DrawField::Frame] = frame;
     }
 }
 
@@ -317,11 +320,11 @@ void ZARNCore::DrawBuffer() {
         ASys.Debuglog("Previous Buffer Missing");
         return;
     }
-    if (double* r = Append(11)) {
-        r[3] = ASys.DrawSet[11];
-        r[4] = ASys.DrawSet[12];
-        r[28] = 102;
-        r[29] = 0;
+    if (double* r = Append(DrawKind::Image)) {
+        r[DrawField::W] = ASys.DrawSet[DrawSlot::SizeX];
+        r[DrawField::H] = ASys.DrawSet[DrawSlot::SizeY];
+        r[DrawField::Slot] = 102;
+        r[DrawField::Frame] = 0;
     }
 }
 

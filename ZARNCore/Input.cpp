@@ -162,8 +162,8 @@ int ZARNCore::MouseIn_Radius(float cx, float cy, float r) {
 
 int ZARNCore::Button(int image, float x, float y, int frame) {
     if (image < 0 || image > 99) return 0;
-    // DrawSet 11 keeps the draw size divided by ViewScale.
-    float s = float(ASys.iFramesSquare[image]) * ASys.DrawSet[11] * ViewScale;
+    // The draw state keeps the draw size divided by ViewScale.
+    float s = float(ASys.iFramesSquare[image]) * ASys.DrawSet[DrawSlot::SizeX] * ViewScale;
     DrawImg(image, x, y, frame);
     int p = MouseIn(x - s / 2, y - s / 2, s, s);
     if (p == 0) return 0;

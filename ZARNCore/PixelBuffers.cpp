@@ -10,12 +10,14 @@ void ZARNCore::BufferFill(int slot, int r, int g, int b, int a) { ASys.Buffer_Fi
 
 void ZARNCore::BufferLine(int slot, float x1, float y1, float x2, float y2) {
     const float* s = ASys.DrawSet;
-    ASys.Buffer_Line(slot, x1, y1, x2, y2, s[1], s[2], s[3], s[0]);
+    ASys.Buffer_Line(slot, x1, y1, x2, y2, s[DrawSlot::BottomR], s[DrawSlot::BottomG], s[DrawSlot::BottomB],
+                     s[DrawSlot::BottomA]);
 }
 
 void ZARNCore::BufferPlot(int slot, float x, float y) {
     const float* s = ASys.DrawSet;
-    ASys.Buffer_Plot(slot, x, y, s[1], s[2], s[3], s[0]);
+    ASys.Buffer_Plot(slot, x, y, s[DrawSlot::BottomR], s[DrawSlot::BottomG], s[DrawSlot::BottomB],
+                     s[DrawSlot::BottomA]);
 }
 
 void ZARNCore::BufferTile(int dst, int src, float x, float y, int frame) { ASys.Buffer_Tile(dst, src, x, y, frame); }

@@ -34,7 +34,7 @@ const int fontw[132] = {
 
 namespace {
 
-float TextSize() { return ASys.DrawSet[11] * ViewScale; }
+float TextSize() { return ASys.DrawSet[DrawSlot::SizeX] * ViewScale; }
 
 // Table index of a byte; bytes above 127 read as negative, like signed chars.
 int GlyphIndex(char c) { return int(static_cast<signed char>(c)) - 32; }
@@ -70,7 +70,7 @@ float ZARNCore::CharWidth(char ch) { return StringWidth(ch); }
 
 void ZARNCore::Text(float x, float y, const char* text, float a, float) {
     if (!text) return;
-    float r = ASys.DrawSet[8], s = TextSize();
+    float r = ASys.DrawSet[DrawSlot::Rotation], s = TextSize();
     float half = StringWidth(text) * 0.5f;
     float px = x + Sin(r - 90) * half * a;
     float py = y - Cos(r - 90) * half * a;
@@ -107,7 +107,7 @@ void ZARNCore::Text(float x, float y, double v, float a, float f) {
 }
 
 int ZARNCore::Text(float x, float y, char c, float a, float) {
-    float r = ASys.DrawSet[8], s = TextSize();
+    float r = ASys.DrawSet[DrawSlot::Rotation], s = TextSize();
     int k = GlyphIndex(c);
     float w = k >= 0 ? fontw[k] - 0.5f : 0;
     // The alignment shift is in font pixels, not scaled by the size.

@@ -18,15 +18,15 @@ protected:
 TEST_F(Recording, SetColClampsEachChannelAndKeepsAlpha) {
     g.SetAlpha(0.5f);
     g.SetCol(300, -5, 128);
-    for (int base : {1, 5}) {
+    for (int base : {DrawSlot::BottomR, DrawSlot::TopR}) {
         EXPECT_EQ(ASys.DrawSet[base], 255);
         EXPECT_EQ(ASys.DrawSet[base + 1], 0);
         EXPECT_EQ(ASys.DrawSet[base + 2], 128);
     }
-    EXPECT_FLOAT_EQ(ASys.DrawSet[0], 127.5f);
-    EXPECT_FLOAT_EQ(ASys.DrawSet[4], 127.5f);
+    EXPECT_FLOAT_EQ(ASys.DrawSet[DrawSlot::BottomA], 127.5f);
+    EXPECT_FLOAT_EQ(ASys.DrawSet[DrawSlot::TopA], 127.5f);
     g.SetCol(10, 20, 30, 7);  // alpha above 1 clamps to 255
-    EXPECT_EQ(ASys.DrawSet[0], 255);
+    EXPECT_EQ(ASys.DrawSet[DrawSlot::BottomA], 255);
     EXPECT_EQ(g.GetCol(31), 0);
     EXPECT_EQ(g.GetCol(-1), 0);
 }
@@ -51,10 +51,10 @@ TEST_F(Recording, PaletteAndHueColours) {
         SCOPED_TRACE(c.what);
         g.SetAlpha(0);
         c.set(g);
-        EXPECT_NEAR(ASys.DrawSet[1], c.r, 0.01);
-        EXPECT_NEAR(ASys.DrawSet[2], c.g, 0.01);
-        EXPECT_NEAR(ASys.DrawSet[3], c.b, 0.01);
-        EXPECT_EQ(ASys.DrawSet[0], 255);
+        EXPECT_NEAR(ASys.DrawSet[DrawSlot::BottomR], c.r, 0.01);
+        EXPECT_NEAR(ASys.DrawSet[DrawSlot::BottomG], c.g, 0.01);
+        EXPECT_NEAR(ASys.DrawSet[DrawSlot::BottomB], c.b, 0.01);
+        EXPECT_EQ(ASys.DrawSet[DrawSlot::BottomA], 255);
     }
 }
 
@@ -67,21 +67,21 @@ TEST_F(Recording, RectStoresCentreRelativeGeometryAndAStateCopy) {
     g.Rect(100, 50, 10, 20);
     ASSERT_EQ(ASys.DrawTo, 1);
     const double* r = RecordAt(0);
-    EXPECT_EQ(r[0], 1);
-    EXPECT_DOUBLE_EQ(r[1], -300);
-    EXPECT_DOUBLE_EQ(r[2], -250);
-    EXPECT_NEAR(r[3], 20, 1e-4);
-    EXPECT_NEAR(r[4], -40, 1e-4);
+    EXPECT_EQ(r[DrawField::Kind], DrawKind::Rect);
+    EXPECT_DOUBLE_EQ(r[DrawField::X], -300);
+    EXPECT_DOUBLE_EQ(r[DrawField::Y], -250);
+    EXPECT_NEAR(r[DrawField::W], 20, 1e-4);
+    EXPECT_NEAR(r[DrawField::H], -40, 1e-4);
     // Bottom colour = second gradient colour, top = first.
-    EXPECT_DOUBLE_EQ(r[10], 127.5);
-    EXPECT_DOUBLE_EQ(r[13], 255);
-    EXPECT_DOUBLE_EQ(r[14], 255);
-    EXPECT_DOUBLE_EQ(r[15], 255);
-    EXPECT_DOUBLE_EQ(r[17], 0);
-    EXPECT_DOUBLE_EQ(r[18], 30);
-    EXPECT_DOUBLE_EQ(r[19], 2);
-    EXPECT_NEAR(r[21], 0.1, 1e-6);
-    EXPECT_NEAR(r[22], 0.2, 1e-6);
+    EXPECT_DOUBLE_EQ(r[DrawField::BottomA], 127.5);
+    EXPECT_DOUBLE_EQ(r[DrawField::BottomB], 255);
+    EXPECT_DOUBLE_EQ(r[DrawField::TopA], 255);
+    EXPECT_DOUBLE_EQ(r[DrawField::TopR], 255);
+    EXPECT_DOUBLE_EQ(r[DrawField::TopB], 0);
+    EXPECT_DOUBLE_EQ(r[DrawField::Rotation], 30);
+    EXPECT_DOUBLE_EQ(r[DrawField::HalfThick], 2);
+    EXPECT_NEAR(r[DrawField::DepthA], 0.1, 1e-6);
+    EXPECT_NEAR(r[DrawField::DepthB], 0.2, 1e-6);
 }
 
 TEST_F(Recording, ShapeHelpersMoveToTheirCentres) {
@@ -89,55 +89,55 @@ TEST_F(Recording, ShapeHelpersMoveToTheirCentres) {
     g.Oval_UL(10, 20, 5);
     g.Fan(50, 60, 7);
     ASSERT_EQ(ASys.DrawTo, 3);
-    EXPECT_DOUBLE_EQ(RecordAt(0)[1], 25 - 400);
-    EXPECT_DOUBLE_EQ(RecordAt(0)[2], 40 - 300);
-    EXPECT_EQ(RecordAt(1)[0], 3);
-    EXPECT_DOUBLE_EQ(RecordAt(1)[1], 15 - 400);
-    EXPECT_NEAR(RecordAt(1)[3], 10, 1e-4);
-    EXPECT_NEAR(RecordAt(1)[4], -10, 1e-4);
-    EXPECT_EQ(RecordAt(2)[0], 5);
-    EXPECT_NEAR(RecordAt(2)[3], 14, 1e-4);
-    EXPECT_NEAR(RecordAt(2)[4], -14, 1e-4);
+    EXPECT_DOUBLE_EQ(RecordAt(0)[DrawField::X], 25 - 400);
+    EXPECT_DOUBLE_EQ(RecordAt(0)[DrawField::Y], 40 - 300);
+    EXPECT_EQ(RecordAt(1)[DrawField::Kind], DrawKind::Oval);
+    EXPECT_DOUBLE_EQ(RecordAt(1)[DrawField::X], 15 - 400);
+    EXPECT_NEAR(RecordAt(1)[DrawField::W], 10, 1e-4);
+    EXPECT_NEAR(RecordAt(1)[DrawField::H], -10, 1e-4);
+    EXPECT_EQ(RecordAt(2)[DrawField::Kind], DrawKind::Fan);
+    EXPECT_NEAR(RecordAt(2)[DrawField::W], 14, 1e-4);
+    EXPECT_NEAR(RecordAt(2)[DrawField::H], -14, 1e-4);
 }
 
 TEST_F(Recording, TriangleApexSitsAboveTheCentre) {
     g.Tri(400, 300, 10, 20);
     const double* r = RecordAt(0);
-    EXPECT_EQ(r[0], 6);
-    EXPECT_NEAR(r[1], 0, 1e-3);
-    EXPECT_NEAR(r[2], -20, 1e-3);
+    EXPECT_EQ(r[DrawField::Kind], DrawKind::Tri);
+    EXPECT_NEAR(r[DrawField::X1], 0, 1e-3);
+    EXPECT_NEAR(r[DrawField::Y1], -20, 1e-3);
     // The other two corners lie below the centre, left and right.
-    EXPECT_NEAR(r[3], 10 * 0.866, 1e-2);
-    EXPECT_NEAR(r[4], 10, 1e-2);
-    EXPECT_NEAR(r[5], -10 * 0.866, 1e-2);
+    EXPECT_NEAR(r[DrawField::X2], 10 * 0.866, 1e-2);
+    EXPECT_NEAR(r[DrawField::Y2], 10, 1e-2);
+    EXPECT_NEAR(r[DrawField::X3], -10 * 0.866, 1e-2);
 }
 
 TEST_F(Recording, ThinnestLineIsFivePercentOfAUnit) {
     g.SetLineThickness(0);
-    EXPECT_FLOAT_EQ(ASys.DrawSet[9], 0.025f);
+    EXPECT_FLOAT_EQ(ASys.DrawSet[DrawSlot::HalfThick], 0.025f);
     g.Line(100, 300, 200, 300);
     const double* r = RecordAt(0);
-    EXPECT_EQ(r[0], 2);
+    EXPECT_EQ(r[DrawField::Kind], DrawKind::Quad);
     // Corners 1 and 4 straddle the start point, 2 and 3 the end point.
-    EXPECT_NEAR(r[1], -300, 1e-3);
-    EXPECT_NEAR(r[3], -200, 1e-3);
-    EXPECT_NEAR(std::fabs(r[2] - r[8]), 0.05, 1e-4);
-    EXPECT_NEAR(std::fabs(r[4] - r[6]), 0.05, 1e-4);
+    EXPECT_NEAR(r[DrawField::X1], -300, 1e-3);
+    EXPECT_NEAR(r[DrawField::X2], -200, 1e-3);
+    EXPECT_NEAR(std::fabs(r[DrawField::Y1] - r[DrawField::Y4]), 0.05, 1e-4);
+    EXPECT_NEAR(std::fabs(r[DrawField::Y2] - r[DrawField::Y3]), 0.05, 1e-4);
 }
 
 TEST_F(Recording, BlendChangesAreRecordedOnlyWhenTheModeChanges) {
     g.ShowStats = 0;
-    g.SetBlend(1);
+    g.SetBlend(Blend::Alpha);
     EXPECT_EQ(ASys.DrawTo, 0);
-    g.SetBlend(2);
-    g.SetBlend(2);
+    g.SetBlend(Blend::Add);
+    g.SetBlend(Blend::Add);
     ASSERT_EQ(ASys.DrawTo, 1);
-    EXPECT_EQ(RecordAt(0)[0], 50);
-    EXPECT_EQ(RecordAt(0)[1], 2);
+    EXPECT_EQ(RecordAt(0)[DrawField::Kind], DrawKind::Blend);
+    EXPECT_EQ(RecordAt(0)[DrawField::Mode], Blend::Add);
     g.BufferGame();
     EXPECT_EQ(ASys.CurBlend, 1);
     EXPECT_EQ(ASys.DrawTo, 0);
-    g.SetBlend(1);
+    g.SetBlend(Blend::Alpha);
     EXPECT_EQ(ASys.DrawTo, 0);
 }
 
@@ -162,17 +162,17 @@ TEST_F(Recording, ImageRecordsCarrySlotFrameAndZoomedSize) {
     g.DrawBlur(97, 410, 320, 6);
     ASSERT_EQ(ASys.DrawTo, 2);
     const double* r = RecordAt(0);
-    EXPECT_EQ(r[0], 11);
-    EXPECT_DOUBLE_EQ(r[1], 10);
-    EXPECT_DOUBLE_EQ(r[2], 20);
-    EXPECT_NEAR(r[3], 800 * 1.5625, 1e-2);
-    EXPECT_NEAR(r[4], -800 * 1.5625, 1e-2);
-    EXPECT_EQ(r[27], 5);
-    EXPECT_EQ(r[28], 97);
-    EXPECT_EQ(r[29], 5);
-    EXPECT_EQ(RecordAt(1)[0], 13);
-    EXPECT_EQ(RecordAt(1)[27], 0);
-    EXPECT_EQ(RecordAt(1)[29], 6);
+    EXPECT_EQ(r[DrawField::Kind], DrawKind::Image);
+    EXPECT_DOUBLE_EQ(r[DrawField::X], 10);
+    EXPECT_DOUBLE_EQ(r[DrawField::Y], 20);
+    EXPECT_NEAR(r[DrawField::W], 800 * 1.5625, 1e-2);
+    EXPECT_NEAR(r[DrawField::H], -800 * 1.5625, 1e-2);
+    EXPECT_EQ(r[DrawField::DrawnFrame], 5);
+    EXPECT_EQ(r[DrawField::Slot], 97);
+    EXPECT_EQ(r[DrawField::Frame], 5);
+    EXPECT_EQ(RecordAt(1)[DrawField::Kind], DrawKind::ImageBlur);
+    EXPECT_EQ(RecordAt(1)[DrawField::DrawnFrame], 0);
+    EXPECT_EQ(RecordAt(1)[DrawField::Frame], 6);
 }
 
 TEST_F(Recording, ScreenCopyIsDrawnCentredOnlyWhenPresent) {
@@ -184,12 +184,12 @@ TEST_F(Recording, ScreenCopyIsDrawnCentredOnlyWhenPresent) {
     g.DrawBuffer();
     ASSERT_EQ(ASys.DrawTo, 1);
     const double* r = RecordAt(0);
-    EXPECT_EQ(r[0], 11);
-    EXPECT_EQ(r[1], 0);
-    EXPECT_EQ(r[2], 0);
-    EXPECT_NEAR(r[3], 400, 1e-3);
-    EXPECT_NEAR(r[4], -400, 1e-3);
-    EXPECT_EQ(r[28], 102);
+    EXPECT_EQ(r[DrawField::Kind], DrawKind::Image);
+    EXPECT_EQ(r[DrawField::X], 0);
+    EXPECT_EQ(r[DrawField::Y], 0);
+    EXPECT_NEAR(r[DrawField::W], 400, 1e-3);
+    EXPECT_NEAR(r[DrawField::H], -400, 1e-3);
+    EXPECT_EQ(r[DrawField::Slot], 102);
 }
 
 TEST_F(Recording, GradientClearCoversTheCanvasWithTheFirstColourOnTop) {
@@ -206,29 +206,29 @@ TEST_F(Recording, GradientClearCoversTheCanvasWithTheFirstColourOnTop) {
     g.OverscanFrac = over;
     ASSERT_EQ(ASys.DrawTo, 2);
     const double want8[8] = {808, 608, 808, -8, -8, -8, -8, 608};
-    for (int k = 0; k < 8; ++k) EXPECT_DOUBLE_EQ(RecordAt(0)[1 + k], want8[k] - (k % 2 ? 300 : 400)) << k;
-    EXPECT_DOUBLE_EQ(RecordAt(1)[1], 928 - 400);
-    EXPECT_DOUBLE_EQ(RecordAt(1)[6], -128 - 300);
-    EXPECT_EQ(RecordAt(0)[15], 255);  // top: red
-    EXPECT_EQ(RecordAt(0)[13], 255);  // bottom: blue
-    EXPECT_EQ(RecordAt(0)[11], 0);
+    for (int k = 0; k < 8; ++k) EXPECT_DOUBLE_EQ(RecordAt(0)[DrawField::X1 + k], want8[k] - (k % 2 ? 300 : 400)) << k;
+    EXPECT_DOUBLE_EQ(RecordAt(1)[DrawField::X1], 928 - 400);
+    EXPECT_DOUBLE_EQ(RecordAt(1)[DrawField::Y3], -128 - 300);
+    EXPECT_EQ(RecordAt(0)[DrawField::TopR], 255);  // top: red
+    EXPECT_EQ(RecordAt(0)[DrawField::BottomB], 255);  // bottom: blue
+    EXPECT_EQ(RecordAt(0)[DrawField::BottomR], 0);
 }
 
 TEST_F(Recording, ClearColourSetters) {
     g.FadeCLS(300, 20, 30, 0.2f);
-    EXPECT_EQ(ASys.DrawSet[24], 255);
-    EXPECT_EQ(ASys.DrawSet[27], 1);
+    EXPECT_EQ(ASys.DrawSet[DrawSlot::ClearToR], 255);
+    EXPECT_EQ(ASys.DrawSet[DrawSlot::ClearFade], 1);
     g.FadeCLS(0, 0, 0, 6);
-    EXPECT_EQ(ASys.DrawSet[27], 6);
+    EXPECT_EQ(ASys.DrawSet[DrawSlot::ClearFade], 6);
     g.CLS(1, 2, 3);
-    EXPECT_EQ(ASys.DrawSet[21], 1);
-    EXPECT_EQ(ASys.DrawSet[26], 3);
-    EXPECT_EQ(ASys.DrawSet[27], 1);
+    EXPECT_EQ(ASys.DrawSet[DrawSlot::ClearR], 1);
+    EXPECT_EQ(ASys.DrawSet[DrawSlot::ClearToB], 3);
+    EXPECT_EQ(ASys.DrawSet[DrawSlot::ClearFade], 1);
     g.SetCLSRot(0, 100, 200);  // red: sin 0 -> 200; green: sin 120 -> 286 -> 255
-    EXPECT_NEAR(ASys.DrawSet[21], 200, 0.01);
-    EXPECT_EQ(ASys.DrawSet[22], 255);
-    EXPECT_NEAR(ASys.DrawSet[23], 200 - 86.6, 0.05);
-    EXPECT_EQ(ASys.DrawSet[23], ASys.DrawSet[26]);
+    EXPECT_NEAR(ASys.DrawSet[DrawSlot::ClearR], 200, 0.01);
+    EXPECT_EQ(ASys.DrawSet[DrawSlot::ClearG], 255);
+    EXPECT_NEAR(ASys.DrawSet[DrawSlot::ClearB], 200 - 86.6, 0.05);
+    EXPECT_EQ(ASys.DrawSet[DrawSlot::ClearB], ASys.DrawSet[DrawSlot::ClearToB]);
 }
 
 TEST_F(Recording, AFullListDropsFurtherCommandsWithoutOverrunning) {
@@ -236,11 +236,11 @@ TEST_F(Recording, AFullListDropsFurtherCommandsWithoutOverrunning) {
     ASys.CurBlend = 1;
     for (int i = 0; i < DrawListRecords + 100; ++i) g.Rect(i % 800, 5, 1, 1);
     EXPECT_EQ(ASys.DrawTo, DrawListRecords);
-    g.SetBlend(3);
+    g.SetBlend(Blend::SoftAdd);
     EXPECT_EQ(ASys.DrawTo, DrawListRecords);
     // The members right after the list are intact.
     EXPECT_EQ(ASys.FontImage, 51);
-    EXPECT_DOUBLE_EQ(RecordAt(DrawListRecords - 1)[1], double((DrawListRecords - 1) % 800) - 400);
+    EXPECT_DOUBLE_EQ(RecordAt(DrawListRecords - 1)[DrawField::X], double((DrawListRecords - 1) % 800) - 400);
 }
 
 }  // namespace

@@ -498,9 +498,9 @@ TEST_F(InputTest, PointerHitTests) {
 
 TEST_F(InputTest, ImageButtonAnswersOnlyToAPressOverIt) {
     int savedSquare = ASys.iFramesSquare[5];
-    float savedSize = ASys.DrawSet[11];
+    float savedSize = ASys.DrawSet[DrawSlot::SizeX];
     ASys.iFramesSquare[5] = 64;
-    ASys.DrawSet[11] = 1.0f / ViewScale;  // draw size 1: the button is 64 units wide
+    ASys.DrawSet[DrawSlot::SizeX] = 1.0f / ViewScale;  // draw size 1: the button is 64 units wide
     struct Case {
         float x, y;
         int down, expected;
@@ -510,7 +510,7 @@ TEST_F(InputTest, ImageButtonAnswersOnlyToAPressOverIt) {
         EXPECT_EQ(ThisGame.Button(5, 100, 100, 0), c.expected) << c.x << "," << c.y;
     }
     ASys.iFramesSquare[5] = savedSquare;
-    ASys.DrawSet[11] = savedSize;
+    ASys.DrawSet[DrawSlot::SizeX] = savedSize;
 }
 
 TEST_F(InputTest, BumpCursorLeavesTheWindowOnTheRight) {

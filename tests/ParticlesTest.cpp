@@ -102,9 +102,9 @@ TEST_F(Particles, PopUpShowsItsNumberAndSpritesDrawFromTheParticleSheet) {
     std::string text;
     for (int i = 0; i < ASys.DrawTo; ++i) {
         const double* r = &ASys.Draw[i * DrawCmdSize];
-        if (r[0] != 11) continue;
-        if (r[28] == 55) ++sprites;
-        if (r[28] == ASys.FontImage) text += char(32 + int(r[29]));
+        if (r[DrawField::Kind] != DrawKind::Image) continue;
+        if (r[DrawField::Slot] == 55) ++sprites;
+        if (r[DrawField::Slot] == ASys.FontImage) text += char(32 + int(r[DrawField::Frame]));
     }
     EXPECT_EQ(sprites, 1);
     EXPECT_EQ(text, "57");

@@ -153,13 +153,15 @@ protected:
     // The record of logo tile (row i, column j), or null if it was not drawn.
     static const double* Tile(int i, int j) {
         for (int r = 0; r < ASys.DrawTo; ++r)
-            if (RecordAt(r)[0] == 11 && RecordAt(r)[28] == 60 && RecordAt(r)[29] == i * 25 + j) return RecordAt(r);
+            if (RecordAt(r)[DrawField::Kind] == DrawKind::Image && RecordAt(r)[DrawField::Slot] == 60 &&
+                RecordAt(r)[DrawField::Frame] == i * 25 + j)
+                return RecordAt(r);
         return nullptr;
     }
     static int Tiles() {
         int n = 0;
         for (int r = 0; r < ASys.DrawTo; ++r)
-            if (RecordAt(r)[0] == 11 && RecordAt(r)[28] == 60) ++n;
+            if (RecordAt(r)[DrawField::Kind] == DrawKind::Image && RecordAt(r)[DrawField::Slot] == 60) ++n;
         return n;
     }
     static void Show(int loadTo) {
@@ -194,9 +196,10 @@ TEST_F(LoadingScreen, LogoTilesFollowTheDiagonalWave) {
         const double* r = Tile(s.i, s.j);
         ASSERT_EQ(r != nullptr, s.drawn) << "LoadTo " << s.loadTo << " tile " << s.i << "," << s.j;
         if (!r) continue;
-        EXPECT_NEAR(r[3] * ViewScale, s.size, 1e-3) << "LoadTo " << s.loadTo << " tile " << s.i << "," << s.j;
-        EXPECT_NEAR(r[1] + rw2, s.x, 1e-2);
-        EXPECT_NEAR(r[2] + rh2, s.y, 1e-2) << "LoadTo " << s.loadTo << " tile " << s.i << "," << s.j;
+        EXPECT_NEAR(r[DrawField::W] * ViewScale, s.size, 1e-3)
+            << "LoadTo " << s.loadTo << " tile " << s.i << "," << s.j;
+        EXPECT_NEAR(r[DrawField::X] + rw2, s.x, 1e-2);
+        EXPECT_NEAR(r[DrawField::Y] + rh2, s.y, 1e-2) << "LoadTo " << s.loadTo << " tile " << s.i << "," << s.j;
     }
     Show(31);
     EXPECT_EQ(Tiles(), 625) << "the picture is complete";

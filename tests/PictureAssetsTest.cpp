@@ -130,12 +130,12 @@ TEST(PictureAssets, WallPiecesReachTheEdgesTowardWallsOnly) {
 
 TEST(PictureAssets, GlyphInkFitsTheAdvanceAndCentresOnTheLine) {
     // Advances come from the engine's own width table, read at size 1.
-    const float sizeX = ASys.DrawSet[11], sizeY = ASys.DrawSet[12];
+    const float sizeX = ASys.DrawSet[DrawSlot::SizeX], sizeY = ASys.DrawSet[DrawSlot::SizeY];
     ThisGame.SetSize(1.0f);
     float advance[128] = {};
     for (int code = 33; code < 127; ++code) advance[code] = ThisGame.CharWidth(char(code));
-    ASys.DrawSet[11] = sizeX;
-    ASys.DrawSet[12] = sizeY;
+    ASys.DrawSet[DrawSlot::SizeX] = sizeX;
+    ASys.DrawSet[DrawSlot::SizeY] = sizeY;
 
     Png p = Load("entplain.png");
     ASSERT_EQ(p.error, 0u);

@@ -26,9 +26,10 @@ protected:
         std::string s;
         for (int i = 0; i < ASys.DrawTo; ++i) {
             const double* r = &ASys.Draw[i * DrawCmdSize];
-            if (r[0] != 11 || r[28] != ASys.FontImage) continue;
-            double x = r[1] + rw2;
-            if (std::fabs(r[2] + rh2 - y) < 0.01 && x >= lo && x <= hi) s += char(32 + int(r[29]));
+            if (r[DrawField::Kind] != DrawKind::Image || r[DrawField::Slot] != ASys.FontImage) continue;
+            double x = r[DrawField::X] + rw2;
+            if (std::fabs(r[DrawField::Y] + rh2 - y) < 0.01 && x >= lo && x <= hi)
+                s += char(32 + int(r[DrawField::Frame]));
         }
         return s;
     }
@@ -38,7 +39,9 @@ protected:
         int n = 0;
         for (int i = 0; i < ASys.DrawTo; ++i) {
             const double* r = &ASys.Draw[i * DrawCmdSize];
-            if (r[0] == 11 && r[28] == 0 && r[29] >= lo && r[29] <= hi) ++n;
+            if (r[DrawField::Kind] == DrawKind::Image && r[DrawField::Slot] == 0 && r[DrawField::Frame] >= lo &&
+                r[DrawField::Frame] <= hi)
+                ++n;
         }
         return n;
     }
@@ -47,7 +50,8 @@ protected:
     static const double* HeroRecord() {
         for (int i = 0; i < ASys.DrawTo; ++i) {
             const double* r = &ASys.Draw[i * DrawCmdSize];
-            if (r[0] == 11 && r[28] == 0 && r[21] == 0.5) return r;
+            if (r[DrawField::Kind] == DrawKind::Image && r[DrawField::Slot] == 0 && r[DrawField::DepthA] == 0.5)
+                return r;
         }
         return nullptr;
     }

@@ -393,8 +393,8 @@ TEST_F(ListMenu, BarsClearTheScorePanelOnEveryCanvas) {
         int bars = 0;
         for (int i = 0; i < ASys.DrawTo; ++i) {
             const double* r = RecordAt(i);
-            if (r[0] != 1) continue;
-            const float x = float(r[1] + rw2), w = float(r[3]);
+            if (r[DrawField::Kind] != DrawKind::Rect) continue;
+            const float x = float(r[DrawField::X] + rw2), w = float(r[DrawField::W]);
             if (std::fabs(w - 256) < 0.01f) {
                 ++bars;
                 EXPECT_NEAR(x, c.barCentre, 0.01);

@@ -143,16 +143,16 @@ const CellBox* VisibleBox(int slot, bool blur, int frame) {
 void TexelCorners(const double* r, double w, double h, double F, double u0, double v0, double u1, double v1,
                   double* xs, double* ys) {
     double c = 1, sn = 0;
-    if (r[18] != 0) {
-        double th = r[18] * DegToRad;
+    if (r[DrawField::Rotation] != 0) {
+        double th = r[DrawField::Rotation] * DegToRad;
         c = std::cos(th);
         sn = std::sin(th);
     }
     const double us[4] = {u0, u1, u1, u0}, vs[4] = {v0, v0, v1, v1};
     for (int k = 0; k < 4; ++k) {
         double dx = w * (us[k] / F - 0.5), dy = h * (0.5 - vs[k] / F);
-        xs[k] = r[1] + dx * c - dy * sn;
-        ys[k] = r[2] + dx * sn + dy * c;
+        xs[k] = r[DrawField::X] + dx * c - dy * sn;
+        ys[k] = r[DrawField::Y] + dx * sn + dy * c;
     }
 }
 
@@ -300,8 +300,14 @@ void CountBox() {
     ASys.ObjCount += 1;
 }
 
-Colour Bottom(const double* r) { return {ToByte(r[11]), ToByte(r[12]), ToByte(r[13]), ToByte(r[10])}; }
-Colour Top(const double* r) { return {ToByte(r[15]), ToByte(r[16]), ToByte(r[17]), ToByte(r[14])}; }
+Colour Bottom(const double* r) {
+    return {ToByte(r[DrawField::BottomR]), ToByte(r[DrawField::BottomG]), ToByte(r[DrawField::BottomB]),
+            ToByte(r[DrawField::BottomA])};
+}
+Colour Top(const double* r) {
+    return {ToByte(r[DrawField::TopR]), ToByte(r[DrawField::TopG]), ToByte(r[DrawField::TopB]),
+            ToByte(r[DrawField::TopA])};
+}
 
 inline void Vertex(float s, float t, const Colour& c, double x, double y) {
     glTexCoord2f(s, t);
@@ -324,15 +330,15 @@ void EmitBox(const double* r, double w, double h, const Tex4& tc) {
     }
     double ox[4] = {-w / 2, w / 2, w / 2, -w / 2};
     double oy[4] = {-h / 2, -h / 2, h / 2, h / 2};
-    if (r[18] != 0) {
-        double th = r[18] * DegToRad, c = std::cos(th), s = std::sin(th);
+    if (r[DrawField::Rotation] != 0) {
+        double th = r[DrawField::Rotation] * DegToRad, c = std::cos(th), s = std::sin(th);
         for (int k = 0; k < 4; ++k) {
             double dx = ox[k], dy = oy[k];
             ox[k] = dx * c - dy * s;
             oy[k] = dx * s + dy * c;
         }
     }
-    double x = r[1], y = r[2];
+    double x = r[DrawField::X], y = r[DrawField::Y];
     Vertex(tc.s00, tc.t00, lo, x + ox[0], y + oy[0]);
     Vertex(tc.s10, tc.t10, lo, x + ox[1], y + oy[1]);
     Vertex(tc.s11, tc.t11, hi, x + ox[2], y + oy[2]);
@@ -345,15 +351,15 @@ void EmitBox(const double* r, double w, double h, const Tex4& tc) {
 // Slot of an image record if it may be drawn, else -1. Also clamps a frame
 // outside the slot's range to 0, in the record.
 int ImageSlotOf(double* r, bool allowCopy, bool blur) {
-    double v = r[28];
+    double v = r[DrawField::Slot];
     if (!(v >= 0 && v < ImageSlots)) return -1;
     int slot = int(v);
     if (slot > 99 && !(allowCopy && slot == 102)) return -1;
     if (ASys.iFrames[slot] < 0) return -1;
     if (!SlotHasPixels(slot) || iFramesW[slot] <= 0) return -1;
     if (blur && ImageBlur[slot].size() != Image[slot].size()) ImageBlur[slot].assign(Image[slot].size(), 0);
-    double f = r[29];
-    if (!(f >= 0 && f <= ASys.iFrames[slot] - 1)) r[29] = 0;
+    double f = r[DrawField::Frame];
+    if (!(f >= 0 && f <= ASys.iFrames[slot] - 1)) r[DrawField::Frame] = 0;
     return slot;
 }
 
@@ -399,7 +405,7 @@ FrameBox FrameOnly(int slot, double w, double h, const Tex4& cell) {
 // image record when the cut is exact (see the top of the file); false,
 // having drawn nothing, when it is not.
 bool DrawTrimmed(const double* r, double w, double h, double F, const CellBox& box, const Tex4& tc) {
-    if (r[18] != 0 || RenderMode != GL_NEAREST) return false;
+    if (r[DrawField::Rotation] != 0 || RenderMode != GL_NEAREST) return false;
     Colour lo = Bottom(r), hi = Top(r);
     if (lo.r != hi.r || lo.g != hi.g || lo.b != hi.b || lo.a != hi.a) return false;
     if (box.u0 == 0 && box.v0 == 0 && box.u1 == F && box.v1 == F) return false;
@@ -429,8 +435,8 @@ void ImageBox(double* r, int slot, int use) {
     NeedTexture(use);
     // The record carries the size factor over the canvas half-width basis;
     // doubling gives one texture pixel per canvas unit at size 1.
-    double w = r[3] * ASys.iSizeScaled[slot] * 2, h = r[4] * ASys.iSizeScaled[slot] * 2;
-    const int frame = int(r[29]);
+    double w = r[DrawField::W] * ASys.iSizeScaled[slot] * 2, h = r[DrawField::H] * ASys.iSizeScaled[slot] * 2;
+    const int frame = int(r[DrawField::Frame]);
     const Tex4 tc = CellTex(slot, frame);
     const FrameBox drawn = FrameOnly(slot, w, h, tc);
     const CellBox* box = nullptr;
@@ -484,8 +490,8 @@ void Rim(int i, double x, double y, double rx, double ry, double turn, double& p
 
 void EmitRound(const double* r, bool fan) {
     NeedTexture(WhiteUse);
-    double x = r[1], y = r[2], rx = r[3] / 2, ry = r[4] / 2;
-    double turn = fan ? r[18] : 0;
+    double x = r[DrawField::X], y = r[DrawField::Y], rx = r[DrawField::W] / 2, ry = r[DrawField::H] / 2;
+    double turn = fan ? r[DrawField::Rotation] : 0;
     Colour lo = Bottom(r), hi = Top(r);
     if (!Invisible(lo, hi)) {
         double ax, ay, bx, by;
@@ -508,14 +514,14 @@ void EmitRound(const double* r, bool fan) {
 
 void FadeClearColour() {
     float* s = ASys.DrawSet;
-    float divisor = s[27] >= 1 ? s[27] : 1;
+    float divisor = s[DrawSlot::ClearFade] >= 1 ? s[DrawSlot::ClearFade] : 1;
     for (int k = 0; k < 3; ++k) {
-        float& shown = s[21 + k];
-        float target = s[24 + k];
+        float& shown = s[DrawSlot::ClearR + k];
+        float target = s[DrawSlot::ClearToR + k];
         shown -= (shown - target) / divisor;
         if (std::fabs(float(int(shown - target))) < 2) shown = target;
     }
-    glClearColor(s[21] / 255.0f, s[22] / 255.0f, s[23] / 255.0f, 1);
+    glClearColor(s[DrawSlot::ClearR] / 255.0f, s[DrawSlot::ClearG] / 255.0f, s[DrawSlot::ClearB] / 255.0f, 1);
     glClear(GL_COLOR_BUFFER_BIT);
 }
 
@@ -526,7 +532,7 @@ struct ShownFrame {
     bool valid = false;
     GLFWwindow* window = nullptr;
     std::vector<DrawCmd> records;
-    float set[sizeof ASys.DrawSet / sizeof ASys.DrawSet[0]] = {};
+    float set[DrawSlot::Count] = {};
     unsigned versions[ImageSlots] = {};
     int fw = 0, fh = 0, wireframe = 0;
     float overscan = 0;
@@ -552,7 +558,9 @@ void RememberShown(float overscan) {
 bool SameAsShown(float overscan) {
     if (!Shown.valid || RefreshWanted || Shown.window != window) return false;
     const float* s = ASys.DrawSet;
-    if (s[21] != s[24] || s[22] != s[25] || s[23] != s[26]) return false;
+    if (s[DrawSlot::ClearR] != s[DrawSlot::ClearToR] || s[DrawSlot::ClearG] != s[DrawSlot::ClearToG] ||
+        s[DrawSlot::ClearB] != s[DrawSlot::ClearToB])
+        return false;
     int fw = 0, fh = 0;
     glfwGetFramebufferSize(window, &fw, &fh);
     return fw == Shown.fw && fh == Shown.fh && Wireframe == Shown.wireframe && overscan == Shown.overscan &&
@@ -584,7 +592,7 @@ void ZARNSys::RenderBuffer() {
 void ZARNSys::RenderRect(int i) {
     NeedTexture(WhiteUse);
     const double* r = DrawR[i].d;
-    EmitBox(r, r[3], r[4], ShapeTex);
+    EmitBox(r, r[DrawField::W], r[DrawField::H], ShapeTex);
 }
 
 void ZARNSys::RenderQuad(int i) {
@@ -592,12 +600,12 @@ void ZARNSys::RenderQuad(int i) {
     const double* r = DrawR[i].d;
     Colour lo = Bottom(r), hi = Top(r);
     if (!Invisible(lo, hi)) {
-        Vertex(0, 0, lo, r[1], r[2]);
-        Vertex(1, 0, hi, r[3], r[4]);
-        Vertex(1, 1, hi, r[5], r[6]);
-        Vertex(0, 0, lo, r[1], r[2]);
-        Vertex(1, 1, hi, r[5], r[6]);
-        Vertex(0, 1, lo, r[7], r[8]);
+        Vertex(0, 0, lo, r[DrawField::X1], r[DrawField::Y1]);
+        Vertex(1, 0, hi, r[DrawField::X2], r[DrawField::Y2]);
+        Vertex(1, 1, hi, r[DrawField::X3], r[DrawField::Y3]);
+        Vertex(0, 0, lo, r[DrawField::X1], r[DrawField::Y1]);
+        Vertex(1, 1, hi, r[DrawField::X3], r[DrawField::Y3]);
+        Vertex(0, 1, lo, r[DrawField::X4], r[DrawField::Y4]);
     }
     CountBox();
 }
@@ -611,9 +619,9 @@ void ZARNSys::RenderTri(int i) {
     const double* r = DrawR[i].d;
     Colour lo = Bottom(r), hi = Top(r);
     if (!Invisible(lo, hi)) {
-        Vertex(0, 0, hi, r[1], r[2]);
-        Vertex(1, 0, lo, r[3], r[4]);
-        Vertex(1, 1, lo, r[5], r[6]);
+        Vertex(0, 0, hi, r[DrawField::X1], r[DrawField::Y1]);
+        Vertex(1, 0, lo, r[DrawField::X2], r[DrawField::Y2]);
+        Vertex(1, 1, lo, r[DrawField::X3], r[DrawField::Y3]);
     }
     TriCount += 1;
     PolyCount += 1;
@@ -637,15 +645,15 @@ void ZARNSys::RenderQuadImage(int i) {
     int slot = ImageSlotOf(r, false, false);
     if (slot < 0) return;
     NeedTexture(slot);
-    Tex4 tc = CellTex(slot, int(r[29]));
+    Tex4 tc = CellTex(slot, int(r[DrawField::Frame]));
     Colour lo = Bottom(r), hi = Top(r);
     if (!Invisible(lo, hi)) {
-        Vertex(tc.s00, tc.t00, lo, r[1], r[2]);
-        Vertex(tc.s10, tc.t10, lo, r[3], r[4]);
-        Vertex(tc.s11, tc.t11, hi, r[5], r[6]);
-        Vertex(tc.s00, tc.t00, lo, r[1], r[2]);
-        Vertex(tc.s11, tc.t11, hi, r[5], r[6]);
-        Vertex(tc.s01, tc.t01, hi, r[7], r[8]);
+        Vertex(tc.s00, tc.t00, lo, r[DrawField::X1], r[DrawField::Y1]);
+        Vertex(tc.s10, tc.t10, lo, r[DrawField::X2], r[DrawField::Y2]);
+        Vertex(tc.s11, tc.t11, hi, r[DrawField::X3], r[DrawField::Y3]);
+        Vertex(tc.s00, tc.t00, lo, r[DrawField::X1], r[DrawField::Y1]);
+        Vertex(tc.s11, tc.t11, hi, r[DrawField::X3], r[DrawField::Y3]);
+        Vertex(tc.s01, tc.t01, hi, r[DrawField::X4], r[DrawField::Y4]);
     }
     CountBox();
 }
@@ -658,7 +666,7 @@ void ReplayFrame(float overscan) {
     if (!window) return;
     CheckContext();
 
-    RenderMode = sys.DrawSet[49] == 1 ? GL_LINEAR : GL_NEAREST;
+    RenderMode = sys.DrawSet[DrawSlot::Smoothing] == 1 ? GL_LINEAR : GL_NEAREST;
     int fw = 0, fh = 0;
     glfwGetFramebufferSize(window, &fw, &fh);
     sys.FrameW = fw;
@@ -701,29 +709,29 @@ void ReplayFrame(float overscan) {
 
     for (DrawToR = 0; DrawToR < DrawToRT; ++DrawToR) {
         int i = DrawToR;
-        double k = DrawR[i].d[0];
+        double k = DrawR[i].d[DrawField::Kind];
         int kind = (k >= 0 && k < 100) ? int(k) : 0;
         switch (kind) {
-            case 1: sys.RenderRect(i); break;
-            case 2: sys.RenderQuad(i); break;
-            case 3: sys.RenderOval(i); break;
-            case 5: sys.RenderFan(i); break;
-            case 6: sys.RenderTri(i); break;
-            case 11: sys.RenderImage(i); break;
-            case 12: sys.RenderQuadImage(i); break;
-            case 13: sys.RenderImageBlur(i); break;
-            case 50: {
+            case DrawKind::Rect: sys.RenderRect(i); break;
+            case DrawKind::Quad: sys.RenderQuad(i); break;
+            case DrawKind::Oval: sys.RenderOval(i); break;
+            case DrawKind::Fan: sys.RenderFan(i); break;
+            case DrawKind::Tri: sys.RenderTri(i); break;
+            case DrawKind::Image: sys.RenderImage(i); break;
+            case DrawKind::QuadImage: sys.RenderQuadImage(i); break;
+            case DrawKind::ImageBlur: sys.RenderImageBlur(i); break;
+            case DrawKind::Blend: {
                 EndBatch();
-                double m = DrawR[i].d[1];
-                if (m == 1) {
+                double m = DrawR[i].d[DrawField::Mode];
+                if (m == Blend::Alpha) {
                     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
                     glEnable(GL_ALPHA_TEST);
                     AlphaTestOn = true;
-                } else if (m == 2) {
+                } else if (m == Blend::Add) {
                     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
                     glEnable(GL_ALPHA_TEST);
                     AlphaTestOn = true;
-                } else if (m == 3) {
+                } else if (m == Blend::SoftAdd) {
                     glBlendFunc(GL_ONE_MINUS_SRC_COLOR, GL_ONE);
                     glDisable(GL_ALPHA_TEST);
                     AlphaTestOn = false;

@@ -42,7 +42,7 @@ void ZARNSys::SysInit(const char* title) {
     WhiteBlock.assign(256, 255);
 
     std::memset(DrawSet, 0, sizeof DrawSet);
-    DrawSet[27] = 1;
+    DrawSet[DrawSlot::ClearFade] = 1;
     ClearInputTables();
     ClearImageTable();
 

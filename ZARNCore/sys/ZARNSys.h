@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+#include "DrawCodes.h"
+
 constexpr int ImageSlots = 105;
 constexpr int SoundSlots = 105;
 constexpr int DrawCmdSize = 30;             // doubles in one recorded command
@@ -36,7 +38,7 @@ public:
     int Debuglog(const char* text);
 
     // ---- Draw state, recording list and replay ----
-    float DrawSet[50] = {};
+    float DrawSet[DrawSlot::Count] = {};
     double Draw[DrawListDoubles] = {};
     int DrawTo = 0;
     int CurBlend = 1;

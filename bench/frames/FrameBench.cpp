@@ -143,16 +143,16 @@ int FixedClock() { return FixedMs; }
 // differ. The clear colour's fade is put back after each replay.
 long CompareShortcuts() {
     float fade[3];
-    std::memcpy(fade, &ASys.DrawSet[21], sizeof fade);
+    std::memcpy(fade, &ASys.DrawSet[DrawSlot::ClearR], sizeof fade);
     SetRenderShortcuts(false);
     ReplayFrame(G.OverscanFrac);
     ASys.ScreenToBuffer();
     std::vector<unsigned char> plain = Image[101];
-    std::memcpy(&ASys.DrawSet[21], fade, sizeof fade);
+    std::memcpy(&ASys.DrawSet[DrawSlot::ClearR], fade, sizeof fade);
     SetRenderShortcuts(true);
     ReplayFrame(G.OverscanFrac);
     ASys.ScreenToBuffer();
-    std::memcpy(&ASys.DrawSet[21], fade, sizeof fade);
+    std::memcpy(&ASys.DrawSet[DrawSlot::ClearR], fade, sizeof fade);
     const std::vector<unsigned char>& quick = Image[101];
     if (plain.size() != quick.size() || plain.empty()) return 1;
     long diff = 0;
@@ -172,11 +172,11 @@ int ExpectedUploads() {
     first = false;
     for (int i = 0; i < DrawToRT; ++i) {
         const double* r = DrawR[i].d;
-        int kind = int(r[0]);
-        if (kind != 11 && kind != 12 && kind != 13) continue;
-        if (!(r[28] >= 0 && r[28] < ImageSlots)) continue;
-        int slot = int(r[28]);
-        int use = kind == 13 ? 1000 + slot : slot;
+        int kind = int(r[DrawField::Kind]);
+        if (kind != DrawKind::Image && kind != DrawKind::QuadImage && kind != DrawKind::ImageBlur) continue;
+        if (!(r[DrawField::Slot] >= 0 && r[DrawField::Slot] < ImageSlots)) continue;
+        int slot = int(r[DrawField::Slot]);
+        int use = kind == DrawKind::ImageBlur ? 1000 + slot : slot;
         auto it = drawnAt.find(use);
         if (it == drawnAt.end() || it->second != ImageVersion[slot]) {
             drawnAt[use] = ImageVersion[slot];
@@ -274,9 +274,9 @@ int WindowW = 0, WindowH = 0;
 void SaveShot(const std::string& name) {
     if (ShotDir.empty()) return;
     float fade[3];
-    std::memcpy(fade, &ASys.DrawSet[21], sizeof fade);
+    std::memcpy(fade, &ASys.DrawSet[DrawSlot::ClearR], sizeof fade);
     ReplayFrame(G.OverscanFrac);
-    std::memcpy(&ASys.DrawSet[21], fade, sizeof fade);
+    std::memcpy(&ASys.DrawSet[DrawSlot::ClearR], fade, sizeof fade);
     ASys.ScreenToBuffer();
     std::string file = name;
     for (char& c : file)

@@ -180,11 +180,11 @@ TEST_F(Renderer, BlendModesMixWithTheBackground) {
     FramePixels f = Draw([&] {
         g.SetCol(200, 200, 200, 0.5f);
         g.Rect(100, 300, 50, 50);
-        g.SetBlend(2);
+        g.SetBlend(Blend::Add);
         g.Rect(300, 300, 50, 50);
-        g.SetBlend(3);
+        g.SetBlend(Blend::SoftAdd);
         g.Rect(500, 300, 50, 50);
-        g.SetBlend(1);
+        g.SetBlend(Blend::Alpha);
         g.Rect(700, 300, 50, 50);
     });
     EXPECT_TRUE(PixelIs(f, 100, 300, 150, 150, 150));
@@ -199,7 +199,7 @@ TEST_F(Renderer, BlendModesMixWithTheBackground) {
     f = Draw([&] {
         g.ResetDraw();
         g.DrawImg(SheetSlot, 300, 300);
-        g.SetBlend(3);
+        g.SetBlend(Blend::SoftAdd);
         g.DrawImg(SheetSlot, 500, 300);
     });
     EXPECT_TRUE(PixelIs(f, 300, 300, 100, 100, 100));
@@ -221,7 +221,7 @@ TEST_F(Renderer, ImageFramesDrawUprightFromTheirCellAtOnePixelPerTexel) {
         EXPECT_TRUE(Lit(f, 407, 300));
         EXPECT_FALSE(Lit(f, 391, 300));
         EXPECT_FALSE(Lit(f, 408, 300));
-        EXPECT_EQ(DrawR[0].d[29], c.shown);  // clamped in place
+        EXPECT_EQ(DrawR[0].d[DrawField::Frame], c.shown);  // clamped in place
     }
     // Linear filtering still samples the picture (not a blank texture).
     g.Smooth(1);
@@ -275,17 +275,17 @@ TEST_F(Renderer, ClearColourFadesGeometricallyThenSnaps) {
     g.FadeCLS(0, 0, 0, 4);
     double expect = 255;
     int replays = 0;
-    while (ASys.DrawSet[21] != 0 && replays < 100) {
+    while (ASys.DrawSet[DrawSlot::ClearR] != 0 && replays < 100) {
         FramePixels f = Draw([] {});
         ++replays;
         expect *= 0.75;
         if (expect >= 2) {
-            EXPECT_NEAR(ASys.DrawSet[21], expect, 1e-3) << replays;
+            EXPECT_NEAR(ASys.DrawSet[DrawSlot::ClearR], expect, 1e-3) << replays;
             EXPECT_NEAR(f.At(5, 5)[0], expect, 1.01) << replays;
         }
     }
     EXPECT_EQ(replays, 17);  // 255 * 0.75^17 = 1.9: below 2, so it snaps
-    EXPECT_EQ(ASys.DrawSet[22], 0);
+    EXPECT_EQ(ASys.DrawSet[DrawSlot::ClearG], 0);
     EXPECT_TRUE(PixelIs(ReadBackBuffer(), 5, 5, 0, 0, 0, 0));
 }
 
@@ -467,8 +467,8 @@ TEST_F(Renderer, UnfocusedRenderSkipsOnlyAnUnchangedFrame) {
         Wireframe = 0;
         record(400);
         for (int k = 21; k < 24; ++k) ASys.DrawSet[k] = ASys.DrawSet[k + 3];
-        ASys.DrawSet[27] = c.fading ? 8 : 1;  // the fade's divisor
-        if (c.fading) ASys.DrawSet[21] = ASys.DrawSet[24] + 200;
+        ASys.DrawSet[DrawSlot::ClearFade] = c.fading ? 8 : 1;  // the fade's divisor
+        if (c.fading) ASys.DrawSet[DrawSlot::ClearR] = ASys.DrawSet[DrawSlot::ClearToR] + 200;
         ASys.Button[63] = 1;
         // On screen now; twice, so that the exposure of a window just
         // opened has been seen.

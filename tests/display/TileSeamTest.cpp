@@ -87,7 +87,7 @@ protected:
         g.ResetDraw();
         g.Smooth(smooth);
         g.CLS(backdrop, backdrop, backdrop);
-        ASys.DrawSet[27] = 1;  // no fade: the clear colour at once
+        ASys.DrawSet[DrawSlot::ClearFade] = 1;  // no fade: the clear colour at once
         MyGame::BoardView v = g.PlayLayout();
         v.r = 90;
         v.g = 200;

@@ -266,7 +266,8 @@ TEST(FrontEndFlow, QuitWithAnArrowHeldKeepsTheScoreOfTheMomentOfQuitting) {
     {
         MyGame& g = ThisGame;
         StateGuard keep(g.Board, g.Play, g.Particle, g.Difficulty, g.Paused, g.EndReason, g.EndTimer, g.GameNum,
-                        g.GameTitle, g.GameVersion, g.BoardCount, g.GameKey, g.GameScramble, ASys.DrawSet[49]);
+                        g.GameTitle, g.GameVersion, g.BoardCount, g.GameKey, g.GameScramble,
+                        ASys.DrawSet[DrawSlot::Smoothing]);
         g.SetLaunchValues();
         PlayFixture::BuildLevel(1, 1);
         testing::internal::CaptureStdout();
@@ -305,7 +306,8 @@ TEST(FrontEndFlow, QuitWithAnArrowHeldKeepsTheScoreOfTheMomentOfQuitting) {
     // way the game does on its next start.
     MyGame& g = ThisGame;
     StateGuard keep(g.home, g.GameNum, g.GameTitle, g.GameVersion, g.BoardCount, g.GameKey, g.GameScramble,
-                    g.Settings, g.Scores, g.NetScores, g.NetNames, g.SavePending, ASys.redef, ASys.DrawSet[49]);
+                    g.Settings, g.Scores, g.NetScores, g.NetNames, g.SavePending, ASys.redef,
+                    ASys.DrawSet[DrawSlot::Smoothing]);
     g.SetLaunchValues();
     std::snprintf(g.home, sizeof g.home, "%s", game.Home().c_str());
     for (int& v : g.Scores) v = 0;

@@ -69,7 +69,7 @@ protected:
     static int Rects(float w) {
         int n = 0;
         for (int i = 0; i < ASys.DrawTo; ++i)
-            if (RecordAt(i)[0] == 1 && std::fabs(RecordAt(i)[3] - w) < 0.01) ++n;
+            if (RecordAt(i)[DrawField::Kind] == DrawKind::Rect && std::fabs(RecordAt(i)[DrawField::W] - w) < 0.01) ++n;
         return n;
     }
 
@@ -80,18 +80,18 @@ protected:
         int last = -2;
         for (int i = 0; i < ASys.DrawTo; ++i) {
             const double* r = RecordAt(i);
-            if (r[0] != 11 || int(r[28]) != ASys.FontImage) continue;
-            if (i != last + 1 || std::fabs(r[2] - lastY) > 0.01) {
+            if (r[DrawField::Kind] != DrawKind::Image || int(r[DrawField::Slot]) != ASys.FontImage) continue;
+            if (i != last + 1 || std::fabs(r[DrawField::Y] - lastY) > 0.01) {
                 DrawnText t;
-                t.x = float(r[1] + rw2);
-                t.y = float(r[2] + rh2);
-                t.alpha = float(r[10]);
-                t.size = float(r[3] * ViewScale);
+                t.x = float(r[DrawField::X] + rw2);
+                t.y = float(r[DrawField::Y] + rh2);
+                t.alpha = float(r[DrawField::BottomA]);
+                t.size = float(r[DrawField::W] * ViewScale);
                 out.push_back(t);
             }
-            out.back().text += char(int(r[29]) + 32);
+            out.back().text += char(int(r[DrawField::Frame]) + 32);
             last = i;
-            lastY = r[2];
+            lastY = r[DrawField::Y];
         }
         return out;
     }

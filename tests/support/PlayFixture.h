@@ -23,7 +23,7 @@ protected:
                     g.EndBanner, g.Settings[Setting::GamesStarted], g.ScreenshotMode, g.LoadTo, g.PauseChoice, g.ShowPauseIcon,
                     g.EndTimer, g.ScreenW, g.ScreenH, g.KeyLock, g.TouchLock, ASys.Keyv, ASys.Button, ASys.iFrames,
                     ASys.FontImage, g.GameNum, g.GameTitle, g.GameVersion, g.BoardCount, g.GameKey, g.GameScramble,
-                    ASys.DrawSet[49]);
+                    ASys.DrawSet[DrawSlot::Smoothing]);
 
         // The game number enters every seeded random number: levels built
         // with anything but the launch values are not the levels played.
