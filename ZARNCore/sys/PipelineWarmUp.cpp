@@ -10,22 +10,22 @@
 
 namespace {
 
-// A small opaque white square at the canvas centre (kind 1, a rectangle).
+// A small opaque white square at the canvas centre.
 DrawCmd Square() {
     DrawCmd c;
     std::memset(&c, 0, sizeof c);
-    c.d[0] = 1;
-    c.d[3] = 4;
-    c.d[4] = -4;
-    for (int k = 10; k < 18; ++k) c.d[k] = 255;
+    c.d[DrawField::Kind] = DrawKind::Rect;
+    c.d[DrawField::W] = 4;
+    c.d[DrawField::H] = -4;
+    for (int k = DrawField::BottomA; k <= DrawField::TopB; ++k) c.d[k] = 255;
     return c;
 }
 
-DrawCmd Blend(int mode) {
+DrawCmd BlendChange(int mode) {
     DrawCmd c;
     std::memset(&c, 0, sizeof c);
-    c.d[0] = 50;
-    c.d[1] = mode;
+    c.d[DrawField::Kind] = DrawKind::Blend;
+    c.d[DrawField::Mode] = mode;
     return c;
 }
 
@@ -35,17 +35,19 @@ void WarmUpPipeline() {
     if (!window) return;
     ZARNSys& sys = ASys;
     const std::vector<DrawCmd> list(DrawR, DrawR + DrawToRT);
-    float set[sizeof sys.DrawSet / sizeof sys.DrawSet[0]];
+    float set[DrawSlot::Count];
     std::memcpy(set, sys.DrawSet, sizeof set);
     const int frameW = sys.FrameW, frameH = sys.FrameH, polys = sys.PolyCount, objects = sys.ObjCount;
     const float ratio = sys.Ratio, scaleX = OverscanScaleX, scaleY = OverscanScaleY;
 
-    // Blend mode 1 is where every replay starts; 2 and 3 follow, then 1 again.
-    const DrawCmd warm[] = {Square(), Blend(2), Square(), Blend(3), Square(), Blend(1), Square()};
+    // Blend mode Alpha is where every replay starts; Add and SoftAdd follow,
+    // then Alpha again.
+    const DrawCmd warm[] = {Square(), BlendChange(Blend::Add),   Square(), BlendChange(Blend::SoftAdd),
+                            Square(), BlendChange(Blend::Alpha), Square()};
     DrawToRT = int(sizeof warm / sizeof warm[0]);
     std::memcpy(DrawR, warm, sizeof warm);
     for (int smooth = 0; smooth <= 1; ++smooth) {
-        sys.DrawSet[49] = float(smooth);
+        sys.DrawSet[DrawSlot::Smoothing] = float(smooth);
         ReplayFrame(0);
     }
     glClearColor(0, 0, 0, 1);

@@ -128,15 +128,15 @@ TEST_F(FirstDraw, StripTextureHoldsEveryTexelOfTheSlot) {
 TEST_F(FirstDraw, PipelineWarmUpLeavesTheFrameToDrawAsItWas) {
     g.SetCol(200, 100, 50);
     g.Rect(300, 200, 120, 80);
-    g.SetBlend(2);
+    g.SetBlend(Blend::Add);
     g.Oval(500, 400, 90, 60);
     ASys.RenderBuffer();
     // No smoothing, and a clear colour halfway through a fade: a replay
     // would move both.
-    ASys.DrawSet[49] = 0;
-    ASys.DrawSet[21] = 255;
-    ASys.DrawSet[24] = 0;
-    ASys.DrawSet[27] = 4;
+    ASys.DrawSet[DrawSlot::Smoothing] = 0;
+    ASys.DrawSet[DrawSlot::ClearR] = 255;
+    ASys.DrawSet[DrawSlot::ClearToR] = 0;
+    ASys.DrawSet[DrawSlot::ClearFade] = 4;
     const std::vector<DrawCmd> list(DrawR, DrawR + DrawToRT);
     const std::vector<float> set(ASys.DrawSet, ASys.DrawSet + 50);
 
