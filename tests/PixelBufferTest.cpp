@@ -145,6 +145,17 @@ TEST_F(PixelBuffer, TilesClipAndRejectBadFrames) {
     g.BufferTile(Buf, Src, -12, 5, 0);  // a single image tiles from its corner
     EXPECT_EQ(Opaque().size(), 4u * 3u);
     EXPECT_EQ(int(At(3, 7)[0]), 90);
+    // Cut at every edge of the 8 x 8 buffer, at whole and at fractional
+    // positions (a fraction is cut off towards zero).
+    const struct {
+        float x, y;
+        size_t covered;
+    } cuts[] = {{2, 1, 6u * 7u}, {2.5f, 1.5f, 6u * 7u}, {-9, -10, 7u * 6u}, {-9.5f, -10.5f, 6u * 5u}, {-1, -1, 64u}};
+    for (const auto& c : cuts) {
+        g.BufferCLS(Buf);
+        g.BufferTile(Buf, Src, c.x, c.y, 0);
+        EXPECT_EQ(Opaque().size(), c.covered) << c.x << ", " << c.y;
+    }
     g.BufferCLS(Buf);
     for (int frame : {-1, 1, 50}) g.BufferTile(Buf, Src, 0, 0, frame);
     g.BufferTile(Buf, Src, 1e30f, 0, 0);
