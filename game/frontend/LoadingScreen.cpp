@@ -1,5 +1,6 @@
 // The loading screen: the framework logo assembles itself tile by tile in a
 // diagonal wave from the top-left corner under a fading "Loading...".
+#include "DrawCodes.h"
 #include "shell/MyGame.h"
 
 void MyGame::LoadingScreen() {
@@ -31,7 +32,7 @@ void MyGame::LoadingScreen() {
         }
     }
 
-    SetBlend(1);
+    SetBlend(Blend::Alpha);
     ResetDraw();
     Alpha(1.5f - LoadTo / 60.0f);
     Text(ScreenW / 2, ScreenH - 32, "Loading...", 1);
