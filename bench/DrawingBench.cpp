@@ -65,7 +65,7 @@ void LoadArt() {
     LoadSheet(53, 512, 1, 1);   // menu backdrop
     LoadSheet(57, 512, 1, 1);   // menu front
     LoadSheet(54, 1024, 1, 1);  // logo
-    G.SetFont(51);
+    G.SetFont(Img::Font);
 }
 
 void Canvas800x600() {
@@ -79,11 +79,11 @@ void Backdrop(float t) {
     G.InkRot(t / 64, 1.0, 0.3);
     G.SetAlpha(0.3f);
     G.SetRot(t / 240);
-    G.DrawImg(53, 400 + std::sin(t / 160) * 96, 300 - std::cos(t / 170) * 80, 0);
+    G.DrawImg(Img::MenuBack, 400 + std::sin(t / 160) * 96, 300 - std::cos(t / 170) * 80, 0);
     G.InkRot(t / 72 + 120, 1.0, 0.3);
     G.SetAlpha(0.3f);
     G.SetRot(-t / 320);
-    G.DrawImg(53, 400 + std::sin(t / 240) * 80, 300 - std::cos(t / 200) * 96, 0);
+    G.DrawImg(Img::MenuBack, 400 + std::sin(t / 240) * 80, 300 - std::cos(t / 200) * 96, 0);
     G.ResetDraw();
 }
 
@@ -103,32 +103,32 @@ void RecordPlayFrame() {
         for (int x = 0; x < 25; ++x) {
             if (wall(x, y)) continue;
             G.SetCol(180, 150, 120, 1);
-            G.DrawImg(0, x0 + x * cell, y0 + y * cell, 86 + (x + y) % 4);
+            G.DrawImg(Img::Sprites, x0 + x * cell, y0 + y * cell, 86 + (x + y) % 4);
             if ((x + y) % 3) {
                 G.SetCol(255, 255, 255, 1);
-                G.DrawImg(0, x0 + x * cell, y0 + y * cell - 2, 20);
+                G.DrawImg(Img::Sprites, x0 + x * cell, y0 + y * cell - 2, 20);
             }
         }
     }
     G.SetSize(scale);
     G.SetRot(90);
-    G.DrawImg(0, x0 + 12 * cell, y0 + 7 * cell, 1);
+    G.DrawImg(Img::Sprites, x0 + 12 * cell, y0 + 7 * cell, 1);
     G.ResetDraw();
     G.SetSize(scale);
     G.SetCol(180, 150, 120, 1);
     for (int x = 0; x < 25; ++x)
         for (int y = 0; y < 15; ++y)
-            if (wall(x, y)) G.DrawImg(0, x0 + x * cell, y0 + y * cell, 70 + (x + y) % 16);
+            if (wall(x, y)) G.DrawImg(Img::Sprites, x0 + x * cell, y0 + y * cell, 70 + (x + y) % 16);
     G.ResetDraw();
     G.SetSize(0.5f);
-    for (int i = 0; i < 24; ++i) G.DrawImg(55, 100 + i * 25, 200 + (i % 5) * 30, i % 40);
+    for (int i = 0; i < 24; ++i) G.DrawImg(Img::Particles, 100 + i * 25, 200 + (i % 5) * 30, i % 40);
     G.ResetDraw();
     G.SetSize(1);
     G.SetCol(255, 180, 100);
     G.Text(400, 16, "Eat 42", 1);
     G.SetSize(2);
     G.SetCol(255, 255, 255);
-    for (int i = 0; i < 3; ++i) G.DrawImg(0, 64 + 32 * i, 16, 29);
+    for (int i = 0; i < 3; ++i) G.DrawImg(Img::Sprites, 64 + 32 * i, 16, 29);
     G.SetSize(1);
     G.SetCol(100, 255, 180);
     G.Text(792, 16, 123450, 2);
@@ -145,10 +145,10 @@ void RecordTitleFrame() {
     G.FadeCLS(40, 0, 60, 8);
     Backdrop(5678);
     G.SetAlpha(0.3f);
-    G.DrawImg(57, 400, 300, 0);
+    G.DrawImg(Img::MenuFront, 400, 300, 0);
     G.ResetDraw();
     G.SetSize(0.75f);
-    G.DrawImg(54, 400, 0.75f * 256 + 16, 0);
+    G.DrawImg(Img::Logo, 400, 0.75f * 256 + 16, 0);
     G.ResetDraw();
     G.SetGradient(100, 255, 100, 0.5f, 0, 150, 0, 0.5f);
     G.Circle(400, 504, 64);
@@ -156,13 +156,13 @@ void RecordTitleFrame() {
     G.SetGradient(120, 255, 120, 0.5f, 80, 180, 80, 0.5f);
     G.Tri_Fix(400, 504, 54, 54, 0.25f);
     G.ResetDraw();
-    G.DrawImg(50, 240, 504, 1);
+    G.DrawImg(Img::Icons, 240, 504, 1);
     G.SetRot(-30);
-    G.DrawImg(50, 748, 504, 3);
+    G.DrawImg(Img::Icons, 748, 504, 3);
     G.SetRot(30);
-    G.DrawImg(50, 748, 504, 4);
+    G.DrawImg(Img::Icons, 748, 504, 4);
     G.SetRot(0);
-    G.DrawImg(50, 52, 504, 5);
+    G.DrawImg(Img::Icons, 52, 504, 5);
     G.SetSize(0.75f);
     for (const char* label : {"Start", "Options", "Credits"}) G.Text(400, 568, label, 1);
     for (int row = 0; row < 8; ++row) G.Text(620, 120 + row * 24, "AAA  0012345", 0);
@@ -207,15 +207,15 @@ void BM_ReplayChangingBuffer(benchmark::State& state) {
         return;
     }
     Canvas800x600();
-    G.CreateBuffer(56, 1024);
+    G.CreateBuffer(Img::PlatBackdrop, 1024);
     ASys.DrawTo = 0;
     G.ResetDraw();
-    G.DrawImg(56, 400, 300, 0);
+    G.DrawImg(Img::PlatBackdrop, 400, 300, 0);
     ASys.RenderBuffer();
     long long uploads = 0;
     int k = 0;
     for (auto _ : state) {
-        G.BufferFill(56, k & 255, 0, 0, 255);
+        G.BufferFill(Img::PlatBackdrop, k & 255, 0, 0, 255);
         ++k;
         ASys.RenderSys(0);
         uploads += TexUploads;

@@ -15,10 +15,10 @@ void StartOnce() {
     started = true;
     StartGameOnce();
     MyGame& g = ThisGame;
-    g.LoadFont(51, "entplain");
-    g.LoadImgFull(50, "icons", 64);
-    g.LoadImgFull(52, "options", 32);
-    g.CreateBuffer(56, 1024);
+    g.LoadFont(Img::Font, "entplain");
+    g.LoadImgFull(Img::Icons, "icons", 64);
+    g.LoadImgFull(Img::OptionIcons, "options", 32);
+    g.CreateBuffer(Img::PlatBackdrop, 1024);
     g.MakePlatBG();
     g.FlushKeys();
     g.KeyDefaults();

@@ -29,7 +29,7 @@ void ReadyToPlay(bool pastTarget) {
     ThisGame.ScreenW = 800;
     ThisGame.ScreenH = 600;
     // Record every sprite and glyph as the loaded game would.
-    ASys.iFrames[0] = 1;
+    ASys.iFrames[Img::Sprites] = 1;
     ASys.iFrames[ASys.FontImage] = 1;
 }
 

@@ -11,7 +11,7 @@ void MyGame::Menu_Background() {
     SetSize(1.0f);
     Alpha(0.3f);
     SetRot(0);
-    DrawImg(57, ScreenW / 2, ScreenH / 2, 0);
+    DrawImg(Img::MenuFront, ScreenW / 2, ScreenH / 2, 0);
 
     if (LogoZoom < 1.0f) LogoZoom = 1.0f;
     if (LogoZoom > 2.0f) LogoZoom = 2.0f;
@@ -19,7 +19,7 @@ void MyGame::Menu_Background() {
     if (s * 512 > ScreenH - 196) s = (ScreenH - 196) / 512;
     const float size = s / LogoZoom;
     SetSize(size);
-    DrawImg(54, ScreenW / 2, size * 256 + 16, 0);
+    DrawImg(Img::Logo, ScreenW / 2, size * 256 + 16, 0);
 }
 
 void MyGame::DoGobbitBackground() {
@@ -30,20 +30,21 @@ void MyGame::DoGobbitBackground() {
     Alpha(0.3f);
     Depth(0.0f);
     SetRot(t / 240);
-    DrawImg(53, ScreenW / 2 + Sin(t / 160) * 96, ScreenH / 2 - Cos(t / 170) * 80, 0);
+    DrawImg(Img::MenuBack, ScreenW / 2 + Sin(t / 160) * 96, ScreenH / 2 - Cos(t / 170) * 80, 0);
 
     InkRot(t / 72 + 120, 1.0, 0.3);
     Alpha(0.3f);
     Depth(0.1f);
     SetRot(-t / 320);
-    DrawImg(53, ScreenW / 2 + Sin(t / 240) * 80, ScreenH / 2 - Cos(t / 200) * 96, 0);
+    DrawImg(Img::MenuBack, ScreenW / 2 + Sin(t / 240) * 80, ScreenH / 2 - Cos(t / 200) * 96, 0);
 
     ResetDraw();
 }
 
 void MyGame::MakePlatBG() {
     for (int row = 0; row < 16; ++row)
-        for (int col = 0; col < 16; ++col) BufferTile(56, 50, float(col * 64), float(row * 64), 8);
+        for (int col = 0; col < 16; ++col)
+            BufferTile(Img::PlatBackdrop, Img::Icons, float(col * 64), float(row * 64), 8);
 }
 
 void MyGame::AddPlatBG() {
@@ -52,6 +53,6 @@ void MyGame::AddPlatBG() {
     Alpha(0.3f);
     int o = (Mills() / 32) % 64;
     if (o < 0) o += 64;
-    DrawImg(56, ScreenW / 2, ScreenH / 2 - o - 512, 0);
-    DrawImg(56, ScreenW / 2, ScreenH / 2 - o + 512, 0);
+    DrawImg(Img::PlatBackdrop, ScreenW / 2, ScreenH / 2 - o - 512, 0);
+    DrawImg(Img::PlatBackdrop, ScreenW / 2, ScreenH / 2 - o + 512, 0);
 }

@@ -132,7 +132,7 @@ void MyGame::Menu_Default(const std::string& items, const std::string& descripti
     ResetDraw();
     SetSize(2.0f);
     SetCol(255, 200, 200, 0.75f);
-    DrawImg(52, 32, 32, 0);
+    DrawImg(Img::OptionIcons, 32, 32, 0);
     bool clickBack = MouseIn_Centered(32, 32, 64, 64) && PointerDown > 0 && TouchLock[0] == 0;
     bool keyBack = (Joy(11) > 0.5f || Joy(8) > 0.5f) && KeyLock[11] == 0;
     if (clickBack || keyBack) {

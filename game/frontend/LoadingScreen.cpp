@@ -27,7 +27,7 @@ void MyGame::LoadingScreen() {
                 if (k > 135) s = 0.5f;
                 if (s < 0.5f) continue;
                 SetSize(s);
-                DrawImg(60, ScreenW / 2 - 200 + j * 16, midY - s * 400 + i * 16, f);
+                DrawImg(Img::ZarnLogo, ScreenW / 2 - 200 + j * 16, midY - s * 400 + i * 16, f);
             }
         }
     }

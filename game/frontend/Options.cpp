@@ -196,7 +196,7 @@ RowFrame DrawRow(MyGame& g, int icon, const std::string& text) {
     g.Rect(float(f.x), float(f.y), 400, 32);
 
     g.SetCol(255, 255, 255, 1);
-    g.DrawImg(52, float(f.x - 182), float(f.y), icon);
+    g.DrawImg(Img::OptionIcons, float(f.x - 182), float(f.y), icon);
     g.SetSize(0.7f);
     g.Text(float(f.x - 196), float(f.y - 28), text, 0);
     g.SetSize(1.0f);

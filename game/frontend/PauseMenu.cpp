@@ -32,17 +32,17 @@ void MyGame::PauseMenu() {
 
     // A click activates its button whatever is highlighted.
     SetSize(PauseChoice == ChoiceResume ? 1.5f : 1.0f);
-    if (Button(50, ScreenW / 2, y, 0) == 1) activate = ChoiceResume;
+    if (Button(Img::Icons, ScreenW / 2, y, 0) == 1) activate = ChoiceResume;
 
     SetSize(PauseChoice == ChoiceQuit ? 1.5f : 1.0f);
-    if (Button(50, ScreenW * 0.25f, y, 1) == 1) activate = ChoiceQuit;
+    if (Button(Img::Icons, ScreenW * 0.25f, y, 1) == 1) activate = ChoiceQuit;
 
     CogAngle = (CogAngle + 1) % 360;
     SetSize(PauseChoice == ChoiceOptions ? 1.5f : 1.0f);
     SetRot(float(-CogAngle));
-    if (Button(50, ScreenW * 0.75f, y, 3) == 1) activate = ChoiceOptions;
+    if (Button(Img::Icons, ScreenW * 0.75f, y, 3) == 1) activate = ChoiceOptions;
     SetRot(float(CogAngle));
-    DrawImg(50, ScreenW * 0.75f, y, 4);
+    DrawImg(Img::Icons, ScreenW * 0.75f, y, 4);
     SetRot(0);
 
     // Once the game has ended nothing here may reopen it or open options.

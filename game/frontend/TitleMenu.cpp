@@ -119,7 +119,7 @@ void MyGame::Menu_Start() {
         case ItemQuit:
             SetSize(lit ? 1.5f : 1.0f);
             Depth(0.25f);
-            DrawImg(50, x, y, 1);
+            DrawImg(Img::Icons, x, y, 1);
             break;
         case ItemOptions:
             r = lit ? 48 : 32;
@@ -128,17 +128,17 @@ void MyGame::Menu_Start() {
             SetSize(r / 32);
             SetRot(float(-CogAngle));
             Depth(0.25f);
-            DrawImg(50, x, y, 3);
+            DrawImg(Img::Icons, x, y, 3);
             SetRot(float(CogAngle));
             Depth(0.5f);
-            DrawImg(50, x, y, 4);
+            DrawImg(Img::Icons, x, y, 4);
             break;
         default:  // ItemCredits
             r = lit ? 48 : 32;
             label = "Credits";
             SetSize(r / 32);
             Depth(0.25f);
-            DrawImg(50, x, y, 5);
+            DrawImg(Img::Icons, x, y, 5);
             break;
         }
         if (label) {

@@ -18,7 +18,7 @@ void MyGame::Ingame() {
     // Invisible unless the game was started with a pointer, but it still
     // answers to one.
     SetCol(255, 255, 255, ShowPauseIcon ? 0.4f : 0.0f);
-    if (Button(50, 32, 32, 0) > 0) {
+    if (Button(Img::Icons, 32, 32, 0) > 0) {
         Paused = 1;
         LockKeys();
         PauseChoice = 1;

@@ -66,7 +66,7 @@ void MyGame::DoParticles() {
         InkRot(p[PF::Hue]);
         Alpha(p[PF::Life]);
         SetRot(p[PF::Rot]);
-        if (p[PF::Kind] < 90) DrawImg(55, p[PF::X] - ViewX, p[PF::Y] - ViewY, int(p[PF::Frame]));
+        if (p[PF::Kind] < 90) DrawImg(Img::Particles, p[PF::X] - ViewX, p[PF::Y] - ViewY, int(p[PF::Frame]));
         if (p[PF::Kind] == 99) {
             p[PF::VY] -= 0.05f;  // pop-ups float upward, faster and faster
             Text(p[PF::X] - ViewX, p[PF::Y] - ViewY, fstr("%i", int(p[PF::Frame])), 1.0f);

@@ -117,7 +117,7 @@ void MyGame::StepCells(const BoardView& v, int now, int& landed, int& still) {
                     InkRot(now * 0.15 + x * 12 + y * 32, 0.6, 1.4);
                     Alpha(1 - c.Offset / 128);
                 }
-                DrawImg(0, px, py + c.Offset, t + 70);
+                DrawImg(Img::Sprites, px, py + c.Offset, t + 70);
             }
             if (c.Pellet > 0) {
                 Depth(0.47f);
@@ -128,7 +128,7 @@ void MyGame::StepCells(const BoardView& v, int now, int& landed, int& still) {
                 }
                 if (c.Pellet == 3) Depth(0.42f);
                 SetCol(255, 255, 255, 1);
-                DrawImg(0, px, py - c.Offset * 3 + std::fabs(bob), 19 + int(c.Pellet));
+                DrawImg(Img::Sprites, px, py - c.Offset * 3 + std::fabs(bob), 19 + int(c.Pellet));
             }
         }
     }
@@ -267,7 +267,7 @@ void MyGame::DrawHero(const BoardView& v) {
         }
     }
     Depth(0.5f);
-    DrawImg(0, hx, hy, frame);
+    DrawImg(Img::Sprites, hx, hy, frame);
 }
 
 void MyGame::DrawWalls(const BoardView& v) {
@@ -285,7 +285,8 @@ void MyGame::DrawWalls(const BoardView& v) {
             const BoardCell& c = Board[y * BoardPitch + x];
             if (c.Type >= 16) continue;
             float lift = c.Settled == 0 ? c.Offset * 8 : 0;
-            DrawImg(0, float(int(v.x0 + x * v.cell)), float(int(v.y0 + y * v.cell)) - lift, 70 + int(c.Type));
+            DrawImg(Img::Sprites, float(int(v.x0 + x * v.cell)), float(int(v.y0 + y * v.cell)) - lift,
+                    70 + int(c.Type));
         }
     }
 }

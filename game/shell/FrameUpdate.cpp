@@ -69,19 +69,19 @@ struct LoaderFile {
 };
 
 const LoaderFile LoaderFiles[] = {
-    {1, LoaderFile::Font, 51, "entplain", 32},
-    {2, LoaderFile::Image, 60, "ZARNLogo", 32},
+    {1, LoaderFile::Font, Img::Font, "entplain", 32},
+    {2, LoaderFile::Image, Img::ZarnLogo, "ZARNLogo", 32},
     {3, LoaderFile::Sound, 95, nullptr, 0},
-    {43, LoaderFile::ImageFull, 50, "icons", 64},
-    {44, LoaderFile::Image, 55, "particles", 32},
+    {43, LoaderFile::ImageFull, Img::Icons, "icons", 64},
+    {44, LoaderFile::Image, Img::Particles, "particles", 32},
     {45, LoaderFile::Sound, 1, nullptr, 0},
-    {46, LoaderFile::ImageFull, 52, "options", 32},
+    {46, LoaderFile::ImageFull, Img::OptionIcons, "options", 32},
     {47, LoaderFile::Sound, 99, nullptr, 0},
     {48, LoaderFile::Sound, 98, nullptr, 0},
-    {49, LoaderFile::Image, 53, "menu_back", 512},
-    {50, LoaderFile::Image, 57, "menu_front", 512},
-    {51, LoaderFile::Image, 54, "logo", 1024},
-    {60, LoaderFile::ImageFull, 0, "gfx", 16},
+    {49, LoaderFile::Image, Img::MenuBack, "menu_back", 512},
+    {50, LoaderFile::Image, Img::MenuFront, "menu_front", 512},
+    {51, LoaderFile::Image, Img::Logo, "logo", 1024},
+    {60, LoaderFile::ImageFull, Img::Sprites, "gfx", 16},
     {61, LoaderFile::Sound, 1, nullptr, 0},
     {62, LoaderFile::Sound, 4, nullptr, 0},
     {63, LoaderFile::Sound, 5, nullptr, 0},
@@ -115,7 +115,7 @@ bool MyGame::LoaderStep(int step) {
     }
     switch (step) {
     case 4: PlaySFX(95, 1.0f); return true;
-    case 52: CreateBuffer(56, 1024); return true;
+    case 52: CreateBuffer(Img::PlatBackdrop, 1024); return true;
     case 53: MakePlatBG(); return true;
     case 54: SendScores(0); return true;
     default: return false;

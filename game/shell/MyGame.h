@@ -6,6 +6,7 @@
 
 #include "ZARNCore.h"
 #include "play/PlayState.h"
+#include "shell/AssetSlots.h"
 #include "shell/GameModes.h"
 #include "shell/SettingSlots.h"
 

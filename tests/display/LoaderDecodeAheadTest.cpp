@@ -179,12 +179,12 @@ TEST_F(LoaderDecodeAhead, FillsEverySlotInOrderAsAPlainLoadDoes) {
     EXPECT_EQ(count("OMGERRORZ"), 2);
     EXPECT_EQ(count("Error Opening Wave"), 1);
     EXPECT_EQ(count("Not a PCM Wave File"), 1);
-    EXPECT_EQ(ASys.iFrames[55], -1);  // particles: missing
-    EXPECT_EQ(ASys.iFrames[57], -1);  // menu_front: cut in half
+    EXPECT_EQ(ASys.iFrames[Img::Particles], -1);  // particles: missing
+    EXPECT_EQ(ASys.iFrames[Img::MenuFront], -1);  // menu_front: cut in half
     EXPECT_EQ(SFXData[12][0], 0);
     EXPECT_EQ(SFXData[4][0], 0);
     // And the rest arrived: the sprite sheet and an effect.
-    EXPECT_GT(ASys.iFrames[0], 1);
+    EXPECT_GT(ASys.iFrames[Img::Sprites], 1);
     EXPECT_GT(SFXData[18][0], 0);
     std::vector<int> slotsHeard;
     for (const SamplesGiven& s : ahead.Samples) slotsHeard.push_back(s.Slot);

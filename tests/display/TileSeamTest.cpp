@@ -42,8 +42,8 @@ protected:
         kept_.Keep(g.Board, g.Play, g.EndReason, g.ScreenW, g.ScreenH, g.OverscanFrac, g.LoadTo);
         g.OverscanFrac = 0;
         g.EndReason = 0;
-        g.LoadImgFull(0, "gfx", 16);  // the play sheet, as the loader loads it
-        ASSERT_GT(ASys.iFrames[0], 86);
+        g.LoadImgFull(Img::Sprites, "gfx", 16);  // the play sheet, as the loader loads it
+        ASSERT_GT(ASys.iFrames[Img::Sprites], 86);
     }
     void TearDown() override {
         if (ASys.HasWindow()) {
@@ -168,8 +168,8 @@ TEST_F(TileSeams, JoinedWallPiecesShowNoBackgroundBetweenThem) {
 // grey throughout: any other pixel is the screen's backdrop between tiles.
 TEST_F(TileSeams, LoadingLogoTilesCoverTheirSquare) {
     const unsigned char grey = 200;
-    ASys.GetPNG(60, WritePicture("logo_tiles.png", Picture(800, 800, grey, grey, grey)).c_str(), 32);
-    ASSERT_EQ(ASys.iFrames[60], 625);
+    ASys.GetPNG(Img::ZarnLogo, WritePicture("logo_tiles.png", Picture(800, 800, grey, grey, grey)).c_str(), 32);
+    ASSERT_EQ(ASys.iFrames[Img::ZarnLogo], 625);
     g.LoadTo = 90;  // every tile settled at half size, the caption faded out
     for (const WindowSize& s : Sizes) {
         OpenWindow(s);
@@ -221,8 +221,8 @@ int ClockNow = 0;
 int TestClock() { return ClockNow; }
 
 TEST_F(TileSeams, OverlayBackdropCopiesMeetWithoutALine) {
-    g.CreateBuffer(56, 1024);
-    g.BufferFill(56, 200, 150, 60, 255);
+    g.CreateBuffer(Img::PlatBackdrop, 1024);
+    g.BufferFill(Img::PlatBackdrop, 200, 150, 60, 255);
     StateGuard clock(MillsSource);
     MillsSource = TestClock;
     for (const WindowSize& s : Sizes) {

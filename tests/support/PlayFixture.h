@@ -39,9 +39,9 @@ protected:
         // particles and the font (in its own slot, as the game loads it) as
         // loaded so the draw list shows what play drew.
         ASys.FontImage = 51;
-        ASys.iFrames[0] = 1;
-        ASys.iFrames[51] = 1;
-        ASys.iFrames[55] = 1;
+        ASys.iFrames[Img::Sprites] = 1;
+        ASys.iFrames[Img::Font] = 1;
+        ASys.iFrames[Img::Particles] = 1;
         ASys.DrawTo = 0;
     }
 
