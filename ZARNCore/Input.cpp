@@ -13,7 +13,7 @@ namespace {
 constexpr int Pointers = 10;
 
 bool PadCounts(int pad) {
-    return pad >= 0 && pad < 4 && ASys.Joy[pad][98] == 1.0f && ASys.Joy[pad][99] == 1.0f;
+    return pad >= 0 && pad < 4 && ASys.Joy[pad][PadField::Ready] == 1.0f && ASys.Joy[pad][PadField::Present] == 1.0f;
 }
 
 // Holding a key flips the switch once; it must be released to flip again.
@@ -28,15 +28,17 @@ void Latch(int held, int& latch, int& value) {
 // Whether controller pad holds the fixed button entry.
 bool PadHolds(const float* pad, int entry) {
     auto button = [pad](int n) { return pad[n] > 0.5f; };
-    float ax = pad[50], ay = pad[51];
+    float ax = pad[PadField::Axes], ay = pad[PadField::Axes + 1];
     switch (entry) {
-    case 0: return button(10) || ay < -0.5f;
-    case 3: return button(13) || ax < -0.5f;
-    case 5: return button(11) || ax > 0.5f;
-    case 8: return button(12) || ay > 0.5f;
-    case 98: return button(7);
-    case 99: return button(6);
-    default: return entry >= 10 && entry <= 15 && button(entry - 10);
+    case Fixed::Up: return button(PadButton::DpadUp) || ay < -0.5f;
+    case Fixed::Left: return button(PadButton::DpadLeft) || ax < -0.5f;
+    case Fixed::Right: return button(PadButton::DpadRight) || ax > 0.5f;
+    case Fixed::Down: return button(PadButton::DpadDown) || ay > 0.5f;
+    case Fixed::Accept: return button(PadButton::Start);
+    case Fixed::Back: return button(PadButton::Back);
+    default:
+        return entry >= Fixed::Action1 && entry <= Fixed::Action6 &&
+               button(PadButton::Action1 + entry - Fixed::Action1);
     }
 }
 
@@ -49,10 +51,10 @@ void ZARNCore::PollInput(int invertY) {
 
     ASys.PollInputB(invertY);
 
-    Latch(ASys.Button[68], DebugToggle, ShowStats);
-    Latch(ASys.Button[64], ScreenshotToggle, ScreenshotMode);
-    if (ASys.Button[100] == 1) GameBreak = 1;
-    Active = ASys.Button[63];
+    Latch(ASys.Button[Fixed::StatsToggle], DebugToggle, ShowStats);
+    Latch(ASys.Button[Fixed::ScreenshotModeToggle], ScreenshotToggle, ScreenshotMode);
+    if (ASys.Button[Fixed::Quit] == 1) GameBreak = 1;
+    Active = ASys.Button[Fixed::Focus];
 
     std::string name = std::string(home) + "/Screenshot_" + std::to_string(GameNum) + "_" + DateTime_fileb() + ".png";
     if (name.size() < sizeof ASys.ScreenshotName)
@@ -64,7 +66,7 @@ void ZARNCore::PollInput(int invertY) {
 int ZARNCore::PlayKey(int entry) {
     if (entry < 0 || entry > 127) return 0;
     int result = ASys.Button[entry] ? 1 : 0;
-    if (MixJoy == 1 && entry <= 99)
+    if (MixJoy == 1 && entry <= Fixed::Back)
         for (int j = 0; j < 4; ++j)
             if (PadCounts(j) && PadHolds(ASys.Joy[j], entry)) result = 1;
     return result;
@@ -92,14 +94,14 @@ int ZARNCore::GetKey() { return ASys.AnyKey(); }
 float ZARNCore::StickX() {
     float sum = 0;
     for (int j = 0; j < 4; ++j)
-        if (PadCounts(j)) sum += ASys.Joy[j][50];
+        if (PadCounts(j)) sum += ASys.Joy[j][PadField::Axes];
     return sum;
 }
 
 float ZARNCore::StickY() {
     float sum = 0;
     for (int j = 0; j < 4; ++j)
-        if (PadCounts(j)) sum += ASys.Joy[j][51];
+        if (PadCounts(j)) sum += ASys.Joy[j][PadField::Axes + 1];
     return sum;
 }
 
@@ -114,14 +116,14 @@ float ZARNCore::JoyAxis(int axis) { return JoyAxis(axis, 0); }
 
 float ZARNCore::JoyAxis(int axis, int pad) {
     if (axis < 0 || axis > 47 || !PadCounts(pad)) return 0;
-    return ASys.Joy[pad][50 + axis];
+    return ASys.Joy[pad][PadField::Axes + axis];
 }
 
-float ZARNCore::MouseX(int p) { return ValidPointer(p) ? ASys.Touch[p][1] : 0; }
-float ZARNCore::MouseY(int p) { return ValidPointer(p) ? ASys.Touch[p][2] : 0; }
-int ZARNCore::MouseDown(int p) { return ValidPointer(p) && ASys.Touch[p][5] == 1.0f ? 1 : 0; }
-int ZARNCore::MouseDown_Alt(int p) { return ValidPointer(p) && ASys.Touch[p][6] == 1.0f ? 1 : 0; }
-int ZARNCore::MouseHeld(int p) { return ValidPointer(p) ? int(ASys.Touch[p][7]) : 0; }
+float ZARNCore::MouseX(int p) { return ValidPointer(p) ? ASys.Touch[p][PointerField::X] : 0; }
+float ZARNCore::MouseY(int p) { return ValidPointer(p) ? ASys.Touch[p][PointerField::Y] : 0; }
+int ZARNCore::MouseDown(int p) { return ValidPointer(p) && ASys.Touch[p][PointerField::Down] == 1.0f ? 1 : 0; }
+int ZARNCore::MouseDown_Alt(int p) { return ValidPointer(p) && ASys.Touch[p][PointerField::AltDown] == 1.0f ? 1 : 0; }
+int ZARNCore::MouseHeld(int p) { return ValidPointer(p) ? int(ASys.Touch[p][PointerField::Held]) : 0; }
 float ZARNCore::TouchX(int p) { return MouseX(p); }
 float ZARNCore::TouchY(int p) { return MouseY(p); }
 int ZARNCore::TouchDown(int p) { return MouseDown(p); }
@@ -135,13 +137,14 @@ int ZARNCore::mdall() {
 }
 
 // A pointer at or left of and above the origin has never been placed.
-static bool PointerAbsent(const float* t) { return t[1] <= 0 && t[2] <= 0; }
+static bool PointerAbsent(const float* t) { return t[PointerField::X] <= 0 && t[PointerField::Y] <= 0; }
 
 int ZARNCore::MouseIn(float x, float y, float w, float h) {
     for (int p = 0; p < Pointers; ++p) {
         const float* t = ASys.Touch[p];
         if (PointerAbsent(t)) continue;
-        if (x <= t[1] && t[1] <= x + w && y <= t[2] && t[2] <= y + h) return p + 1;
+        const float px = t[PointerField::X], py = t[PointerField::Y];
+        if (x <= px && px <= x + w && y <= py && py <= y + h) return p + 1;
     }
     return 0;
 }
@@ -154,7 +157,7 @@ int ZARNCore::MouseIn_Radius(float cx, float cy, float r) {
     for (int p = 0; p < Pointers; ++p) {
         const float* t = ASys.Touch[p];
         if (PointerAbsent(t)) continue;
-        float dx = t[1] - cx, dy = t[2] - cy;
+        float dx = t[PointerField::X] - cx, dy = t[PointerField::Y] - cy;
         if (dx * dx + dy * dy <= r * r) return p + 1;
     }
     return 0;

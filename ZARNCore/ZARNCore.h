@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "Buttons.h"
+
 // Sentinels shared across the framework.
 constexpr int NothingRead = -37171;   // a read found nothing
 constexpr int NoCrossing = -3717;     // a line test found no crossing point

@@ -46,8 +46,8 @@ TEST_F(GameFlow, EscapeOrStartPausesOnceEnterHasBeenLetGo) {
         ThisGame.PauseChoice = 0;
         for (int& k : ThisGame.KeyLock) k = 0;
         ThisGame.KeyLock[98] = c.lockEnter;
-        ASys.Button[98] = c.enter;
-        ASys.Button[99] = c.escape;
+        ASys.Button[Fixed::Accept] = c.enter;
+        ASys.Button[Fixed::Back] = c.escape;
         Hold(8, c.start);
         ThisGame.Ingame();
         EXPECT_EQ(ThisGame.Paused, c.paused) << c.what;

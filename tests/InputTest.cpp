@@ -91,12 +91,12 @@ TEST_F(InputTest, BoundArrowKeyReachesItsVirtualKey) {
     ThisGame.SetKey(3, GLFW_KEY_LEFT);
     dev.keys = {GLFW_KEY_RIGHT};
     ThisGame.PollInput(0);
-    EXPECT_EQ(ThisGame.Joy(1), 1.0f);
-    EXPECT_EQ(ThisGame.Joy(3), 0.0f);
-    EXPECT_EQ(ThisGame.PlayKey(5), 1);
+    EXPECT_EQ(ThisGame.Joy(Pad::Right), 1.0f);
+    EXPECT_EQ(ThisGame.Joy(Pad::Left), 0.0f);
+    EXPECT_EQ(ThisGame.PlayKey(Fixed::Right), 1);
     dev.keys.clear();
     ThisGame.PollInput(0);
-    EXPECT_EQ(ThisGame.Joy(1), 0.0f);
+    EXPECT_EQ(ThisGame.Joy(Pad::Right), 0.0f);
 }
 
 TEST_F(InputTest, CursorMapsToCanvasUnits) {
@@ -282,7 +282,7 @@ TEST_F(InputTest, PadOffCentreAtPlugInStaysUnreadyUntilFirstAtRest) {
         Poll();
         EXPECT_EQ(ASys.Joy[1][98], 1.0f);
         EXPECT_EQ(ThisGame.StickX(), 0.0f);
-        EXPECT_EQ(ThisGame.Joy(1), 0.0f);
+        EXPECT_EQ(ThisGame.Joy(Pad::Right), 0.0f);
     }
 }
 
@@ -291,15 +291,15 @@ TEST_F(InputTest, InvertYSwapsUpAndDownOfBothSticks) {
     dev.pads[0].axes[1] = -1.0f;  // first stick pushed up
     dev.pads[0].axes[3] = -1.0f;  // second stick pushed up
     Poll(0);
-    EXPECT_EQ(ThisGame.Joy(0), 1.0f);
-    EXPECT_EQ(ThisGame.Joy(2), 0.0f);
-    EXPECT_EQ(ThisGame.Joy(4), 1.0f);
+    EXPECT_EQ(ThisGame.Joy(Pad::Up), 1.0f);
+    EXPECT_EQ(ThisGame.Joy(Pad::Down), 0.0f);
+    EXPECT_EQ(ThisGame.Joy(Pad::RightStickUp), 1.0f);
     Poll(1);
     EXPECT_EQ(ASys.Joy[0][51], 1.0f);
-    EXPECT_EQ(ThisGame.Joy(0), 0.0f);
-    EXPECT_EQ(ThisGame.Joy(2), 1.0f);
-    EXPECT_EQ(ThisGame.Joy(6), 1.0f);
-    EXPECT_EQ(ThisGame.Joy(4), 0.0f);
+    EXPECT_EQ(ThisGame.Joy(Pad::Up), 0.0f);
+    EXPECT_EQ(ThisGame.Joy(Pad::Down), 1.0f);
+    EXPECT_EQ(ThisGame.Joy(Pad::RightStickDown), 1.0f);
+    EXPECT_EQ(ThisGame.Joy(Pad::RightStickUp), 0.0f);
 }
 
 TEST_F(InputTest, SticksGiveTheirDeflectionToDirectionKeys) {
@@ -307,12 +307,12 @@ TEST_F(InputTest, SticksGiveTheirDeflectionToDirectionKeys) {
     dev.pads[0].axes[0] = 0.6f;
     dev.pads[0].axes[2] = -0.4f;
     Poll();
-    EXPECT_FLOAT_EQ(ThisGame.Joy(1), 0.6f);
-    EXPECT_EQ(ThisGame.Joy(3), 0.0f);
-    EXPECT_FLOAT_EQ(ThisGame.Joy(7), 0.4f);
+    EXPECT_FLOAT_EQ(ThisGame.Joy(Pad::Right), 0.6f);
+    EXPECT_EQ(ThisGame.Joy(Pad::Left), 0.0f);
+    EXPECT_FLOAT_EQ(ThisGame.Joy(Pad::RightStickLeft), 0.4f);
     dev.pads[0].axes[0] = 0.2f;  // inside the dead zone
     Poll();
-    EXPECT_EQ(ThisGame.Joy(1), 0.0f);
+    EXPECT_EQ(ThisGame.Joy(Pad::Right), 0.0f);
 }
 
 TEST_F(InputTest, BoundAxisRegistersOnlyAtFullDeflection) {
@@ -326,11 +326,11 @@ TEST_F(InputTest, BoundAxisRegistersOnlyAtFullDeflection) {
     for (const Case& c : cases) {
         dev.pads[0].axes[4] = c.axis;
         Poll();
-        EXPECT_EQ(ThisGame.Joy(9), c.key9) << c.axis;
+        EXPECT_EQ(ThisGame.Joy(Pad::Select), c.key9) << c.axis;
     }
     dev.pads[0].buttons[3] = 1;
     Poll();
-    EXPECT_EQ(ThisGame.Joy(10), 1.0f);
+    EXPECT_EQ(ThisGame.Joy(Pad::Button1), 1.0f);
 }
 
 TEST_F(InputTest, DefineKeyKeepsACodeOnOneKeyAndOneBindingPerPad) {
@@ -415,7 +415,7 @@ TEST_F(InputTest, ControllersMergeIntoFixedButtonsAndSticksSum) {
     dev.pads[1].axes[0] = 0.7f;
     Poll();
     EXPECT_NEAR(ThisGame.StickX(), 1.2f, 1e-6);
-    EXPECT_EQ(ThisGame.PlayKey(98), 0);
+    EXPECT_EQ(ThisGame.PlayKey(Fixed::Accept), 0);
 
     struct Case {
         int entry;
@@ -435,7 +435,7 @@ TEST_F(InputTest, ControllersMergeIntoFixedButtonsAndSticksSum) {
         if (c.axis >= 0) dev.pads[1].axes[c.axis] = c.value;
         dev.pads[0].axes[0] = 0;
         Poll();
-        if (c.entry == 63) ASys.Button[63] = 0;  // focus entry read raw
+        if (c.entry == 63) ASys.Button[Fixed::Focus] = 0;  // focus entry read raw
         EXPECT_EQ(ThisGame.PlayKey(c.entry), c.expected) << c.entry;
         ThisGame.MixJoy = 0;
         EXPECT_EQ(ThisGame.PlayKey(c.entry), 0) << c.entry;

@@ -15,7 +15,7 @@ constexpr int Up = 0, Right = 1, Down = 2, Left = 3, Start = 8, Button1 = 10, Bu
 
 // Escape drives both the fixed back entry and virtual button 8.
 void HoldEscape(bool down) {
-    ASys.Button[99] = down ? 1 : 0;
+    ASys.Button[Fixed::Back] = down ? 1 : 0;
     ASys.Keyv[0][Start] = down ? 1.0f : 0.0f;
 }
 

@@ -18,10 +18,6 @@ int ignorePress[1024] = {};
 
 namespace {
 
-constexpr int JoyButtons = 0;    // fields 0-49
-constexpr int JoyAxes = 50;      // fields 50-97
-constexpr int JoyReady = 98;
-constexpr int JoyPresent = 99;
 constexpr int MaxElements = 45;  // buttons or axes taken from one controller
 
 struct FixedKey {
@@ -31,18 +27,23 @@ struct FixedKey {
 
 // The hard-wired keys folded into numbered buttons.
 const FixedKey FixedKeys[] = {
-    {0, GLFW_KEY_UP}, {0, GLFW_KEY_W}, {0, GLFW_KEY_KP_8},
-    {3, GLFW_KEY_LEFT}, {3, GLFW_KEY_A}, {3, GLFW_KEY_KP_4},
-    {5, GLFW_KEY_RIGHT}, {5, GLFW_KEY_D}, {5, GLFW_KEY_KP_6},
-    {8, GLFW_KEY_DOWN}, {8, GLFW_KEY_S}, {8, GLFW_KEY_KP_5}, {8, GLFW_KEY_KP_2},
-    {10, GLFW_KEY_Z}, {10, GLFW_KEY_J}, {10, GLFW_KEY_SPACE}, {10, GLFW_KEY_ENTER}, {10, GLFW_KEY_KP_7},
-    {11, GLFW_KEY_X}, {11, GLFW_KEY_K}, {11, GLFW_KEY_LEFT_CONTROL}, {11, GLFW_KEY_RIGHT_CONTROL}, {11, GLFW_KEY_KP_9},
-    {12, GLFW_KEY_C}, {12, GLFW_KEY_L}, {12, GLFW_KEY_LEFT_SHIFT}, {12, GLFW_KEY_RIGHT_SHIFT},
-    {13, GLFW_KEY_V}, {13, GLFW_KEY_I}, {13, GLFW_KEY_LEFT_ALT}, {13, GLFW_KEY_RIGHT_ALT},
-    {14, GLFW_KEY_B}, {14, GLFW_KEY_U},
-    {15, GLFW_KEY_N}, {15, GLFW_KEY_O},
-    {64, GLFW_KEY_F2}, {65, GLFW_KEY_F11}, {66, GLFW_KEY_F10}, {67, GLFW_KEY_F9}, {68, GLFW_KEY_F1},
-    {98, GLFW_KEY_ENTER}, {99, GLFW_KEY_ESCAPE}, {100, GLFW_KEY_F4},
+    {Fixed::Up, GLFW_KEY_UP}, {Fixed::Up, GLFW_KEY_W}, {Fixed::Up, GLFW_KEY_KP_8},
+    {Fixed::Left, GLFW_KEY_LEFT}, {Fixed::Left, GLFW_KEY_A}, {Fixed::Left, GLFW_KEY_KP_4},
+    {Fixed::Right, GLFW_KEY_RIGHT}, {Fixed::Right, GLFW_KEY_D}, {Fixed::Right, GLFW_KEY_KP_6},
+    {Fixed::Down, GLFW_KEY_DOWN}, {Fixed::Down, GLFW_KEY_S}, {Fixed::Down, GLFW_KEY_KP_5}, {Fixed::Down, GLFW_KEY_KP_2},
+    {Fixed::Action1, GLFW_KEY_Z}, {Fixed::Action1, GLFW_KEY_J}, {Fixed::Action1, GLFW_KEY_SPACE},
+    {Fixed::Action1, GLFW_KEY_ENTER}, {Fixed::Action1, GLFW_KEY_KP_7},
+    {Fixed::Action2, GLFW_KEY_X}, {Fixed::Action2, GLFW_KEY_K}, {Fixed::Action2, GLFW_KEY_LEFT_CONTROL},
+    {Fixed::Action2, GLFW_KEY_RIGHT_CONTROL}, {Fixed::Action2, GLFW_KEY_KP_9},
+    {Fixed::Action3, GLFW_KEY_C}, {Fixed::Action3, GLFW_KEY_L}, {Fixed::Action3, GLFW_KEY_LEFT_SHIFT},
+    {Fixed::Action3, GLFW_KEY_RIGHT_SHIFT},
+    {Fixed::Action4, GLFW_KEY_V}, {Fixed::Action4, GLFW_KEY_I}, {Fixed::Action4, GLFW_KEY_LEFT_ALT},
+    {Fixed::Action4, GLFW_KEY_RIGHT_ALT},
+    {Fixed::Action5, GLFW_KEY_B}, {Fixed::Action5, GLFW_KEY_U},
+    {Fixed::Action6, GLFW_KEY_N}, {Fixed::Action6, GLFW_KEY_O},
+    {Fixed::ScreenshotModeToggle, GLFW_KEY_F2}, {Fixed::FullScreenToggle, GLFW_KEY_F11},
+    {Fixed::Screenshot, GLFW_KEY_F10}, {Fixed::Wireframe, GLFW_KEY_F9}, {Fixed::StatsToggle, GLFW_KEY_F1},
+    {Fixed::Accept, GLFW_KEY_ENTER}, {Fixed::Back, GLFW_KEY_ESCAPE}, {Fixed::Quit, GLFW_KEY_F4},
 };
 
 // Developer window shapes on Q + 1..7: width over height.
@@ -51,7 +52,7 @@ const float DevRatios[7] = {1.3333f, 1.77777f, 0.75f, 1.775f, 0.5633f, 2.16f, 0.
 int F11WasDown = 0;
 int DevKeyWasDown = 0;
 
-bool Counts(const float* pad) { return pad[JoyReady] == 1.0f && pad[JoyPresent] == 1.0f; }
+bool Counts(const float* pad) { return pad[PadField::Ready] == 1.0f && pad[PadField::Present] == 1.0f; }
 
 // The controller record a code names, or null when the code names none.
 const float* PadOf(int code) {
@@ -125,15 +126,15 @@ void ZARNSys::PollInputB(int invertY) {
 
     // Mouse: pointer record 0.
     float* m = Touch[0];
-    m[5] = dev.MouseButtonDown(0) ? 1.0f : 0.0f;
-    m[6] = dev.MouseButtonDown(1) ? 1.0f : 0.0f;
-    m[3] = m[1];
-    m[4] = m[2];
-    m[7] += 1.0f;
-    if (m[5] == 0.0f) {
-        m[7] = 0;
-        m[3] = -100;
-        m[4] = -100;
+    m[PointerField::Down] = dev.MouseButtonDown(0) ? 1.0f : 0.0f;
+    m[PointerField::AltDown] = dev.MouseButtonDown(1) ? 1.0f : 0.0f;
+    m[PointerField::PrevX] = m[PointerField::X];
+    m[PointerField::PrevY] = m[PointerField::Y];
+    m[PointerField::Held] += 1.0f;
+    if (m[PointerField::Down] == 0.0f) {
+        m[PointerField::Held] = 0;
+        m[PointerField::PrevX] = -100;
+        m[PointerField::PrevY] = -100;
     }
     double cx = 0, cy = 0;
     dev.CursorPos(cx, cy);
@@ -146,27 +147,27 @@ void ZARNSys::PollInputB(int invertY) {
     if (winH > 0 && fbH > 0) cy = cy * fbH / winH;
     if (FrameW > 0) {
         float s = TargetScale / float(FrameW);
-        m[1] = float(cx - FrameW / 2) * OverscanScaleX * s + offx;
-        m[2] = float(cy - FrameH / 2) * OverscanScaleY * s + offy;
+        m[PointerField::X] = float(cx - FrameW / 2) * OverscanScaleX * s + offx;
+        m[PointerField::Y] = float(cy - FrameH / 2) * OverscanScaleY * s + offy;
     }
-    if (m[3] < 0) {
-        m[8] = m[9] = 0;
+    if (m[PointerField::PrevX] < 0) {
+        m[PointerField::MoveX] = m[PointerField::MoveY] = 0;
     } else {
-        m[8] = m[1] - m[3];
-        m[9] = m[2] - m[4];
+        m[PointerField::MoveX] = m[PointerField::X] - m[PointerField::PrevX];
+        m[PointerField::MoveY] = m[PointerField::Y] - m[PointerField::PrevY];
     }
 
     // Fixed keys.
     for (const FixedKey& k : FixedKeys)
         if (dev.KeyDown(k.code)) Button[k.entry] = 1;
-    if (dev.CloseRequested() || CloseSignalled()) Button[100] = 1;
-    Wireframe = Button[67] ? 1 : 0;
-    if (Button[65] && !F11WasDown) FlipFull();
-    F11WasDown = Button[65];
+    if (dev.CloseRequested() || CloseSignalled()) Button[Fixed::Quit] = 1;
+    Wireframe = Button[Fixed::Wireframe] ? 1 : 0;
+    if (Button[Fixed::FullScreenToggle] && !F11WasDown) FlipFull();
+    F11WasDown = Button[Fixed::FullScreenToggle];
 
     // Focus: never 0 after a poll.
-    Button[63] -= 1;
-    if (dev.Focused()) Button[63] = 1;
+    Button[Fixed::Focus] -= 1;
+    if (dev.Focused()) Button[Fixed::Focus] = 1;
 
     // Developer window shapes, once per press of Q with a digit.
     int devKey = 0;
@@ -187,9 +188,9 @@ void ZARNSys::PollInputB(int invertY) {
     // Controllers.
     for (int j = 0; j < 4; ++j) {
         float* pad = Joy[j];
-        pad[JoyPresent] = 0.0f;
+        pad[PadField::Present] = 0.0f;
         if (!dev.JoystickPresent(j)) continue;
-        pad[JoyPresent] = 1.0f;
+        pad[PadField::Present] = 1.0f;
         const char* name = dev.JoystickName(j);
         int axisCount = 0, buttonCount = 0;
         const float* axes = dev.JoystickAxes(j, axisCount);
@@ -201,26 +202,26 @@ void ZARNSys::PollInputB(int invertY) {
 
         bool atRest = true;
         for (int k = 0; k < axisCount; ++k) {
-            pad[JoyAxes + k] = axes[k];
+            pad[PadField::Axes + k] = axes[k];
             if (k < 4 && Beyond(axes[k], 0.3f)) atRest = false;
         }
         if (invertY == 1) {
-            pad[JoyAxes + 1] = -pad[JoyAxes + 1];
-            pad[JoyAxes + 3] = -pad[JoyAxes + 3];
+            pad[PadField::Axes + 1] = -pad[PadField::Axes + 1];
+            pad[PadField::Axes + 3] = -pad[PadField::Axes + 3];
         }
         for (int n = 0; n < buttonCount; ++n) {
-            pad[JoyButtons + n] = buttons[n] ? 1.0f : 0.0f;
-            if (pad[JoyButtons + n] > 0.3f) atRest = false;
+            pad[PadField::Buttons + n] = buttons[n] ? 1.0f : 0.0f;
+            if (pad[PadField::Buttons + n] > 0.3f) atRest = false;
         }
         // A controller that wakes up with a stick off-centre or a button held
         // is ignored until it has once been seen at rest.
-        if (atRest && pad[JoyReady] == 0.0f) {
+        if (atRest && pad[PadField::Ready] == 0.0f) {
             std::printf("\n\n--=--\nController ID '%s'\n--=--\n\n", name ? name : "");
             std::fflush(stdout);
         }
-        if (atRest) pad[JoyReady] = 1.0f;
-        if (pad[JoyReady] == 0.0f)
-            for (int n = 0; n < JoyReady; ++n) pad[n] = 0.0f;
+        if (atRest) pad[PadField::Ready] = 1.0f;
+        if (pad[PadField::Ready] == 0.0f)
+            for (int n = 0; n < PadField::Ready; ++n) pad[n] = 0.0f;
     }
 
     PollRedef();
@@ -228,7 +229,7 @@ void ZARNSys::PollInputB(int invertY) {
 
 void ZARNSys::PollRedef() {
     DeviceReader& dev = Devices();
-    for (int v = 0; v < 16; ++v) {
+    for (int v = 0; v < Pad::Count; ++v) {
         float value = 0.0f;
         for (int r = FirstSlot; r <= LastSlot; ++r) {
             int code = redef[r][v];
@@ -246,13 +247,16 @@ void ZARNSys::PollRedef() {
         for (int j = 0; j < 4; ++j) {
             const float* pad = Joy[j];
             if (!Counts(pad)) continue;
-            float a0 = pad[JoyAxes], a1 = pad[JoyAxes + 1], a2 = pad[JoyAxes + 2], a3 = pad[JoyAxes + 3];
+            const float* axis = pad + PadField::Axes;
+            float a0 = axis[0], a1 = axis[1], a2 = axis[2], a3 = axis[3];
             if (Beyond(a0, 0.25f) || Beyond(a1, 0.25f)) {
-                float x = v == 0 ? -a1 : v == 2 ? a1 : v == 1 ? a0 : v == 3 ? -a0 : value;
+                float x = v == Pad::Up ? -a1 : v == Pad::Down ? a1
+                          : v == Pad::Right ? a0 : v == Pad::Left ? -a0 : value;
                 if (x > value) value = x;
             }
             if (Beyond(a2, 0.25f) || Beyond(a3, 0.25f)) {
-                float x = v == 4 ? -a3 : v == 6 ? a3 : v == 5 ? a2 : v == 7 ? -a2 : value;
+                float x = v == Pad::RightStickUp ? -a3 : v == Pad::RightStickDown ? a3
+                          : v == Pad::RightStickRight ? a2 : v == Pad::RightStickLeft ? -a2 : value;
                 if (x > value) value = x;
             }
         }
@@ -290,9 +294,9 @@ int ZARNSys::AnyKey() {
     }
     for (int j = 0; j < 4; ++j) {
         if (!Counts(Joy[j])) continue;
-        for (int n = 0; n < 50; ++n) {
-            float x = Joy[j][n];
-            int code = (j + 5) * 100 + n;
+        for (int n = 0; n < PadField::Axes; ++n) {
+            float x = Joy[j][PadField::Buttons + n];
+            int code = PadCode(j, n);
             if (!Beyond(x, 0.25f)) {
                 ignorePress[code] = 0;
             } else if (ignorePress[code] == 0) {
@@ -311,10 +315,10 @@ std::string ZARNSys::ButtonName(int code) {
     if (code >= 500 && code <= 899 && Counts(PadOf(code))) {
         int j = code / 100 - 5, n = code % 100;
         char text[64];
-        if (n < 50)
+        if (n < PadField::Axes)
             std::snprintf(text, sizeof text, "Joy %i Button %i", j + 1, n);
         else
-            std::snprintf(text, sizeof text, "Joy %i Axis %i", j + 1, n - 50);
+            std::snprintf(text, sizeof text, "Joy %i Axis %i", j + 1, n - PadField::Axes);
         return text;
     }
     return "N/A";

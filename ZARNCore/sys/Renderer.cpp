@@ -362,7 +362,7 @@ void ZARNSys::RenderSys(float overscan) {
     // Unfocused, an unchanged frame is left on screen as it is: a software
     // rasteriser would spend several ms of two cores on every such replay.
     // F10 still shoots every frame.
-    if (window && Button[63] < 1 && Button[66] == 0 && SameAsShown(overscan)) {
+    if (window && Button[Fixed::Focus] < 1 && Button[Fixed::Screenshot] == 0 && SameAsShown(overscan)) {
         ReplaysSkipped += 1;
         glfwPollEvents();
         return;
@@ -370,7 +370,7 @@ void ZARNSys::RenderSys(float overscan) {
     ReplayFrame(overscan);
     if (!window) return;
     // Read before presenting: after the swap the back buffer is undefined.
-    if (Button[66]) Screenshot();
+    if (Button[Fixed::Screenshot]) Screenshot();
     glfwSwapBuffers(window);
     RememberShown(overscan);
     UploadStripsAhead();

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "Buttons.h"
 #include "DrawCodes.h"
 
 constexpr int ImageSlots = 105;

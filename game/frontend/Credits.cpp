@@ -59,9 +59,10 @@ void MyGame::Credits() {
     AddPlatBG();
     ResetDraw();
 
-    if (Joy(8) < 0.3f && Joy(10) < 0.3f && Joy(9) < 0.3f && Joy(11) < 0.3f) KeyLock[15] = 0;
-    bool close = (Joy(8) > 0.5f || Joy(10) > 0.5f || Joy(9) > 0.5f || Joy(11) > 0.5f || PlayKey(99) == 1 ||
-                  PlayKey(98) == 1) &&
+    if (Joy(Pad::Start) < 0.3f && Joy(Pad::Button1) < 0.3f && Joy(Pad::Select) < 0.3f && Joy(Pad::Button2) < 0.3f)
+        KeyLock[15] = 0;
+    bool close = (Joy(Pad::Start) > 0.5f || Joy(Pad::Button1) > 0.5f || Joy(Pad::Select) > 0.5f ||
+                  Joy(Pad::Button2) > 0.5f || PlayKey(Fixed::Back) == 1 || PlayKey(Fixed::Accept) == 1) &&
                  KeyLock[15] == 0;
     for (int p = 0; p < 10; ++p) {
         if (!TouchDown(p)) TouchLock[p + 1] = 0;
@@ -75,7 +76,8 @@ void MyGame::Credits() {
 
     // Holding any direction scrolls three times as fast, never backwards.
     CreditScroll -= 0.75f;
-    if (Joy(0) > 0.5f || Joy(1) > 0.5f || Joy(2) > 0.5f || Joy(3) > 0.5f) CreditScroll -= 1.5f;
+    if (Joy(Pad::Up) > 0.5f || Joy(Pad::Right) > 0.5f || Joy(Pad::Down) > 0.5f || Joy(Pad::Left) > 0.5f)
+        CreditScroll -= 1.5f;
     if (CreditScroll < float(CreditCount + 8) * -36) CreditScroll = 0;
 
     SetSize(1.4f);

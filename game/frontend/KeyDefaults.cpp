@@ -21,24 +21,29 @@ struct Binding {
 };
 
 const Binding KeyboardDefaults[] = {
-    {0, KeyUp}, {1, KeyRight}, {2, KeyDown}, {3, KeyLeft},
-    {0, KeyPad8}, {1, KeyPad6}, {2, KeyPad5}, {3, KeyPad4},
-    {10, KeyZ}, {11, KeyX}, {12, KeyC}, {13, KeyV}, {14, KeyB}, {15, KeyN},
-    {0, KeyW}, {1, KeyD}, {2, KeyS}, {3, KeyA},
-    {10, KeyK}, {11, KeyL}, {12, KeyJ}, {13, KeyI}, {14, KeyU}, {15, KeyO},
-    {10, KeySpace}, {10, KeyEnter}, {10, KeyPadEnter},
-    {11, KeyLeftControl}, {11, KeyRightControl},
-    {12, KeyLeftAlt}, {12, KeyRightAlt},
-    {13, KeyLeftShift}, {13, KeyRightShift},
-    {8, KeyEscape}, {9, KeyBackspace},
+    {Pad::Up, KeyUp}, {Pad::Right, KeyRight}, {Pad::Down, KeyDown}, {Pad::Left, KeyLeft},
+    {Pad::Up, KeyPad8}, {Pad::Right, KeyPad6}, {Pad::Down, KeyPad5}, {Pad::Left, KeyPad4},
+    {Pad::Button1, KeyZ}, {Pad::Button2, KeyX}, {Pad::Button3, KeyC}, {Pad::Button4, KeyV},
+    {Pad::LeftShoulder, KeyB}, {Pad::RightShoulder, KeyN},
+    {Pad::Up, KeyW}, {Pad::Right, KeyD}, {Pad::Down, KeyS}, {Pad::Left, KeyA},
+    {Pad::Button1, KeyK}, {Pad::Button2, KeyL}, {Pad::Button3, KeyJ}, {Pad::Button4, KeyI},
+    {Pad::LeftShoulder, KeyU}, {Pad::RightShoulder, KeyO},
+    {Pad::Button1, KeySpace}, {Pad::Button1, KeyEnter}, {Pad::Button1, KeyPadEnter},
+    {Pad::Button2, KeyLeftControl}, {Pad::Button2, KeyRightControl},
+    {Pad::Button3, KeyLeftAlt}, {Pad::Button3, KeyRightAlt},
+    {Pad::Button4, KeyLeftShift}, {Pad::Button4, KeyRightShift},
+    {Pad::Start, KeyEscape}, {Pad::Select, KeyBackspace},
 };
 
-// Per pad: its d-pad (buttons 10-13) steers, 0-5 are the action buttons,
-// 7 is Start and 6 Back/Select.
+// Per pad: its d-pad steers, its action buttons are the four face buttons
+// and the shoulders, and Start and Back are Start and Back/Select.
 const Binding PadDefaults[] = {
-    {0, 10}, {1, 11}, {2, 12}, {3, 13},
-    {10, 0}, {11, 1}, {12, 2}, {13, 3}, {14, 4}, {15, 5},
-    {8, 7}, {9, 6},
+    {Pad::Up, PadButton::DpadUp}, {Pad::Right, PadButton::DpadRight},
+    {Pad::Down, PadButton::DpadDown}, {Pad::Left, PadButton::DpadLeft},
+    {Pad::Button1, PadButton::Action1}, {Pad::Button2, PadButton::Action2},
+    {Pad::Button3, PadButton::Action3}, {Pad::Button4, PadButton::Action4},
+    {Pad::LeftShoulder, PadButton::Action5}, {Pad::RightShoulder, PadButton::Action6},
+    {Pad::Start, PadButton::Start}, {Pad::Select, PadButton::Back},
 };
 
 }  // namespace
@@ -46,5 +51,5 @@ const Binding PadDefaults[] = {
 void MyGame::KeyDefaults() {
     for (const Binding& b : KeyboardDefaults) SetKey(b.button, b.code);
     for (int pad = 0; pad < 4; ++pad)
-        for (const Binding& b : PadDefaults) SetKey(b.button, (pad + 5) * 100 + b.code);
+        for (const Binding& b : PadDefaults) SetKey(b.button, PadCode(pad, b.code));
 }

@@ -82,9 +82,9 @@ void MyGame::Menu_Default(const std::string& items, const std::string& descripti
         Text((lit ? 132.0f : 100.0f) + shift, y, Trim(Split(items, '|', i + 1)), 0);
     }
 
-    if (Joy(10) < 0.3f && Joy(8) < 0.3f) KeyLock[10] = 0;
+    if (Joy(Pad::Button1) < 0.3f && Joy(Pad::Start) < 0.3f) KeyLock[10] = 0;
     // Escape also drives button 8; it goes back (below) instead of choosing.
-    if ((Joy(10) > 0.5f || Joy(8) > 0.5f) && PlayKey(99) == 0 && KeyLock[10] == 0) {
+    if ((Joy(Pad::Button1) > 0.5f || Joy(Pad::Start) > 0.5f) && PlayKey(Fixed::Back) == 0 && KeyLock[10] == 0) {
         LockKeys();
         chosen = true;
     }
@@ -94,11 +94,11 @@ void MyGame::Menu_Default(const std::string& items, const std::string& descripti
     KeyLock[5] -= 1;
     if (KeyLock[6] < 3) KeyLock[6] = 3;
     if (KeyLock[5] < 0) KeyLock[5] = 0;
-    if (Joy(0) < 0.25f && Joy(1) < 0.25f && Joy(2) < 0.25f && Joy(3) < 0.25f) {
+    if (Joy(Pad::Up) < 0.25f && Joy(Pad::Right) < 0.25f && Joy(Pad::Down) < 0.25f && Joy(Pad::Left) < 0.25f) {
         KeyLock[5] = 0;
         KeyLock[6] = 24;
     }
-    if ((Joy(0) > 0.5f || Joy(3) > 0.5f) && KeyLock[5] == 0) {
+    if ((Joy(Pad::Up) > 0.5f || Joy(Pad::Left) > 0.5f) && KeyLock[5] == 0) {
         KeyLock[5] = KeyLock[6];
         KeyLock[6] -= 6;
         sel -= 1;
@@ -106,7 +106,7 @@ void MyGame::Menu_Default(const std::string& items, const std::string& descripti
         ScoreTimer = 0;
         ScorePage = 0;
     }
-    if ((Joy(2) > 0.5f || Joy(1) > 0.5f) && KeyLock[5] == 0) {
+    if ((Joy(Pad::Down) > 0.5f || Joy(Pad::Right) > 0.5f) && KeyLock[5] == 0) {
         KeyLock[5] = KeyLock[6];
         KeyLock[6] -= 6;
         sel += 1;
@@ -123,7 +123,7 @@ void MyGame::Menu_Default(const std::string& items, const std::string& descripti
         Difficulty = sel;
         ShowPauseIcon = 1;
         // Started from the keyboard or a pad: keep the pointer out of play.
-        if (Joy(10) > 0.5f || Joy(8) > 0.5f) {
+        if (Joy(Pad::Button1) > 0.5f || Joy(Pad::Start) > 0.5f) {
             ShowPauseIcon = 0;
             BumpCursor();
         }
@@ -134,13 +134,13 @@ void MyGame::Menu_Default(const std::string& items, const std::string& descripti
     SetCol(255, 200, 200, 0.75f);
     DrawImg(Img::OptionIcons, 32, 32, 0);
     bool clickBack = MouseIn_Centered(32, 32, 64, 64) && PointerDown > 0 && TouchLock[0] == 0;
-    bool keyBack = (Joy(11) > 0.5f || Joy(8) > 0.5f) && KeyLock[11] == 0;
+    bool keyBack = (Joy(Pad::Button2) > 0.5f || Joy(Pad::Start) > 0.5f) && KeyLock[11] == 0;
     if (clickBack || keyBack) {
         MenuPage = 0;
         LockKeys();
         PlaySFX(98);
     }
-    if (Joy(11) < 0.3f && Joy(8) < 0.3f) KeyLock[11] = 0;
+    if (Joy(Pad::Button2) < 0.3f && Joy(Pad::Start) < 0.3f) KeyLock[11] = 0;
 
     DrawMakerLine(*this);
 }

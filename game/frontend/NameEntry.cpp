@@ -37,13 +37,13 @@ void MyGame::EnterYourName() {
             Text(x, y + float(d * 64), fstr("%c", Char64b((code + d + Alphabet) % Alphabet)), 1);
 
         // Up runs the reel backwards (space to "z"), down forwards.
-        if (Joy(0) > 0.3f && KeyLock[0] <= 0) {
+        if (Joy(Pad::Up) > 0.3f && KeyLock[0] <= 0) {
             code = (code + Alphabet - 1) % Alphabet;
             KeyLock[0] = KeyLock[2];
             KeyLock[2] -= 8;
             PlaySFX(99, 0.5f);
         }
-        if (Joy(2) > 0.3f && KeyLock[0] <= 0) {
+        if (Joy(Pad::Down) > 0.3f && KeyLock[0] <= 0) {
             code = (code + 1) % Alphabet;
             KeyLock[0] = KeyLock[2];
             KeyLock[2] -= 8;
@@ -55,18 +55,18 @@ void MyGame::EnterYourName() {
     // Held up or down repeats after 30, 22, 14 and 6 updates, then every 2.
     if (KeyLock[0] > 0) KeyLock[0] -= 1;
     if (KeyLock[2] < 2) KeyLock[2] = 2;
-    if (Joy(0) < 0.3f && Joy(2) < 0.3f) {
+    if (Joy(Pad::Up) < 0.3f && Joy(Pad::Down) < 0.3f) {
         KeyLock[0] = 0;
         KeyLock[2] = 30;
     }
 
-    if (Joy(1) < 0.3f && Joy(3) < 0.3f) KeyLock[1] = 0;
-    if (Joy(1) > 0.4f && KeyLock[1] == 0) {
+    if (Joy(Pad::Right) < 0.3f && Joy(Pad::Left) < 0.3f) KeyLock[1] = 0;
+    if (Joy(Pad::Right) > 0.4f && KeyLock[1] == 0) {
         KeyLock[1] = 1;
         cursor = (cursor + 1) % NameCells;
         PlaySFX(98, 1.2f);
     }
-    if (Joy(3) > 0.4f && KeyLock[1] == 0) {
+    if (Joy(Pad::Left) > 0.4f && KeyLock[1] == 0) {
         KeyLock[1] = 1;
         cursor = (cursor + NameCells - 1) % NameCells;
         PlaySFX(98, 0.8f);
@@ -80,24 +80,24 @@ void MyGame::EnterYourName() {
     Text(ScreenW / 2, 32, "Enter Your Name", 1);
     ResetDraw();
 
-    const bool escape = PlayKey(99) != 0, enter = PlayKey(98) != 0;
-    if (Joy(10) < 0.3f && Joy(11) < 0.3f && !escape && !enter) KeyLock[11] = 0;
+    const bool escape = PlayKey(Fixed::Back) != 0, enter = PlayKey(Fixed::Accept) != 0;
+    if (Joy(Pad::Button1) < 0.3f && Joy(Pad::Button2) < 0.3f && !escape && !enter) KeyLock[11] = 0;
 
     // Next carries the letter along, so runs of equal letters are quick.
     // Enter is also Button 1, but it means done, not next.
-    if (Joy(10) > 0.4f && !enter && KeyLock[11] == 0 && cursor <= NameCells - 2) {
+    if (Joy(Pad::Button1) > 0.4f && !enter && KeyLock[11] == 0 && cursor <= NameCells - 2) {
         KeyLock[11] = 1;
         cursor += 1;
         SetNameCell(Settings, cursor, NameCell(Settings, cursor - 1));
         PlaySFX(98, 1.5f);
     }
-    if (Joy(11) > 0.4f && KeyLock[11] == 0) {
+    if (Joy(Pad::Button2) > 0.4f && KeyLock[11] == 0) {
         SetNameCell(Settings, cursor, 0);
         if (cursor > 0) cursor -= 1;
         KeyLock[11] = 1;
         PlaySFX(98, 0.5f);
     }
-    if ((Joy(12) > 0.4f || Joy(13) > 0.4f || escape || enter) && KeyLock[11] == 0) {
+    if ((Joy(Pad::Button3) > 0.4f || Joy(Pad::Button4) > 0.4f || escape || enter) && KeyLock[11] == 0) {
         OptRow = 0;
         Overlay = Overlays::Options;
         LockKeys();

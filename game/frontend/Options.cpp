@@ -23,14 +23,14 @@ void MyGame::Options() {
     OptionsList();
     ResetDraw();
 
-    if (Joy(0) < 0.3f && Joy(2) < 0.3f) KeyLock[0] = 0;
-    if (Joy(3) < 0.3f && Joy(1) < 0.3f) KeyLock[5] = 0;
-    if (Joy(0) > 0.5f && KeyLock[0] == 0) {
+    if (Joy(Pad::Up) < 0.3f && Joy(Pad::Down) < 0.3f) KeyLock[0] = 0;
+    if (Joy(Pad::Left) < 0.3f && Joy(Pad::Right) < 0.3f) KeyLock[5] = 0;
+    if (Joy(Pad::Up) > 0.5f && KeyLock[0] == 0) {
         KeyLock[0] = 1;
         OptRow -= 1;
         PlaySFX(99, 1.5f);
     }
-    if (Joy(2) > 0.5f && KeyLock[0] == 0) {
+    if (Joy(Pad::Down) > 0.5f && KeyLock[0] == 0) {
         KeyLock[0] = 1;
         OptRow += 1;
         PlaySFX(99, 1.5f);
@@ -38,8 +38,8 @@ void MyGame::Options() {
     if (OptRow > OptRowCount - 1) OptRow = OptRowCount - 1;
     if (OptRow < 0) OptRow = 0;
 
-    if (Joy(9) < 0.3f) KeyLock[15] = 0;
-    if (Joy(9) > 0.5f && KeyLock[15] == 0) {
+    if (Joy(Pad::Select) < 0.3f) KeyLock[15] = 0;
+    if (Joy(Pad::Select) > 0.5f && KeyLock[15] == 0) {
         Overlay = Overlays::None;
         LockKeys();
         Save();
@@ -64,7 +64,7 @@ void MyGame::Options() {
 void MyGame::OptionsList() {
     // Latched like the title's: an Escape still held from name entry or the
     // pause menu lands here and stays until pressed again.
-    if (PlayKey(99) == 0) {
+    if (PlayKey(Fixed::Back) == 0) {
         KeyLock[99] = 0;
     } else if (KeyLock[99] == 0) {
         Overlay = Overlays::None;
@@ -147,11 +147,14 @@ struct RowFrame {
 };
 
 // Held inputs that activate the highlighted row.
-bool ActivateHeld(MyGame& g) { return g.Joy(10) > 0.5f || g.PlayKeyAll(98) || g.Joy(11) > 0.5f; }
+bool ActivateHeld(MyGame& g) {
+    return g.Joy(Pad::Button1) > 0.5f || g.PlayKeyAll(Fixed::Accept) || g.Joy(Pad::Button2) > 0.5f;
+}
 
 // The select-and-press latch opens again once everything that sets it is up.
 void ReleaseSelect(MyGame& g) {
-    if (!(g.Joy(10) > 0.5f) && !g.PlayKeyAll(98) && g.Joy(11) < 0.3f && g.PointerDown == 0) g.KeyLock[2] = 0;
+    if (!(g.Joy(Pad::Button1) > 0.5f) && !g.PlayKeyAll(Fixed::Accept) && g.Joy(Pad::Button2) < 0.3f && g.PointerDown == 0)
+        g.KeyLock[2] = 0;
 }
 
 // The part shared by sliders and toggles: glide, shadow, border, bar, icon
@@ -238,11 +241,11 @@ int MyGame::AddLinearOption(int option, int icon, const std::string& text, int m
         PlaySFX(99, 1.0f);
     }
     if (f.lit && KeyLock[5] == 0) {
-        if (Joy(3) > 0.5f && value > 0) {
+        if (Joy(Pad::Left) > 0.5f && value > 0) {
             value -= 1;
             KeyLock[5] = 1;
             PlaySFX(99, 1.0f);
-        } else if (Joy(1) > 0.5f && value < max) {
+        } else if (Joy(Pad::Right) > 0.5f && value < max) {
             value += 1;
             KeyLock[5] = 1;
             PlaySFX(99, 1.0f);

@@ -23,9 +23,11 @@ void MyGame::PauseMenu() {
     if (PauseSlide > 480) PauseSlide = 480;
     if (PointerDown > 0) PauseIdle = 0;
 
-    if (Joy(10) < 0.3f && Joy(11) < 0.3f && Joy(9) < 0.3f && Joy(8) < 0.3f) KeyLock[10] = 0;
+    if (Joy(Pad::Button1) < 0.3f && Joy(Pad::Button2) < 0.3f && Joy(Pad::Select) < 0.3f && Joy(Pad::Start) < 0.3f)
+        KeyLock[10] = 0;
     int activate = -1;
-    if ((Joy(10) > 0.5f || Joy(11) > 0.5f || Joy(9) > 0.5f || Joy(8) > 0.5f) && KeyLock[10] == 0) {
+    if ((Joy(Pad::Button1) > 0.5f || Joy(Pad::Button2) > 0.5f || Joy(Pad::Select) > 0.5f || Joy(Pad::Start) > 0.5f) &&
+        KeyLock[10] == 0) {
         activate = PauseChoice;
         PauseIdle = 0;
     }
@@ -68,13 +70,13 @@ void MyGame::PauseMenu() {
         break;
     }
 
-    if (KeyLock[1] == 0 && Joy(1) > 0.5f) {
+    if (KeyLock[1] == 0 && Joy(Pad::Right) > 0.5f) {
         KeyLock[1] = 1;
         PauseChoice += 1;
         PlaySFX(99);
         PauseIdle = 0;
     }
-    if (KeyLock[1] == 0 && Joy(3) > 0.5f) {
+    if (KeyLock[1] == 0 && Joy(Pad::Left) > 0.5f) {
         KeyLock[1] = 1;
         PauseChoice -= 1;
         PlaySFX(99);
@@ -82,5 +84,5 @@ void MyGame::PauseMenu() {
     }
     if (PauseChoice < 0) PauseChoice = 2;
     if (PauseChoice > 2) PauseChoice = 0;
-    if (Joy(3) < 0.3f && Joy(1) < 0.3f) KeyLock[1] = 0;
+    if (Joy(Pad::Left) < 0.3f && Joy(Pad::Right) < 0.3f) KeyLock[1] = 0;
 }

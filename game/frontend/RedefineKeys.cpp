@@ -23,14 +23,14 @@ struct GridRow {
 const GridRow Grid[] = {
     {1, {SaveElement}},
     {1, {TestElement}},
-    {2, {14, 15}},         // shoulders
-    {2, {0, 13}},          // d-pad up, Button 4
-    {4, {3, 1, 12, 11}},   // d-pad left and right, Buttons 3 and 2
-    {2, {2, 10}},          // d-pad down, Button 1
-    {2, {9, 8}},           // Back/Select, Start
+    {2, {Pad::LeftShoulder, Pad::RightShoulder}},
+    {2, {Pad::Up, Pad::Button4}},
+    {4, {Pad::Left, Pad::Right, Pad::Button3, Pad::Button2}},
+    {2, {Pad::Down, Pad::Button1}},
+    {2, {Pad::Select, Pad::Start}},
 };
 
-const char* const Captions[16] = {
+const char* const Captions[Pad::Count] = {
     "Up", "Right", "Down", "Left", "", "", "", "",
     "Start", "Back/Select", "Button 1", "Button 2", "Button 3", "Button 4", "Left Shoulder", "Right Shoulder",
 };
@@ -61,7 +61,7 @@ void MyGame::RedefineKeys() {
     auto paint = [this](const Colour& c) { SetCol(c.r, c.g, c.b); };
 
     // Shoulders first, so the body covers their lower halves.
-    const int shoulders[2] = {14, 15};
+    const int shoulders[2] = {Pad::LeftShoulder, Pad::RightShoulder};
     for (int i = 0; i < 2; ++i) {
         int b = shoulders[i];
         float r = selected == b ? 102.0f : pressed(b) ? 100.0f : 96.0f;
@@ -81,7 +81,7 @@ void MyGame::RedefineKeys() {
         int button;
         float dx, dy;
     };
-    const Spot dpad[4] = {{0, 0, -40}, {1, 40, 0}, {2, 0, 40}, {3, -40, 0}};
+    const Spot dpad[4] = {{Pad::Up, 0, -40}, {Pad::Right, 40, 0}, {Pad::Down, 0, 40}, {Pad::Left, -40, 0}};
     for (const Spot& s : dpad) {
         paint(selected == s.button ? Chosen : Dark);
         Rect(px + s.dx, cy + s.dy, pressed(s.button) ? 50 : 40);
@@ -94,10 +94,10 @@ void MyGame::RedefineKeys() {
         const char* label;
     };
     const Face faces[4] = {
-        {10, 0, 40, {0, 40, 0}, {0, 140, 0}, {0, 60, 0}, "1"},
-        {11, 40, 0, {40, 0, 0}, {140, 0, 0}, {60, 0, 0}, "2"},
-        {12, -40, 0, {40, 40, 0}, {140, 140, 0}, {60, 60, 0}, "3"},
-        {13, 0, -40, {0, 40, 40}, {0, 140, 140}, {0, 60, 60}, "4"},
+        {Pad::Button1, 0, 40, {0, 40, 0}, {0, 140, 0}, {0, 60, 0}, "1"},
+        {Pad::Button2, 40, 0, {40, 0, 0}, {140, 0, 0}, {60, 0, 0}, "2"},
+        {Pad::Button3, -40, 0, {40, 40, 0}, {140, 140, 0}, {60, 60, 0}, "3"},
+        {Pad::Button4, 0, -40, {0, 40, 40}, {0, 140, 140}, {0, 60, 60}, "4"},
     };
     const float fx = cx + 150;
     for (const Face& f : faces) {
@@ -109,18 +109,18 @@ void MyGame::RedefineKeys() {
         Text(x - 2, y + 2, f.label, 1);
     }
 
-    const Spot centre[2] = {{8, 26, 52}, {9, -26, 52}};
+    const Spot centre[2] = {{Pad::Start, 26, 52}, {Pad::Select, -26, 52}};
     for (const Spot& s : centre) {
         float size = pressed(s.button) ? 32 : 24;
         paint(selected == s.button ? Chosen : Dark);
-        SetRot(s.button == 8 ? 90 : -90);
+        SetRot(s.button == Pad::Start ? 90 : -90);
         Tri(cx + s.dx, cy + s.dy, size, size * 0.667f);
     }
     SetRot(0);
 
     // The fire key that opened the screen must come up before it can start
     // a capture.
-    if (CaptureState == 1 && PlayKeyAll(10) == 0) CaptureState = 0;
+    if (CaptureState == 1 && PlayKeyAll(Fixed::Action1) == 0) CaptureState = 0;
 
     if (CaptureState == 2) {
         int k = GetKey();
@@ -145,8 +145,9 @@ void MyGame::RedefineKeys() {
     if (CaptureState == 0) CaptureTimer = 0;
 
     if (CaptureState == 0 && TestTimer == 0 && CaptureTimer == 0) {
-        const bool up = PlayKeyAll(0), left = PlayKeyAll(3), right = PlayKeyAll(5), down = PlayKeyAll(8);
-        const bool fire = PlayKeyAll(10);
+        const bool up = PlayKeyAll(Fixed::Up), left = PlayKeyAll(Fixed::Left);
+        const bool right = PlayKeyAll(Fixed::Right), down = PlayKeyAll(Fixed::Down);
+        const bool fire = PlayKeyAll(Fixed::Action1);
         if (!up && !left && !right && !down && !fire) KeyLock[0] = 0;
         if (KeyLock[0] == 0) {
             if (up) {
@@ -242,7 +243,8 @@ void MyGame::RedefineKeys() {
         Rect(x, my, 64, 64);
     }
     SetCol(255, 100, 100, 1);
-    Rect(mx[0] + 32 * (Joy(1) - Joy(3)), my + 32 * (Joy(2) - Joy(0)), 6, 6);
-    Rect(mx[1] + 32 * (Joy(5) - Joy(7)), my + 32 * (Joy(6) - Joy(4)), 6, 6);
+    Rect(mx[0] + 32 * (Joy(Pad::Right) - Joy(Pad::Left)), my + 32 * (Joy(Pad::Down) - Joy(Pad::Up)), 6, 6);
+    Rect(mx[1] + 32 * (Joy(Pad::RightStickRight) - Joy(Pad::RightStickLeft)),
+         my + 32 * (Joy(Pad::RightStickDown) - Joy(Pad::RightStickUp)), 6, 6);
     SetRot(0);
 }

@@ -70,19 +70,19 @@ void MyGame::DoMenu() {
 }
 
 void MyGame::Menu_Start() {
-    if (PlayKey(99) == 0) {
+    if (PlayKey(Fixed::Back) == 0) {
         KeyLock[99] = 0;
     } else if (KeyLock[99] == 0) {
         GameBreak = 1;
     }
 
-    bool choose = Joy(8) > 0.5f || Joy(10) > 0.5f;
-    bool chooseReleased = Joy(8) < 0.3f && Joy(10) < 0.3f;
-    bool backReleased = Joy(11) < 0.3f;
+    bool choose = Joy(Pad::Start) > 0.5f || Joy(Pad::Button1) > 0.5f;
+    bool chooseReleased = Joy(Pad::Start) < 0.3f && Joy(Pad::Button1) < 0.3f;
+    bool backReleased = Joy(Pad::Button2) < 0.3f;
     if (Settings[Setting::SwapTitleButtons] == 1) {
-        choose = Joy(11) > 0.5f;
-        chooseReleased = Joy(11) < 0.3f;
-        backReleased = Joy(10) < 0.3f && Joy(8) < 0.3f;
+        choose = Joy(Pad::Button2) > 0.5f;
+        chooseReleased = Joy(Pad::Button2) < 0.3f;
+        backReleased = Joy(Pad::Button1) < 0.3f && Joy(Pad::Start) < 0.3f;
     }
 
     // Latches of released inputs open before the items look at them, not
@@ -91,7 +91,7 @@ void MyGame::Menu_Start() {
     // same update, read a held Start button as its back button.
     if (chooseReleased) KeyLock[10] = 0;
     if (backReleased) KeyLock[11] = 0;
-    if (Joy(3) < 0.3f && Joy(1) < 0.3f) KeyLock[5] = 0;
+    if (Joy(Pad::Left) < 0.3f && Joy(Pad::Right) < 0.3f) KeyLock[5] = 0;
     for (int p = 0; p < 10; ++p)
         if (!TouchDown(p)) TouchLock[p + 1] = 0;
 
@@ -150,11 +150,11 @@ void MyGame::Menu_Start() {
 
         bool activate = false;
         if (lit) {
-            if (Joy(3) > 0.5f && KeyLock[5] == 0) {
+            if (Joy(Pad::Left) > 0.5f && KeyLock[5] == 0) {
                 TitleChoice = StepTitleChoice(TitleChoice, -1);
                 LockKeys();
                 PlaySFX(99, 1.0f);
-            } else if (Joy(1) > 0.5f && KeyLock[5] == 0) {
+            } else if (Joy(Pad::Right) > 0.5f && KeyLock[5] == 0) {
                 TitleChoice = StepTitleChoice(TitleChoice, 1);
                 LockKeys();
                 PlaySFX(99, 1.0f);

@@ -137,7 +137,7 @@ void MyGame::StepCells(const BoardView& v, int now, int& landed, int& still) {
 void MyGame::StepHero() {
     PlayState& P = Play;
     float delay = 12, step = 0.15f;
-    if (Joy(10) > 0.4f) {  // the action button moves fast
+    if (Joy(Pad::Button1) > 0.4f) {  // the action button moves fast
         delay = 5;
         step = 0.3f;
     }
@@ -153,7 +153,8 @@ void MyGame::StepHero() {
     if (P.RepeatY > 0) P.RepeatX = P.RepeatY;
     P.RepeatX -= 1;
     P.RepeatY -= 1;
-    if (Joy(3) < 0.4f && Joy(1) < 0.4f && Joy(0) < 0.4f && Joy(2) < 0.4f) P.RepeatX = P.RepeatY = 0;
+    if (Joy(Pad::Left) < 0.4f && Joy(Pad::Right) < 0.4f && Joy(Pad::Up) < 0.4f && Joy(Pad::Down) < 0.4f)
+        P.RepeatX = P.RepeatY = 0;
 
     GetMatrix(int(P.HeroX), int(P.HeroY), 1);
 
@@ -172,10 +173,10 @@ void MyGame::StepHero() {
                 Eat(int(P.HeroX), int(P.HeroY));
             }
         };
-        auto left = [&] { move(3, OpenLeft, P.RepeatX, P.HeroX, P.HeroDX, -1, 3); };
-        auto right = [&] { move(1, OpenRight, P.RepeatX, P.HeroX, P.HeroDX, 1, 1); };
-        auto up = [&] { move(0, OpenUp, P.RepeatY, P.HeroY, P.HeroDY, -1, 0); };
-        auto down = [&] { move(2, OpenDown, P.RepeatY, P.HeroY, P.HeroDY, 1, 2); };
+        auto left = [&] { move(Pad::Left, OpenLeft, P.RepeatX, P.HeroX, P.HeroDX, -1, 3); };
+        auto right = [&] { move(Pad::Right, OpenRight, P.RepeatX, P.HeroX, P.HeroDX, 1, 1); };
+        auto up = [&] { move(Pad::Up, OpenUp, P.RepeatY, P.HeroY, P.HeroDY, -1, 0); };
+        auto down = [&] { move(Pad::Down, OpenDown, P.RepeatY, P.HeroY, P.HeroDY, 1, 2); };
         // The axis not moved along last is tried first, so a held
         // perpendicular direction wins and two held directions zig-zag.
         if (P.Facing == 0 || P.Facing == 2) {

@@ -47,7 +47,7 @@ TEST(InputDevices, RealKeyAndPointerReachTheTables) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         glfwPollEvents();
         ThisGame.PollInput(0);
-        if (ASys.Button[5] == 1 && ThisGame.Joy(1) == 1.0f) seen = 1;
+        if (ASys.Button[Fixed::Right] == 1 && ThisGame.Joy(Pad::Right) == 1.0f) seen = 1;
         x = ThisGame.MouseX(), y = ThisGame.MouseY();
     }
     run("xdotool keyup Right");
@@ -58,7 +58,7 @@ TEST(InputDevices, RealKeyAndPointerReachTheTables) {
     }
     std::memcpy(ASys.redef, savedRedef, sizeof savedRedef);
     EXPECT_EQ(seen, 1);
-    EXPECT_EQ(ASys.Button[5], 0);
+    EXPECT_EQ(ASys.Button[Fixed::Right], 0);
     // The 800 x 600 window is an 800 x 600 canvas: window point (200, 150) is (200, 150).
     EXPECT_NEAR(x, 200 * ThisGame.ScreenW / ASys.FrameW, 1.0f);
     EXPECT_NEAR(y, 150 * ThisGame.ScreenW / ASys.FrameW, 1.0f);

@@ -347,10 +347,10 @@ TEST_F(Renderer, F10SavesTheFrameJustDrawn) {
     g.SetCol(255, 128, 0);
     g.Rect(400, 300, 40, 40);
     ASys.RenderBuffer();
-    int held = ASys.Button[66];
-    ASys.Button[66] = 1;
+    int held = ASys.Button[Fixed::Screenshot];
+    ASys.Button[Fixed::Screenshot] = 1;
     ASys.RenderSys(0);
-    ASys.Button[66] = held;
+    ASys.Button[Fixed::Screenshot] = held;
     std::vector<unsigned char> png;
     unsigned w = 0, h = 0;
     ASSERT_EQ(lodepng::decode(png, w, h, path), 0u);
@@ -461,7 +461,7 @@ TEST_F(Renderer, UnfocusedRenderSkipsOnlyAnUnchangedFrame) {
         {"wireframe switched", false, [] { Wireframe = 1; }, false},
         {"contents lost", false, [] { WindowContentsLost(); }, false},
     };
-    const int focus = ASys.Button[63];
+    const int focus = ASys.Button[Fixed::Focus];
     for (const Case& c : cases) {
         SCOPED_TRACE(c.change);
         Wireframe = 0;
@@ -469,18 +469,18 @@ TEST_F(Renderer, UnfocusedRenderSkipsOnlyAnUnchangedFrame) {
         for (int k = 21; k < 24; ++k) ASys.DrawSet[k] = ASys.DrawSet[k + 3];
         ASys.DrawSet[DrawSlot::ClearFade] = c.fading ? 8 : 1;  // the fade's divisor
         if (c.fading) ASys.DrawSet[DrawSlot::ClearR] = ASys.DrawSet[DrawSlot::ClearToR] + 200;
-        ASys.Button[63] = 1;
+        ASys.Button[Fixed::Focus] = 1;
         // On screen now; twice, so that the exposure of a window just
         // opened has been seen.
         ASys.RenderSys(0);
         ASys.RenderSys(0);
         c.apply();
-        ASys.Button[63] = c.focused ? 1 : -1;
+        ASys.Button[Fixed::Focus] = c.focused ? 1 : -1;
         const long before = ReplaysSkipped;
         ASys.RenderSys(0);
         EXPECT_EQ(ReplaysSkipped - before, c.skipped ? 1 : 0);
     }
-    ASys.Button[63] = focus;
+    ASys.Button[Fixed::Focus] = focus;
 }
 
 TEST_F(Renderer, ScreenCopyDrawsBackOverTheCanvas) {
