@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/AssetSlots.h"
+
 namespace {
 
 std::string AudioPath(const char* format, int n) {
@@ -118,17 +120,20 @@ TEST_P(EffectFileTest, IsAudiblePcmWithoutClicksOrClipping) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Slots, EffectFileTest,
-                         ::testing::Values(EffectCase{1, 2.0}, EffectCase{2, 2.5}, EffectCase{3, 2.5},
-                                           EffectCase{4, 0.15}, EffectCase{5, 0.15}, EffectCase{6, 0.1},
-                                           EffectCase{11, 0.4}, EffectCase{12, 0.4}, EffectCase{13, 0.4},
-                                           EffectCase{14, 0.4}, EffectCase{15, 0.4}, EffectCase{16, 0.4},
-                                           EffectCase{17, 0.4}, EffectCase{18, 2.0}, EffectCase{95, 2.5},
-                                           EffectCase{98, 0.4}, EffectCase{99, 0.2}),
+                         ::testing::Values(EffectCase{Sfx::PowerItem, 2.0}, EffectCase{Sfx::LevelComplete, 2.5},
+                                           EffectCase{Sfx::LevelFailed, 2.5}, EffectCase{Sfx::Chomp, 0.15},
+                                           EffectCase{Sfx::ChompOther, 0.15}, EffectCase{Sfx::Landing, 0.1},
+                                           EffectCase{Sfx::Left20, 0.4}, EffectCase{Sfx::Left10, 0.4},
+                                           EffectCase{Sfx::Left5, 0.4}, EffectCase{Sfx::Left4, 0.4},
+                                           EffectCase{Sfx::Left3, 0.4}, EffectCase{Sfx::Left2, 0.4},
+                                           EffectCase{Sfx::Left1, 0.4}, EffectCase{Sfx::TargetReached, 2.0},
+                                           EffectCase{Sfx::StartUp, 2.5}, EffectCase{Sfx::Confirm, 0.4},
+                                           EffectCase{Sfx::Move, 0.2}),
                          [](const auto& info) { return "Slot" + std::to_string(info.param.slot); });
 
 TEST(EffectFiles, TheTwoChompsDiffer) {
-    const WavFile a = ReadWav(AudioPath("%02d.wav", 4));
-    const WavFile b = ReadWav(AudioPath("%02d.wav", 5));
+    const WavFile a = ReadWav(AudioPath("%02d.wav", Sfx::Chomp));
+    const WavFile b = ReadWav(AudioPath("%02d.wav", Sfx::ChompOther));
     ASSERT_EQ(a.error, "");
     ASSERT_EQ(b.error, "");
     EXPECT_NE(a.samples, b.samples);
@@ -138,7 +143,7 @@ class MusicTrackTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(MusicTrackTest, DecodesAndLoopsSeamlessly) {
     int err = 0;
-    stb_vorbis* v = stb_vorbis_open_filename(AudioPath("0%i.ogg", GetParam()).c_str(), &err, nullptr);
+    stb_vorbis* v = stb_vorbis_open_filename(AudioPath(Music::TuneFile, GetParam()).c_str(), &err, nullptr);
     ASSERT_NE(v, nullptr) << "stb_vorbis error " << err;
     const stb_vorbis_info info = stb_vorbis_get_info(v);
     EXPECT_EQ(info.channels, 2);
@@ -199,7 +204,7 @@ TEST_P(MusicTrackTest, DecodesAndLoopsSeamlessly) {
     EXPECT_GT(edgeDb(pcm.size() - 2205 * 2), -40.0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Tracks, MusicTrackTest, ::testing::Values(1, 2, 3, 4),
+INSTANTIATE_TEST_SUITE_P(Tracks, MusicTrackTest, ::testing::Range(1, Music::Tunes + 1),
                          [](const auto& info) { return "Track0" + std::to_string(info.param); });
 
 }  // namespace

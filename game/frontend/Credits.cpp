@@ -71,7 +71,7 @@ void MyGame::Credits() {
     if (close) {
         Overlay = Overlays::None;
         LockKeys();
-        PlaySFX(98);
+        PlaySFX(Sfx::Confirm);
     }
 
     // Holding any direction scrolls three times as fast, never backwards.

@@ -63,7 +63,7 @@ void MyGame::Menu_Default(const std::string& items, const std::string& descripti
             if (lit) {
                 chosen = true;
             } else {
-                PlaySFX(98);
+                PlaySFX(Sfx::Confirm);
                 sel = i + 1;
                 ScoreTimer = 0;
                 ScorePage = 0;
@@ -102,7 +102,7 @@ void MyGame::Menu_Default(const std::string& items, const std::string& descripti
         KeyLock[5] = KeyLock[6];
         KeyLock[6] -= 6;
         sel -= 1;
-        PlaySFX(99, 1.2f);
+        PlaySFX(Sfx::Move, 1.2f);
         ScoreTimer = 0;
         ScorePage = 0;
     }
@@ -110,7 +110,7 @@ void MyGame::Menu_Default(const std::string& items, const std::string& descripti
         KeyLock[5] = KeyLock[6];
         KeyLock[6] -= 6;
         sel += 1;
-        PlaySFX(99, 0.8f);
+        PlaySFX(Sfx::Move, 0.8f);
         ScoreTimer = 0;
         ScorePage = 0;
     }
@@ -118,7 +118,7 @@ void MyGame::Menu_Default(const std::string& items, const std::string& descripti
     if (sel > n) sel = 1;
 
     if (chosen) {
-        PlaySFX(98);
+        PlaySFX(Sfx::Confirm);
         GameMode = Modes::StartGame;
         Difficulty = sel;
         ShowPauseIcon = 1;
@@ -138,7 +138,7 @@ void MyGame::Menu_Default(const std::string& items, const std::string& descripti
     if (clickBack || keyBack) {
         MenuPage = 0;
         LockKeys();
-        PlaySFX(98);
+        PlaySFX(Sfx::Confirm);
     }
     if (Joy(Pad::Button2) < 0.3f && Joy(Pad::Start) < 0.3f) KeyLock[11] = 0;
 

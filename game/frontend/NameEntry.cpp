@@ -41,13 +41,13 @@ void MyGame::EnterYourName() {
             code = (code + Alphabet - 1) % Alphabet;
             KeyLock[0] = KeyLock[2];
             KeyLock[2] -= 8;
-            PlaySFX(99, 0.5f);
+            PlaySFX(Sfx::Move, 0.5f);
         }
         if (Joy(Pad::Down) > 0.3f && KeyLock[0] <= 0) {
             code = (code + 1) % Alphabet;
             KeyLock[0] = KeyLock[2];
             KeyLock[2] -= 8;
-            PlaySFX(99, 0.6f);
+            PlaySFX(Sfx::Move, 0.6f);
         }
         SetNameCell(Settings, i, code);
     }
@@ -64,12 +64,12 @@ void MyGame::EnterYourName() {
     if (Joy(Pad::Right) > 0.4f && KeyLock[1] == 0) {
         KeyLock[1] = 1;
         cursor = (cursor + 1) % NameCells;
-        PlaySFX(98, 1.2f);
+        PlaySFX(Sfx::Confirm, 1.2f);
     }
     if (Joy(Pad::Left) > 0.4f && KeyLock[1] == 0) {
         KeyLock[1] = 1;
         cursor = (cursor + NameCells - 1) % NameCells;
-        PlaySFX(98, 0.8f);
+        PlaySFX(Sfx::Confirm, 0.8f);
     }
 
     // The heading goes over the reel: on a short canvas the reel's top
@@ -89,13 +89,13 @@ void MyGame::EnterYourName() {
         KeyLock[11] = 1;
         cursor += 1;
         SetNameCell(Settings, cursor, NameCell(Settings, cursor - 1));
-        PlaySFX(98, 1.5f);
+        PlaySFX(Sfx::Confirm, 1.5f);
     }
     if (Joy(Pad::Button2) > 0.4f && KeyLock[11] == 0) {
         SetNameCell(Settings, cursor, 0);
         if (cursor > 0) cursor -= 1;
         KeyLock[11] = 1;
-        PlaySFX(98, 0.5f);
+        PlaySFX(Sfx::Confirm, 0.5f);
     }
     if ((Joy(Pad::Button3) > 0.4f || Joy(Pad::Button4) > 0.4f || escape || enter) && KeyLock[11] == 0) {
         OptRow = 0;

@@ -28,12 +28,12 @@ void MyGame::Options() {
     if (Joy(Pad::Up) > 0.5f && KeyLock[0] == 0) {
         KeyLock[0] = 1;
         OptRow -= 1;
-        PlaySFX(99, 1.5f);
+        PlaySFX(Sfx::Move, 1.5f);
     }
     if (Joy(Pad::Down) > 0.5f && KeyLock[0] == 0) {
         KeyLock[0] = 1;
         OptRow += 1;
-        PlaySFX(99, 1.5f);
+        PlaySFX(Sfx::Move, 1.5f);
     }
     if (OptRow > OptRowCount - 1) OptRow = OptRowCount - 1;
     if (OptRow < 0) OptRow = 0;
@@ -43,7 +43,7 @@ void MyGame::Options() {
         Overlay = Overlays::None;
         LockKeys();
         Save();
-        PlaySFX(98);
+        PlaySFX(Sfx::Confirm);
         SendScores(0);
     }
 
@@ -211,7 +211,7 @@ void TakeHighlight(MyGame& g, const RowFrame& f) {
     if (f.pointerOn && !f.lit && g.KeyLock[2] == 0) {
         g.KeyLock[2] = 1;
         g.OptRow = g.OptRowCount;
-        g.PlaySFX(99, 1.5f);
+        g.PlaySFX(Sfx::Move, 1.5f);
     }
 }
 
@@ -230,7 +230,7 @@ int MyGame::AddLinearOption(int option, int icon, const std::string& text, int m
             if (f.pointerOn && f.lit && KeyLock[2] == 0 && MouseIn_Centered(px, float(f.y), w, 32) > 0 &&
                 value != k) {
                 value = k;
-                PlaySFX(99, 1.0f);
+                PlaySFX(Sfx::Move, 1.0f);
             }
         }
     }
@@ -238,17 +238,17 @@ int MyGame::AddLinearOption(int option, int icon, const std::string& text, int m
     if (f.lit && KeyLock[2] == 0 && ActivateHeld(*this)) {
         value = value > 0 ? 0 : max;
         KeyLock[2] = 1;
-        PlaySFX(99, 1.0f);
+        PlaySFX(Sfx::Move, 1.0f);
     }
     if (f.lit && KeyLock[5] == 0) {
         if (Joy(Pad::Left) > 0.5f && value > 0) {
             value -= 1;
             KeyLock[5] = 1;
-            PlaySFX(99, 1.0f);
+            PlaySFX(Sfx::Move, 1.0f);
         } else if (Joy(Pad::Right) > 0.5f && value < max) {
             value += 1;
             KeyLock[5] = 1;
-            PlaySFX(99, 1.0f);
+            PlaySFX(Sfx::Move, 1.0f);
         }
     }
 
@@ -273,7 +273,7 @@ int MyGame::AddToggleOption(int option, int icon, const std::string& text, const
         KeyLock[2] = 1;
         KeyLock[5] = 1;
         if (option >= 0) Settings[option] = 1 - Settings[option];
-        PlaySFX(98);
+        PlaySFX(Sfx::Confirm);
         result = 1;
     }
 

@@ -52,18 +52,18 @@ void MyGame::PauseMenu() {
     switch (activate) {
     case ChoiceResume:
         Paused = 0;
-        PlaySFX(98, 1.0f);
+        PlaySFX(Sfx::Confirm, 1.0f);
         LockKeys();
         break;
     case ChoiceQuit:
         Paused = 0;
-        PlaySFX(98, 1.0f);
+        PlaySFX(Sfx::Confirm, 1.0f);
         LockKeys();
         EndGame(-1);
         break;
     case ChoiceOptions:
         Overlay = Overlays::Options;
-        PlaySFX(98, 1.0f);
+        PlaySFX(Sfx::Confirm, 1.0f);
         LockKeys();
         break;
     default:
@@ -73,13 +73,13 @@ void MyGame::PauseMenu() {
     if (KeyLock[1] == 0 && Joy(Pad::Right) > 0.5f) {
         KeyLock[1] = 1;
         PauseChoice += 1;
-        PlaySFX(99);
+        PlaySFX(Sfx::Move);
         PauseIdle = 0;
     }
     if (KeyLock[1] == 0 && Joy(Pad::Left) > 0.5f) {
         KeyLock[1] = 1;
         PauseChoice -= 1;
-        PlaySFX(99);
+        PlaySFX(Sfx::Move);
         PauseIdle = 0;
     }
     if (PauseChoice < 0) PauseChoice = 2;

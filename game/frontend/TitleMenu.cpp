@@ -153,11 +153,11 @@ void MyGame::Menu_Start() {
             if (Joy(Pad::Left) > 0.5f && KeyLock[5] == 0) {
                 TitleChoice = StepTitleChoice(TitleChoice, -1);
                 LockKeys();
-                PlaySFX(99, 1.0f);
+                PlaySFX(Sfx::Move, 1.0f);
             } else if (Joy(Pad::Right) > 0.5f && KeyLock[5] == 0) {
                 TitleChoice = StepTitleChoice(TitleChoice, 1);
                 LockKeys();
-                PlaySFX(99, 1.0f);
+                PlaySFX(Sfx::Move, 1.0f);
             }
             if (choose && KeyLock[10] == 0) activate = true;
         }
@@ -171,7 +171,7 @@ void MyGame::Menu_Start() {
             } else {
                 TitleChoice = item;
                 LockKeys();
-                PlaySFX(99, 1.0f);
+                PlaySFX(Sfx::Move, 1.0f);
             }
         }
 
@@ -180,7 +180,7 @@ void MyGame::Menu_Start() {
         case ItemStart:
             MenuPage = 1;
             LockKeys();
-            PlaySFX(98, 1.0f);
+            PlaySFX(Sfx::Confirm, 1.0f);
             break;
         case ItemQuit:
             GameBreak = 1;
@@ -191,12 +191,12 @@ void MyGame::Menu_Start() {
             OptRow = 0;
             LockKeys();
             Settings[Setting::DebugStats] = ShowStats;
-            PlaySFX(98);
+            PlaySFX(Sfx::Confirm);
             break;
         default:
             Overlay = Overlays::Credits;
             LockKeys();
-            PlaySFX(98);
+            PlaySFX(Sfx::Confirm);
             break;
         }
     }
@@ -208,7 +208,7 @@ void MyGame::LoadMenu() {
     HandleDefaultScoreboards();
     Save();
     StopMusic();
-    PlaySFX(95, 1.0f);
+    PlaySFX(Sfx::StartUp, 1.0f);
     EndReason = 0;
     Paused = 0;  // the title is never paused, whatever screen the game ended on
     GameMode = Modes::Title;

@@ -39,14 +39,14 @@ void MyGame::Drop(int x, int y) { CellAt(x, y).Speed = 0.1f; }
 // Countdown voice for the pellets still needed, or 0 for none.
 static int CountdownSound(int left) {
     switch (left) {
-    case 20: return 11;
-    case 10: return 12;
-    case 5: return 13;
-    case 4: return 14;
-    case 3: return 15;
-    case 2: return 16;
-    case 1: return 17;
-    case 0: return 18;
+    case 20: return Sfx::Left20;
+    case 10: return Sfx::Left10;
+    case 5: return Sfx::Left5;
+    case 4: return Sfx::Left4;
+    case 3: return Sfx::Left3;
+    case 2: return Sfx::Left2;
+    case 1: return Sfx::Left1;
+    case 0: return Sfx::TargetReached;
     default: return 0;
     }
 }
@@ -74,7 +74,7 @@ void MyGame::Eat(int x, int y) {
 
     if (p == 2) {
         // A power item raises every fallen floor cell again.
-        PlaySFX(1);
+        PlaySFX(Sfx::PowerItem);
         for (int cx = 0; cx < int(P.BoardW); ++cx) {
             for (int cy = 0; cy < int(P.BoardH); ++cy) {
                 BoardCell& c = Board[cy * BoardPitch + cx];
@@ -90,7 +90,7 @@ void MyGame::Eat(int x, int y) {
     P.ChompToggle += 1;
     if (P.ChompToggle < 0 || P.ChompToggle > 1) P.ChompToggle = 0;
     float pitch = regrown ? Rnd(1.35f, 1.45f) : Rnd(0.95f, 1.05f);
-    PlaySFX(4 + int(P.ChompToggle), pitch);
+    PlaySFX(Sfx::Chomp + int(P.ChompToggle), pitch);
 }
 
 void MyGame::Eat2(int x, int y) {

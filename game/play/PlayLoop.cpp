@@ -45,13 +45,13 @@ void MyGame::DoGame() {
     int landed = 0, still = 1;
     StepCells(v, now, landed, still);
 
-    int tune = int(Difficulty + P.Level) % 4 + 1;
+    int tune = int(Difficulty + P.Level) % Music::Tunes + 1;
     if (tune < 1) tune = 1;
     if (still == 1 && P.PlayStarted == 0) {
         P.PlayStarted = 1;
-        PlayMusic(fstr("0%i.ogg", tune));
+        PlayMusic(fstr(Music::TuneFile, tune));
     }
-    if (landed == 1) PlaySFX(6, Rnd(0.5f, 1.5f));  // one thud however many landed
+    if (landed == 1) PlaySFX(Sfx::Landing, Rnd(0.5f, 1.5f));  // one thud however many landed
 
     if (P.PlayStarted == 1) StepHero();
 
@@ -200,11 +200,11 @@ void MyGame::StepHero() {
         StopMusic();
         if (P.Target - P.Eaten > 0) {
             P.LevelState = -1;
-            PlaySFX(3, 1.0f);
+            PlaySFX(Sfx::LevelFailed, 1.0f);
         }
         if (P.Target - P.Eaten < 1) {
             P.LevelState = 1;
-            PlaySFX(2, 1.0f);
+            PlaySFX(Sfx::LevelComplete, 1.0f);
         }
     }
 

@@ -71,31 +71,31 @@ struct LoaderFile {
 const LoaderFile LoaderFiles[] = {
     {1, LoaderFile::Font, Img::Font, "entplain", 32},
     {2, LoaderFile::Image, Img::ZarnLogo, "ZARNLogo", 32},
-    {3, LoaderFile::Sound, 95, nullptr, 0},
+    {3, LoaderFile::Sound, Sfx::StartUp, nullptr, 0},
     {43, LoaderFile::ImageFull, Img::Icons, "icons", 64},
     {44, LoaderFile::Image, Img::Particles, "particles", 32},
-    {45, LoaderFile::Sound, 1, nullptr, 0},
+    {45, LoaderFile::Sound, Sfx::PowerItem, nullptr, 0},
     {46, LoaderFile::ImageFull, Img::OptionIcons, "options", 32},
-    {47, LoaderFile::Sound, 99, nullptr, 0},
-    {48, LoaderFile::Sound, 98, nullptr, 0},
+    {47, LoaderFile::Sound, Sfx::Move, nullptr, 0},
+    {48, LoaderFile::Sound, Sfx::Confirm, nullptr, 0},
     {49, LoaderFile::Image, Img::MenuBack, "menu_back", 512},
     {50, LoaderFile::Image, Img::MenuFront, "menu_front", 512},
     {51, LoaderFile::Image, Img::Logo, "logo", 1024},
     {60, LoaderFile::ImageFull, Img::Sprites, "gfx", 16},
-    {61, LoaderFile::Sound, 1, nullptr, 0},
-    {62, LoaderFile::Sound, 4, nullptr, 0},
-    {63, LoaderFile::Sound, 5, nullptr, 0},
-    {64, LoaderFile::Sound, 6, nullptr, 0},
-    {65, LoaderFile::Sound, 2, nullptr, 0},
-    {66, LoaderFile::Sound, 3, nullptr, 0},
-    {71, LoaderFile::Sound, 11, nullptr, 0},
-    {72, LoaderFile::Sound, 12, nullptr, 0},
-    {73, LoaderFile::Sound, 13, nullptr, 0},
-    {74, LoaderFile::Sound, 14, nullptr, 0},
-    {75, LoaderFile::Sound, 15, nullptr, 0},
-    {76, LoaderFile::Sound, 16, nullptr, 0},
-    {77, LoaderFile::Sound, 17, nullptr, 0},
-    {78, LoaderFile::Sound, 18, nullptr, 0},
+    {61, LoaderFile::Sound, Sfx::PowerItem, nullptr, 0},
+    {62, LoaderFile::Sound, Sfx::Chomp, nullptr, 0},
+    {63, LoaderFile::Sound, Sfx::ChompOther, nullptr, 0},
+    {64, LoaderFile::Sound, Sfx::Landing, nullptr, 0},
+    {65, LoaderFile::Sound, Sfx::LevelComplete, nullptr, 0},
+    {66, LoaderFile::Sound, Sfx::LevelFailed, nullptr, 0},
+    {71, LoaderFile::Sound, Sfx::Left20, nullptr, 0},
+    {72, LoaderFile::Sound, Sfx::Left10, nullptr, 0},
+    {73, LoaderFile::Sound, Sfx::Left5, nullptr, 0},
+    {74, LoaderFile::Sound, Sfx::Left4, nullptr, 0},
+    {75, LoaderFile::Sound, Sfx::Left3, nullptr, 0},
+    {76, LoaderFile::Sound, Sfx::Left2, nullptr, 0},
+    {77, LoaderFile::Sound, Sfx::Left1, nullptr, 0},
+    {78, LoaderFile::Sound, Sfx::TargetReached, nullptr, 0},
 };
 
 }  // namespace
@@ -114,7 +114,7 @@ bool MyGame::LoaderStep(int step) {
         return true;
     }
     switch (step) {
-    case 4: PlaySFX(95, 1.0f); return true;
+    case 4: PlaySFX(Sfx::StartUp, 1.0f); return true;
     case 52: CreateBuffer(Img::PlatBackdrop, 1024); return true;
     case 53: MakePlatBG(); return true;
     case 54: SendScores(0); return true;

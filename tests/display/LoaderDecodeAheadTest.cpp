@@ -181,14 +181,17 @@ TEST_F(LoaderDecodeAhead, FillsEverySlotInOrderAsAPlainLoadDoes) {
     EXPECT_EQ(count("Not a PCM Wave File"), 1);
     EXPECT_EQ(ASys.iFrames[Img::Particles], -1);  // particles: missing
     EXPECT_EQ(ASys.iFrames[Img::MenuFront], -1);  // menu_front: cut in half
-    EXPECT_EQ(SFXData[12][0], 0);
-    EXPECT_EQ(SFXData[4][0], 0);
+    EXPECT_EQ(SFXData[Sfx::Left10][0], 0);
+    EXPECT_EQ(SFXData[Sfx::Chomp][0], 0);
     // And the rest arrived: the sprite sheet and an effect.
     EXPECT_GT(ASys.iFrames[Img::Sprites], 1);
-    EXPECT_GT(SFXData[18][0], 0);
+    EXPECT_GT(SFXData[Sfx::TargetReached][0], 0);
     std::vector<int> slotsHeard;
     for (const SamplesGiven& s : ahead.Samples) slotsHeard.push_back(s.Slot);
-    EXPECT_EQ(slotsHeard, (std::vector<int>{95, 1, 99, 98, 1, 5, 6, 2, 3, 11, 13, 14, 15, 16, 17, 18}));
+    EXPECT_EQ(slotsHeard, (std::vector<int>{Sfx::StartUp, Sfx::PowerItem, Sfx::Move, Sfx::Confirm, Sfx::PowerItem,
+                                            Sfx::ChompOther, Sfx::Landing, Sfx::LevelComplete, Sfx::LevelFailed,
+                                            Sfx::Left20, Sfx::Left5, Sfx::Left4, Sfx::Left3, Sfx::Left2, Sfx::Left1,
+                                            Sfx::TargetReached}));
 }
 
 }  // namespace

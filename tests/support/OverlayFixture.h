@@ -28,7 +28,7 @@ protected:
                     g.OptRowCount, g.DragY, g.RedefRow, g.RedefCol, g.CaptureGrace, g.CaptureTimer, g.TestTimer,
                     g.PointerDown, g.ShowStats, g.SavePending, g.MixJoy, g.NetValid, ASys.DrawTo, g.ScreenW,
                     g.ScreenH, ASys.Keyv, ASys.Button, ASys.Touch, ASys.Joy, ASys.redef, ignorePress,
-                    ALsourcebuffer, ALChannel, ALbufferActive[98], ALbufferActive[99]);
+                    ALsourcebuffer, ALChannel, ALbufferActive[Sfx::Confirm], ALbufferActive[Sfx::Move]);
 
         NoInputHeld();
         std::memset(ASys.Joy, 0, sizeof ASys.Joy);
@@ -36,10 +36,10 @@ protected:
         g.SavePending = 0;
         g.ScreenW = 800;
         g.ScreenH = 600;
-        for (int i = 50; i <= 55; ++i) g.Settings[i] = 0;  // no online name: nothing is sent
+        for (int i = Setting::OnlineName; i <= Setting::OnlineNameLast; ++i) g.Settings[i] = 0;  // no online name: nothing is sent
         // Sound slots 98 and 99 count as loaded so that playing them shows.
-        ALbufferActive[98] = 1;
-        ALbufferActive[99] = 1;
+        ALbufferActive[Sfx::Confirm] = 1;
+        ALbufferActive[Sfx::Move] = 1;
     }
 
     void TearDown() override { saved_.Restore(); }
