@@ -43,7 +43,7 @@ protected:
         for (int i = 50; i <= 55; ++i) g.Settings[i] = 0;
         const std::string name = "Gobbit";
         for (int i = 0; i < int(name.size()); ++i)
-            g.Settings[50 + i / 2] |= i % 2 == 0 ? g.Int64(name[i]) : g.Int64(name[i]) << 8;
+            g.Settings[Setting::OnlineName + i / 2] |= i % 2 == 0 ? g.Int64(name[i]) : g.Int64(name[i]) << 8;
         g.Settings[Setting::LastDifficulty] = Board;
         g.Difficulty = Board;
         g.GameMode = Modes::Play;

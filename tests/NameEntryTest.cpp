@@ -21,9 +21,11 @@ protected:
     static void SetName(const std::vector<int>& codes) {
         for (int i = Setting::OnlineName; i <= Setting::OnlineNameLast; ++i) ThisGame.Settings[i] = 0;
         for (std::size_t i = 0; i < codes.size(); ++i)
-            ThisGame.Settings[50 + i / 2] |= codes[i] << (i % 2 ? 8 : 0);
+            ThisGame.Settings[Setting::OnlineName + i / 2] |= codes[i] << (i % 2 ? 8 : 0);
     }
-    static int Code(int cell) { return (ThisGame.Settings[50 + cell / 2] >> (cell % 2 ? 8 : 0)) & 63; }
+    static int Code(int cell) {
+        return (ThisGame.Settings[Setting::OnlineName + cell / 2] >> (cell % 2 ? 8 : 0)) & 63;
+    }
     // One press: nothing held, then the input held for one update.
     void Tap(int vkey, int fixed = -1) {
         ReleaseAll();

@@ -28,7 +28,8 @@ ScoreKeys KeysFor(int u1, int u2, int gameNum);
 int SettingsTerm(const ScoreKeys& k, int gameNum, int i, int value, int sum);
 int ScoreTerm(const ScoreKeys& k, int gameNum, int i, int value, int sum);
 
-// Check values of the user ID in Settings[24..26] and of its copy in [124..126].
+// Check values of the user ID (Setting::UserIdDate to UserIdRandom) and of its
+// copy kept with the scores (Setting::UserCopyDate to UserCopyRandom).
 int UserIdCheck(int u1, int u2, int u3);
 int UserCopyCheck(int c1, int c2, int c3);
 

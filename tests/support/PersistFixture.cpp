@@ -88,7 +88,7 @@ void PersistTest::SetName(const std::string& name) {
     for (int i = 50; i <= 55; i++) ThisGame.Settings[i] = 0;
     for (int i = 0; i < 12 && i < int(name.size()); i++) {
         int code = name[i] == ' ' ? 0 : ThisGame.Int64(name[i]);
-        ThisGame.Settings[50 + i / 2] |= i % 2 == 0 ? code : code << 8;
+        ThisGame.Settings[Setting::OnlineName + i / 2] |= i % 2 == 0 ? code : code << 8;
     }
 }
 
