@@ -130,9 +130,9 @@ void ZARNSys::Buffer_Tile(int dst, int src, float x, float y, int frame) {
         const int i0 = std::max(0, -ix), i1 = std::min({F, DS - ix, SS - sx0});
         for (int j = std::max(0, -iy); j < F && iy + j < DS && sy0 + j < SS; ++j) {
             const unsigned char* s = from + (size_t(sy0 + j) * SS + size_t(sx0)) * 4;
-            unsigned char* d = to + (size_t(iy + j) * DS + size_t(ix)) * 4;
+            unsigned char* d = to + size_t(iy + j) * DS * 4;
             for (int i = i0; i < i1; ++i)
-                if (s[i * 4 + 3] != 0) std::memcpy(d + size_t(i) * 4, s + size_t(i) * 4, 4);
+                if (s[i * 4 + 3] != 0) std::memcpy(d + size_t(ix + i) * 4, s + size_t(i) * 4, 4);
         }
         TouchImage(dst);
         return;
