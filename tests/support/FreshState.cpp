@@ -1,10 +1,13 @@
 // Every test starts from the same shared state, whatever ran before it in
 // the same process: a listener puts the state kept at the start of the
 // program back before each test (the game window's tests put back the
-// state as the window's start-up left it, see GameWindow.cpp).
+// state as the window's start-up left it, see GameWindow.cpp). After each
+// test it puts it back again and fails the test if any byte of the game or
+// platform object outside the list in SharedState.cpp is still changed:
+// that state would leak into the next test.
 #include <gtest/gtest.h>
 
-#include "support/StateGuards.h"
+#include "support/SharedState.h"
 
 namespace {
 
@@ -13,8 +16,21 @@ SharedState* AtProgramStart = nullptr;
 class FreshStateListener : public ::testing::EmptyTestEventListener {
     void OnTestProgramStart(const ::testing::UnitTest&) override {
         if (!AtProgramStart) AtProgramStart = new SharedState;
+        if (!unlisted_) unlisted_ = new UnlistedBytes(SharedGlobals());
     }
-    void OnTestStart(const ::testing::TestInfo&) override { FreshSharedState(); }
+    void OnTestStart(const ::testing::TestInfo&) override {
+        FreshSharedState();
+        unlisted_->Take();
+    }
+    void OnTestEnd(const ::testing::TestInfo&) override {
+        FreshSharedState();
+        for (const std::string& change : unlisted_->Changed()) {
+            ADD_FAILURE() << "The test left " << change
+                          << " changed, which nothing puts back: add it to the list in "
+                             "tests/support/SharedState.cpp";
+        }
+    }
+    UnlistedBytes* unlisted_ = nullptr;
 };
 
 const bool Registered = [] {

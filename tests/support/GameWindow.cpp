@@ -5,7 +5,7 @@
 
 #include "shell/LaunchValues.h"
 #include "shell/MyGame.h"
-#include "support/StateGuards.h"
+#include "support/SharedState.h"
 #include "sys/ZARNSys.h"
 
 bool EnsureGameWindow() {

@@ -1,8 +1,8 @@
 // A fixture for the title, list, pause, loading and credits screens: it
-// saves everything those screens read or change on the shared game and
-// platform objects, starts each test from a quiet 800 x 600 canvas with no
-// input, and puts it all back afterwards. Input is set directly on the
-// device tables; a screen is then called once per simulated update.
+// starts each test from a quiet 800 x 600 canvas with no input (the shared
+// state is put back after every test, see SharedState.h). Input is set
+// directly on the device tables; a screen is then called once per simulated
+// update.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -26,13 +26,6 @@ class MenuFixture : public ::testing::Test, protected TableInput {
 protected:
     void SetUp() override {
         MyGame& g = ThisGame;
-        saved_.Keep(g.Settings, g.KeyLock, g.TouchLock, ASys.Keyv, ASys.Button, ASys.Touch, ASys.iFrames,
-                    ASys.iFramesSquare, g.GameMode, g.Overlay, g.MenuPage, g.TitleChoice, g.GameBreak, g.Difficulty,
-                    g.ShowPauseIcon, g.ScoreSlide, g.ScoreTimer, g.ScorePage, g.CogAngle, g.OptScroll, g.OptRow,
-                    g.ShowStats, g.Paused, g.PauseChoice, g.PauseSlide, g.PauseIdle, g.CreditCount, g.EndReason,
-                    g.EndBanner, g.LoadTo, g.PointerDown, g.RealW, g.RealH, g.LogoZoom, g.MenuScroll,
-                    g.CreditScroll, g.CreditWave, g.EndTimer, g.ScreenW, g.ScreenH, g.CreditLines);
-
         Screen800x600();
         ASys.CurBlend = 1;
         NoInputHeld();
@@ -47,10 +40,7 @@ protected:
         ASys.DrawTo = 0;
     }
 
-    void TearDown() override {
-        saved_.Restore();
-        ASys.DrawTo = 0;
-    }
+    void TearDown() override { ASys.DrawTo = 0; }
 
     static MyGame& G() { return ThisGame; }
 
@@ -110,5 +100,4 @@ protected:
 private:
     DrawStateGuard canvasGuard_;
     DevicesInstalled devices_{spy_};
-    StateGuard saved_;
 };

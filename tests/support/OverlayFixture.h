@@ -1,6 +1,6 @@
-// A fixture for the options, redefinition and name-entry screens: it keeps
-// every piece of shared state these screens touch, hands each test a clean
-// 800-wide canvas with no input held, and puts everything back afterwards.
+// A fixture for the options, redefinition and name-entry screens: it hands
+// each test a clean 800-wide canvas with no input held (the shared state is
+// put back after every test, see SharedState.h).
 // Input is set straight into the platform tables, and sounds are counted by
 // the effect source rotation.
 #pragma once
@@ -24,12 +24,6 @@ protected:
 
     void SetUp() override {
         MyGame& g = ThisGame;
-        saved_.Keep(g.Settings, g.KeyLock, g.TouchLock, g.Overlay, g.GameMode, g.OptRow, g.OptScroll, g.OptRowY,
-                    g.OptRowCount, g.DragY, g.RedefRow, g.RedefCol, g.CaptureGrace, g.CaptureTimer, g.TestTimer,
-                    g.PointerDown, g.ShowStats, g.SavePending, g.MixJoy, g.NetValid, ASys.DrawTo, g.ScreenW,
-                    g.ScreenH, ASys.Keyv, ASys.Button, ASys.Touch, ASys.Joy, ASys.redef, ignorePress,
-                    ALsourcebuffer, ALChannel, ALbufferActive[Sfx::Confirm], ALbufferActive[Sfx::Move]);
-
         NoInputHeld();
         std::memset(ASys.Joy, 0, sizeof ASys.Joy);
         g.MixJoy = 1;
@@ -41,8 +35,6 @@ protected:
         ALbufferActive[Sfx::Confirm] = 1;
         ALbufferActive[Sfx::Move] = 1;
     }
-
-    void TearDown() override { saved_.Restore(); }
 
     void Press(int entry, bool on = true) { ASys.Button[entry] = on ? 1 : 0; }
     void ReleaseAll() {
@@ -64,5 +56,4 @@ protected:
 
 private:
     DevicesInstalled devices_{keys};
-    StateGuard saved_;
 };

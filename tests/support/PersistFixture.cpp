@@ -19,14 +19,6 @@
 
 void PersistTest::SetUp() {
     MyGame& g = ThisGame;
-    saved_.Keep(g.home, g.GameTitle, g.GameKey, g.GameScramble, g.GameNum, g.GameVersion, g.BoardCount, g.Settings,
-                g.Scores, g.NetScores, g.NetNames, g.NetValid, g.NetWaiting, g.SavePending, g.SaveSum,
-                g.SaveWriting, g.ScoreSlide, g.ScoreTimer, g.ScorePage, g.PointerDown, g.KeyLock, g.Play.Score,
-                ASys.redef);
-    saved_.OnRestore([host = std::string(ScoreHost()), limits = GetHttpLimits()] {
-        SetScoreHost(host.c_str());
-        SetHttpLimits(limits);
-    });
 
     char tmpl[] = "/tmp/gobbit-persist-XXXXXX";
     ASSERT_NE(mkdtemp(tmpl), nullptr);
@@ -57,7 +49,6 @@ void PersistTest::TearDown() {
     std::string stale;
     while (g.URLReply(stale)) {
     }
-    saved_.Restore();
     std::error_code ec;
     std::filesystem::remove_all(dir_, ec);
 }

@@ -1,7 +1,7 @@
 // A fixture for the settings, score and online tests: a fresh home folder,
 // the game's number, title, keyword and board count as launch sets them, the
-// factory settings and key bindings, and every table these tests touch put
-// back afterwards.
+// factory settings and key bindings (the shared state, the score host
+// included, is put back after every test, see SharedState.h).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -37,7 +37,4 @@ public:
     std::string dir_;
     static constexpr const char* ScoreFile = "Save_564_Gobbit.sav";
     static constexpr const char* SettingsFile = "Settings.sav";
-
-private:
-    StateGuard saved_;
 };

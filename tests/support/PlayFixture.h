@@ -1,8 +1,7 @@
-// A fixture for gameplay tests: it saves the parts of the global game and
-// platform objects that play touches, starts every test from the framework
-// values the game launches with and a cleared play state, and puts
-// everything back afterwards. Boards can be drawn as text, or built as the
-// game builds them.
+// A fixture for gameplay tests: it starts every test from the framework
+// values the game launches with and a cleared play state (the shared state
+// is put back after every test, see SharedState.h). Boards can be drawn as
+// text, or built as the game builds them.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -19,12 +18,6 @@ class PlayFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         MyGame& g = ThisGame;
-        saved_.Keep(g.Board, g.Play, g.Particle, g.Difficulty, g.GameMode, g.Overlay, g.Paused, g.EndReason,
-                    g.EndBanner, g.Settings[Setting::GamesStarted], g.ScreenshotMode, g.LoadTo, g.PauseChoice, g.ShowPauseIcon,
-                    g.EndTimer, g.ScreenW, g.ScreenH, g.KeyLock, g.TouchLock, ASys.Keyv, ASys.Button, ASys.iFrames,
-                    ASys.FontImage, g.GameNum, g.GameTitle, g.GameVersion, g.BoardCount, g.GameKey, g.GameScramble,
-                    ASys.DrawSet[DrawSlot::Smoothing]);
-
         // The game number enters every seeded random number: levels built
         // with anything but the launch values are not the levels played.
         g.SetLaunchValues();

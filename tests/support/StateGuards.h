@@ -1,6 +1,7 @@
 // Save-and-restore guards for the shared ThisGame/ASys state, so that tests
-// and benchmarks leave it as they found it; the canvas and input set-ups
-// they start from; input set straight into the platform tables.
+// and benchmarks leave it as they found it (the list of everything put back
+// before each test is in SharedState.h); the canvas and input set-ups they
+// start from; input set straight into the platform tables.
 #pragma once
 
 #include <cstddef>
@@ -73,33 +74,6 @@ private:
     };
     std::vector<std::unique_ptr<Entry>> kept_;
 };
-
-// Everything in the shared game and platform objects that one test can
-// leave behind for the next: the framework's identity and home, the seeded
-// random stream, settings, key bindings and scores, the play, particle and
-// screen state, input, the canvas and the draw list. (Loaded images and
-// sounds are not in it: tests load into slots of their own.)
-class SharedState : public StateGuard {
-public:
-    SharedState() {
-        MyGame& g = ThisGame;
-        Keep(g.GameTitle, g.GameNum, g.GameKey, g.GameScramble, g.GameVersion, g.BoardCount, g.home, g.Active,
-             g.MixJoy, g.ShowStats, g.ScreenshotMode, g.GameBreak, g.LoadTo, g.OverscanFrac, g.SfxLevel,
-             g.MusicLevel);
-        Keep(jRand_Seed, jRand_Count, jRand_Bit, jRand_Plus, jRand_Out, jRand_Tot);
-        Keep(g.Settings, g.Scores, g.NetScores, g.NetNames, g.NetValid, g.SavePending, g.SaveSum, ASys.redef);
-        Keep(g.Board, g.Play, g.Particle, g.ViewX, g.ViewY, g.GameMode, g.Overlay, g.Difficulty, g.Paused,
-             g.EndReason, g.EndBanner, g.EndTimer, g.MenuPage, g.LogoZoom, g.ScoreSlide, g.ScoreTimer, g.ScorePage);
-        Keep(g.KeyLock, g.TouchLock, g.PointerDown, ASys.Keyv, ASys.Button, ASys.Touch, ASys.Joy);
-        Keep(g.ScreenW, g.ScreenH, ASys.DrawSet, ASys.DrawTo, ASys.CurBlend, ASys.TargetScale, ASys.ImageZoom,
-             ASys.FontImage, rw2, rh2, ViewScale);
-    }
-};
-
-// Puts the shared state back to where it was when the test program started
-// (or, for tests on the game window, right after the window was opened).
-// Run before every test, so that no test sees what the tests before it did.
-void FreshSharedState();
 
 // Draw state, canvas mapping and the recording list's fill level.
 class DrawStateGuard : public StateGuard {

@@ -1,0 +1,336 @@
+#include "support/SharedState.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "CoreGlobals.h"
+#include "Random.h"
+#include "ZARNCore.h"
+#include "persist/OnlineScores.h"
+#include "persist/SaveFormat.h"
+#include "shell/MyGame.h"
+#include "sys/FileSys.h"
+#include "sys/HttpClient.h"
+#include "sys/ImageTable.h"
+#include "sys/InputGlobals.h"
+#include "sys/RendererGlobals.h"
+#include "sys/SoundGlobals.h"
+#include "sys/SysGlobals.h"
+#include "sys/ZARNSys.h"
+
+namespace {
+
+// The list. RESTORED entries are put back before every test; FREE ones may
+// stay as a test leaves them, for the reason given. A new global goes in one
+// of the two: the check in FreshState.cpp and the test of this list
+// (tests/SharedStateTest.cpp) fail until it does.
+template <class Visit>
+void EveryGlobal(Visit& v) {
+#define RESTORED(x) v.Restored(#x, x)
+#define FREE(x, why) v.Free(#x, x)
+    // ---- The framework's part of the game object ----
+    RESTORED(ThisGame.GameTitle);
+    RESTORED(ThisGame.GameNum);
+    RESTORED(ThisGame.GameVersion);
+    RESTORED(ThisGame.GameKey);
+    RESTORED(ThisGame.GameScramble);
+    FREE(ThisGame.Tempstr, "the text ring: every use writes its buffer before reading it");
+    RESTORED(ThisGame.UpdateSec);
+    RESTORED(ThisGame.UpdateCount);
+    RESTORED(ThisGame.RenderSec);
+    RESTORED(ThisGame.RenderCount);
+    RESTORED(ThisGame.PolyCountR);
+    RESTORED(ThisGame.Active);
+    RESTORED(ThisGame.NextUpdate);
+    RESTORED(ThisGame.NextRender);
+    RESTORED(ThisGame.GameBreak);
+    RESTORED(ThisGame.LoadTo);
+    RESTORED(ThisGame.ShowStats);
+    RESTORED(ThisGame.ScreenshotMode);
+    RESTORED(ThisGame.MixJoy);
+    RESTORED(ThisGame.RealW);
+    RESTORED(ThisGame.RealH);
+    RESTORED(ThisGame.jscrWide);
+    RESTORED(ThisGame.jscrHigh);
+    RESTORED(ThisGame.home);
+    RESTORED(ThisGame.datahome);
+    RESTORED(ThisGame.OverscanFrac);
+    RESTORED(ThisGame.ScreenW);
+    RESTORED(ThisGame.ScreenH);
+    RESTORED(ThisGame.SfxLevel);
+    RESTORED(ThisGame.MusicLevel);
+    RESTORED(ThisGame.LastColPointX);
+    RESTORED(ThisGame.LastColPointY);
+
+    // ---- The game's own tables ----
+    RESTORED(ThisGame.Settings);
+    RESTORED(ThisGame.KeyLock);
+    RESTORED(ThisGame.TouchLock);
+    RESTORED(ThisGame.CreditLines);
+    RESTORED(ThisGame.GameMode);
+    RESTORED(ThisGame.Overlay);
+    RESTORED(ThisGame.Difficulty);
+    RESTORED(ThisGame.Paused);
+    RESTORED(ThisGame.EndReason);
+    RESTORED(ThisGame.EndBanner);
+    RESTORED(ThisGame.EndTimer);
+    RESTORED(ThisGame.Delta);
+    RESTORED(ThisGame.SavePending);
+    RESTORED(ThisGame.PointerDown);
+    RESTORED(ThisGame.ThisMills);
+    RESTORED(ThisGame.LastMills);
+    RESTORED(ThisGame.ExitCode);
+    RESTORED(ThisGame.Board);
+    RESTORED(ThisGame.Play);
+    RESTORED(ThisGame.Particle);
+    RESTORED(ThisGame.ViewX);
+    RESTORED(ThisGame.ViewY);
+    RESTORED(ThisGame.OpenUp);
+    RESTORED(ThisGame.OpenDown);
+    RESTORED(ThisGame.OpenLeft);
+    RESTORED(ThisGame.OpenRight);
+    RESTORED(ThisGame.MenuPage);
+    RESTORED(ThisGame.LogoZoom);
+    RESTORED(ThisGame.TitleChoice);
+    RESTORED(ThisGame.MenuScroll);
+    RESTORED(ThisGame.CogAngle);
+    RESTORED(ThisGame.ShowPauseIcon);
+    RESTORED(ThisGame.PauseChoice);
+    RESTORED(ThisGame.PauseSlide);
+    RESTORED(ThisGame.PauseIdle);
+    RESTORED(ThisGame.CreditCount);
+    RESTORED(ThisGame.CreditScroll);
+    RESTORED(ThisGame.CreditWave);
+    RESTORED(ThisGame.OptRowY);
+    RESTORED(ThisGame.OptScroll);
+    RESTORED(ThisGame.OptRow);
+    RESTORED(ThisGame.OptRowCount);
+    RESTORED(ThisGame.DragY);
+    RESTORED(ThisGame.RedefRow);
+    RESTORED(ThisGame.RedefCol);
+    RESTORED(ThisGame.CaptureGrace);
+    RESTORED(ThisGame.CaptureTimer);
+    RESTORED(ThisGame.TestTimer);
+    RESTORED(ThisGame.ScoreSlide);
+    RESTORED(ThisGame.ScoreTimer);
+    RESTORED(ThisGame.ScorePage);
+    RESTORED(ThisGame.NetValid);
+    RESTORED(ThisGame.BoardCount);
+    RESTORED(ThisGame.SaveSum);
+    RESTORED(ThisGame.SaveWriting);
+    RESTORED(ThisGame.NetWaiting);
+    RESTORED(ThisGame.Scores);
+    RESTORED(ThisGame.NetScores);
+    RESTORED(ThisGame.NetNames);
+
+    // ---- The platform object ----
+    RESTORED(ASys.TargetScale);
+    RESTORED(ASys.ImageZoom);
+    RESTORED(ASys.Ratio);
+    RESTORED(ASys.FrameW);
+    RESTORED(ASys.FrameH);
+    RESTORED(ASys.offx);
+    RESTORED(ASys.offy);
+    RESTORED(ASys.DrawSet);
+    FREE(ASys.Draw, "the recording list: DrawTo, which is restored, ends it and nothing reads past it");
+    RESTORED(ASys.DrawTo);
+    RESTORED(ASys.CurBlend);
+    RESTORED(ASys.FontImage);
+    RESTORED(ASys.PolyCount);
+    RESTORED(ASys.ObjCount);
+    RESTORED(ASys.iFrames);
+    RESTORED(ASys.iSizeScaled);
+    RESTORED(ASys.iFramesSquare);
+    RESTORED(ASys.ScreenshotName);
+    RESTORED(ASys.Button);
+    RESTORED(ASys.Touch);
+    RESTORED(ASys.Joy);
+    RESTORED(ASys.redef);
+    RESTORED(ASys.Keyv);
+    FREE(ASys.MusicPlaying, "the music stream's state follows its open file and buffers");
+    FREE(ASys.MusicLoop, "the music stream's state follows its open file and buffers");
+    FREE(ASys.MusicBufferTo, "the music stream's state follows its open file and buffers");
+    RESTORED(ASys.MusicSet);
+    RESTORED(ASys.MusicVolB);
+    RESTORED(ASys.WebData);
+
+    // ---- Framework globals ----
+    FREE(TempstrUse, "the text ring's cursor: any buffer serves");
+    FREE(starttick, "the monotonic clock's start");
+    FREE(curtick, "the monotonic clock's last reading");
+    FREE(GameStartTime, "the processor clock at start-up");
+    RESTORED(RenderThread);
+    RESTORED(UpdateCountLive);
+    RESTORED(RenderCountLive);
+    RESTORED(DebugToggle);
+    RESTORED(ScreenshotToggle);
+    RESTORED(rw2);
+    RESTORED(rh2);
+    RESTORED(iBump);
+    RESTORED(ViewScale);
+    RESTORED(MillsSource);
+    RESTORED(jRand_Seed);
+    RESTORED(jRand_Count);
+    RESTORED(jRand_Bit);
+    RESTORED(jRand_Plus);
+    RESTORED(jRand_Out);
+    RESTORED(jRand_Tot);
+    RESTORED(jRand_tSeed);
+    RESTORED(DebugMessages);
+
+    // ---- Platform globals: window, audio device, renderer, images, sound ----
+    FREE(window, "the window is opened once per test binary and stays");
+    FREE(WindowEverOpened, "follows the window");
+    FREE(isFullscreen, "follows the window");
+    FREE(GameTitleSys, "follows the window");
+    FREE(WhiteBlock, "made once with the window");
+    FREE(AudioEnabled, "follows the audio device");
+    FREE(ALdev, "the audio device, opened once and kept");
+    FREE(ALctx, "the audio device, opened once and kept");
+    FREE(ALsource, "the audio device's sources, made once");
+    FREE(MusicBuffer, "the audio device's music buffers, made once");
+    FREE(TempstrSys, "scratch of the platform's log lines");
+    FREE(DrawR, "the replay copy: every hand-over rewrites it");
+    FREE(DrawToRT, "set by every hand-over with the copy");
+    FREE(DrawToR, "the replay cursor, reset at every swap");
+    FREE(TexUse, "reset at the start of every replay");
+    FREE(TriCount, "reset at the start of every replay");
+    FREE(RenderMode, "set at the start of every replay");
+    RESTORED(Wireframe);
+    RESTORED(OverscanScaleX);
+    RESTORED(OverscanScaleY);
+    FREE(TexUploads, "counts of one replay, reset at its start");
+    FREE(TexUploadBytes, "counts of one replay, reset at its start");
+    FREE(TexBinds, "counts of one replay, reset at its start");
+    FREE(ReplaysSkipped, "a running count; readers compare two readings");
+    FREE(Image, "pixels: a test that loads into a slot keeps it with SlotGuard");
+    FREE(ImageBlur, "pixels: a test that loads into a slot keeps it with SlotGuard");
+    RESTORED(iFramesW);
+    RESTORED(iFramesWz);
+    RESTORED(iSize);
+    FREE(ImageVersion, "only ever grows: the renderer uploads a slot again when it moved");
+    FREE(KeyName, "filled once before the first poll");
+    RESTORED(ignorePress);
+    FREE(MyOpenFile, "the one open file: every use closes it, and a copy would close it twice");
+    FREE(FileOpen, "follows the open file");
+    FREE(OutBuf, "the bulk output buffer: OutBufTo ends it");
+    FREE(OutBufTo, "follows the open file");
+    RESTORED(ALsourcebuffer);
+    RESTORED(ALChannel);
+    FREE(ALbuffer, "the audio device's effect buffers, made once");
+    RESTORED(ALbufferActive);
+    RESTORED(SFXData);
+    RESTORED(EffectSamplesListener);
+    FREE(MusicBufferTick, "the music stream's state follows its open file and buffers");
+    FREE(MusicBufferStats, "the music stream's state follows its open file and buffers");
+    FREE(MusicFile, "the open music file: a copy would close it twice");
+    FREE(OggFile, "the open music file: a copy would close it twice");
+    FREE(MusicFileBegin, "the music stream's state follows its open file and buffers");
+    FREE(MusicFileEnd, "the music stream's state follows its open file and buffers");
+
+    // ---- The game's seams ----
+    RESTORED(SyncToDisk);
+    RESTORED(BeforeReplacement);
+#undef RESTORED
+#undef FREE
+}
+
+struct Lister {
+    std::vector<ListedGlobal>& out;
+    template <class T>
+    void Restored(const char* name, T& var) {
+        out.push_back({name, reinterpret_cast<const unsigned char*>(&var), sizeof var, true});
+    }
+    template <class T>
+    void Free(const char* name, T& var) {
+        out.push_back({name, reinterpret_cast<const unsigned char*>(&var), sizeof var, false});
+    }
+};
+
+struct Keeper {
+    SharedState& state;
+    template <class T>
+    void Restored(const char*, T& var) {
+        state.Keep(var);
+    }
+    template <class T>
+    void Free(const char*, T&) {}
+};
+
+}  // namespace
+
+std::vector<ListedGlobal> SharedGlobals() {
+    std::vector<ListedGlobal> list;
+    Lister lister{list};
+    EveryGlobal(lister);
+    return list;
+}
+
+SharedState::SharedState() {
+    Keeper keeper{*this};
+    EveryGlobal(keeper);
+    // State kept behind setters.
+    OnRestore([host = std::string(ScoreHost()), limits = GetHttpLimits()] {
+        SetScoreHost(host.c_str());
+        SetHttpLimits(limits);
+    });
+}
+
+UnlistedBytes::UnlistedBytes(const std::vector<ListedGlobal>& list) {
+    struct Object {
+        const char* name;
+        const unsigned char* base;
+        std::size_t size;
+    };
+    const Object objects[] = {
+        {"ThisGame", reinterpret_cast<const unsigned char*>(&ThisGame), sizeof ThisGame},
+        {"ASys", reinterpret_cast<const unsigned char*>(&ASys), sizeof ASys},
+    };
+    for (const Object& o : objects) {
+        // The listed entries inside the object, in the order of their bytes.
+        std::vector<const ListedGlobal*> inside;
+        for (const ListedGlobal& g : list) {
+            if (g.at >= o.base && g.at < o.base + o.size) inside.push_back(&g);
+        }
+        std::sort(inside.begin(), inside.end(),
+                  [](const ListedGlobal* a, const ListedGlobal* b) { return a->at < b->at; });
+        std::size_t at = 0;
+        std::string after = "the start";
+        auto gapTo = [&](std::size_t end) {
+            if (end > at) runs_.push_back({o.name, o.base, at, end, after, {}});
+        };
+        for (const ListedGlobal* g : inside) {
+            std::size_t begin = std::size_t(g->at - o.base);
+            gapTo(begin);
+            at = std::max(at, begin + g->size);
+            after = g->name;
+        }
+        gapTo(o.size);
+    }
+}
+
+void UnlistedBytes::Take() {
+    for (Run& r : runs_) r.kept.assign(r.base + r.from, r.base + r.to);
+}
+
+std::vector<std::string> UnlistedBytes::Changed() const {
+    std::vector<std::string> changed;
+    for (const Run& r : runs_) {
+        if (r.kept.size() != r.to - r.from) continue;  // never taken
+        // Each run of differing bytes inside the unlisted stretch.
+        std::size_t i = 0, n = r.kept.size();
+        while (i < n) {
+            if (r.base[r.from + i] == r.kept[i]) {
+                ++i;
+                continue;
+            }
+            std::size_t j = i;
+            while (j < n && r.base[r.from + j] != r.kept[j]) ++j;
+            changed.push_back(r.object + " bytes " + std::to_string(r.from + i) + "-" +
+                              std::to_string(r.from + j - 1) + ", after " + r.after);
+            i = j;
+        }
+    }
+    return changed;
+}
