@@ -15,6 +15,7 @@
 #include "sys/ImageTable.h"
 #include "sys/InputGlobals.h"
 #include "sys/RendererGlobals.h"
+#include "sys/RendererShared.h"
 #include "sys/SoundGlobals.h"
 #include "sys/SysGlobals.h"
 #include "sys/ZARNSys.h"
@@ -204,6 +205,11 @@ void EveryGlobal(Visit& v) {
     FREE(TexUploadBytes, "counts of one replay, reset at its start");
     FREE(TexBinds, "counts of one replay, reset at its start");
     FREE(ReplaysSkipped, "a running count; readers compare two readings");
+    FREE(Replay::AlphaTestOn, "set at the start of every replay");
+    FREE(Replay::ViewSx, "set at the start of every replay");
+    FREE(Replay::ViewSy, "set at the start of every replay");
+    FREE(Replay::ViewW, "set at the start of every replay");
+    FREE(Replay::ViewH, "set at the start of every replay");
     FREE(Image, "pixels: a test that loads into a slot keeps it with SlotGuard");
     FREE(ImageBlur, "pixels: a test that loads into a slot keeps it with SlotGuard");
     RESTORED(iFramesW);
