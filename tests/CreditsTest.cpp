@@ -138,7 +138,7 @@ TEST_F(Credits, HeldOpeningButtonDoesNotCloseButEveryCloseInputDoesAfterRelease)
     }
     for (int entry : {98, 99}) {  // Enter and Escape
         G().Overlay = Overlays::Credits;
-        G().KeyLock[15] = 0;
+        G().KeyLock[Lock::Close] = 0;
         ASys.Button[entry] = 1;
         Run(&MyGame::Credits);
         ASys.Button[entry] = 0;

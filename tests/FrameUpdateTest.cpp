@@ -86,7 +86,7 @@ TEST_F(FrameUpdate, BannerReturnsToTheTitleAboutTwoSecondsLater) {
         // Switched in the first update measured past two seconds.
         EXPECT_GT(elapsed, 2000) << stepMs << " ms updates";
         EXPECT_LE(elapsed - stepMs, 2000) << stepMs << " ms updates";
-        EXPECT_EQ(ThisGame.KeyLock[5], 50);  // the title's list waits before repeating
+        EXPECT_EQ(ThisGame.KeyLock[Lock::ListRepeat], 50);  // the title's list waits before repeating
 
         // Over the title the banner fades three times as fast.
         ThisGame.EndReason = 0;

@@ -45,16 +45,16 @@ TEST_F(GameFlow, EscapeOrStartPausesOnceEnterHasBeenLetGo) {
         ThisGame.Paused = 0;
         ThisGame.PauseChoice = 0;
         for (int& k : ThisGame.KeyLock) k = 0;
-        ThisGame.KeyLock[98] = c.lockEnter;
+        ThisGame.KeyLock[Lock::Pause] = c.lockEnter;
         ASys.Button[Fixed::Accept] = c.enter;
         ASys.Button[Fixed::Back] = c.escape;
         Hold(8, c.start);
         ThisGame.Ingame();
         EXPECT_EQ(ThisGame.Paused, c.paused) << c.what;
-        EXPECT_EQ(ThisGame.KeyLock[98], c.lockAfter) << c.what;
+        EXPECT_EQ(ThisGame.KeyLock[Lock::Pause], c.lockAfter) << c.what;
         if (c.paused) {
             EXPECT_EQ(ThisGame.PauseChoice, 1) << c.what;
-            EXPECT_EQ(ThisGame.KeyLock[0], 1) << c.what << ": every key latched";
+            EXPECT_EQ(ThisGame.KeyLock[Lock::UpDown], 1) << c.what << ": every key latched";
         }
     }
 }

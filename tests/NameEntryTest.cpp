@@ -131,7 +131,7 @@ TEST_F(NameEntryTest, DoneReturnsToOptionsWithoutAdvancing) {
         EXPECT_EQ(ThisGame.Overlay, Overlays::Options) << c.what;
         EXPECT_EQ(ThisGame.OptRow, 0) << c.what;
         EXPECT_EQ(ThisGame.ShowName(), "ABCDK       ") << c.what;
-        EXPECT_EQ(ThisGame.KeyLock[2], 1) << c.what << ": the options screen waits for release";
+        EXPECT_EQ(ThisGame.KeyLock[Lock::Activate], 1) << c.what << ": the options screen waits for release";
     }
 }
 

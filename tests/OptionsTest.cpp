@@ -203,7 +203,7 @@ TEST_F(OptionsTest, ActionRowsAndTheThreeWaysOut) {
         EXPECT_EQ(ThisGame.SavePending, c.savePending) << c.what;
         EXPECT_EQ(ThisGame.OptRow, c.optRow) << c.what;
         if (c.overlay != 1) {
-            EXPECT_EQ(ThisGame.KeyLock[10], 1) << c.what << ": the change locks the keys";
+            EXPECT_EQ(ThisGame.KeyLock[Lock::Choose], 1) << c.what << ": the change locks the keys";
         }
         if (c.overlay == 3) {
             EXPECT_EQ(ThisGame.RedefRow, -1);

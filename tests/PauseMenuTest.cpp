@@ -62,7 +62,7 @@ TEST_F(PauseMenu, AnyActivationButtonActsOnTheHighlightedChoice) {
             G().Overlay = Overlays::None;
             G().EndReason = G().EndBanner = 0;
             G().PauseChoice = o.choice;
-            G().KeyLock[10] = 0;
+            G().KeyLock[Lock::PauseButtons] = 0;
             Hold(key);
             Run(&MyGame::PauseMenu);
             Release(key);

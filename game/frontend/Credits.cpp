@@ -60,10 +60,10 @@ void MyGame::Credits() {
     ResetDraw();
 
     if (Joy(Pad::Start) < 0.3f && Joy(Pad::Button1) < 0.3f && Joy(Pad::Select) < 0.3f && Joy(Pad::Button2) < 0.3f)
-        KeyLock[15] = 0;
+        KeyLock[Lock::Close] = 0;
     bool close = (Joy(Pad::Start) > 0.5f || Joy(Pad::Button1) > 0.5f || Joy(Pad::Select) > 0.5f ||
                   Joy(Pad::Button2) > 0.5f || PlayKey(Fixed::Back) == 1 || PlayKey(Fixed::Accept) == 1) &&
-                 KeyLock[15] == 0;
+                 KeyLock[Lock::Close] == 0;
     for (int p = 0; p < 10; ++p) {
         if (!TouchDown(p)) TouchLock[p + 1] = 0;
         else if (TouchLock[p + 1] == 0) close = true;

@@ -82,33 +82,34 @@ void MyGame::Menu_Default(const std::string& items, const std::string& descripti
         Text((lit ? 132.0f : 100.0f) + shift, y, Trim(Split(items, '|', i + 1)), 0);
     }
 
-    if (Joy(Pad::Button1) < 0.3f && Joy(Pad::Start) < 0.3f) KeyLock[10] = 0;
+    if (Joy(Pad::Button1) < 0.3f && Joy(Pad::Start) < 0.3f) KeyLock[Lock::Choose] = 0;
     // Escape also drives button 8; it goes back (below) instead of choosing.
-    if ((Joy(Pad::Button1) > 0.5f || Joy(Pad::Start) > 0.5f) && PlayKey(Fixed::Back) == 0 && KeyLock[10] == 0) {
+    if ((Joy(Pad::Button1) > 0.5f || Joy(Pad::Start) > 0.5f) && PlayKey(Fixed::Back) == 0 &&
+        KeyLock[Lock::Choose] == 0) {
         LockKeys();
         chosen = true;
     }
 
-    // Direction auto-repeat: KeyLock[5] counts down to the next step and
-    // KeyLock[6] is the delay after it, shrinking 24, 18, 12, 6, then 3.
-    KeyLock[5] -= 1;
-    if (KeyLock[6] < 3) KeyLock[6] = 3;
-    if (KeyLock[5] < 0) KeyLock[5] = 0;
+    // Direction auto-repeat: ListRepeat counts down to the next step and
+    // ListDelay is the delay after it, shrinking 24, 18, 12, 6, then 3.
+    KeyLock[Lock::ListRepeat] -= 1;
+    if (KeyLock[Lock::ListDelay] < 3) KeyLock[Lock::ListDelay] = 3;
+    if (KeyLock[Lock::ListRepeat] < 0) KeyLock[Lock::ListRepeat] = 0;
     if (Joy(Pad::Up) < 0.25f && Joy(Pad::Right) < 0.25f && Joy(Pad::Down) < 0.25f && Joy(Pad::Left) < 0.25f) {
-        KeyLock[5] = 0;
-        KeyLock[6] = 24;
+        KeyLock[Lock::ListRepeat] = 0;
+        KeyLock[Lock::ListDelay] = 24;
     }
-    if ((Joy(Pad::Up) > 0.5f || Joy(Pad::Left) > 0.5f) && KeyLock[5] == 0) {
-        KeyLock[5] = KeyLock[6];
-        KeyLock[6] -= 6;
+    if ((Joy(Pad::Up) > 0.5f || Joy(Pad::Left) > 0.5f) && KeyLock[Lock::ListRepeat] == 0) {
+        KeyLock[Lock::ListRepeat] = KeyLock[Lock::ListDelay];
+        KeyLock[Lock::ListDelay] -= 6;
         sel -= 1;
         PlaySFX(Sfx::Move, 1.2f);
         ScoreTimer = 0;
         ScorePage = 0;
     }
-    if ((Joy(Pad::Down) > 0.5f || Joy(Pad::Right) > 0.5f) && KeyLock[5] == 0) {
-        KeyLock[5] = KeyLock[6];
-        KeyLock[6] -= 6;
+    if ((Joy(Pad::Down) > 0.5f || Joy(Pad::Right) > 0.5f) && KeyLock[Lock::ListRepeat] == 0) {
+        KeyLock[Lock::ListRepeat] = KeyLock[Lock::ListDelay];
+        KeyLock[Lock::ListDelay] -= 6;
         sel += 1;
         PlaySFX(Sfx::Move, 0.8f);
         ScoreTimer = 0;
@@ -134,13 +135,13 @@ void MyGame::Menu_Default(const std::string& items, const std::string& descripti
     SetCol(255, 200, 200, 0.75f);
     DrawImg(Img::OptionIcons, 32, 32, 0);
     bool clickBack = MouseIn_Centered(32, 32, 64, 64) && PointerDown > 0 && TouchLock[0] == 0;
-    bool keyBack = (Joy(Pad::Button2) > 0.5f || Joy(Pad::Start) > 0.5f) && KeyLock[11] == 0;
+    bool keyBack = (Joy(Pad::Button2) > 0.5f || Joy(Pad::Start) > 0.5f) && KeyLock[Lock::Back] == 0;
     if (clickBack || keyBack) {
         MenuPage = 0;
         LockKeys();
         PlaySFX(Sfx::Confirm);
     }
-    if (Joy(Pad::Button2) < 0.3f && Joy(Pad::Start) < 0.3f) KeyLock[11] = 0;
+    if (Joy(Pad::Button2) < 0.3f && Joy(Pad::Start) < 0.3f) KeyLock[Lock::Back] = 0;
 
     DrawMakerLine(*this);
 }

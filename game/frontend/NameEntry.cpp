@@ -37,37 +37,37 @@ void MyGame::EnterYourName() {
             Text(x, y + float(d * 64), fstr("%c", Char64b((code + d + Alphabet) % Alphabet)), 1);
 
         // Up runs the reel backwards (space to "z"), down forwards.
-        if (Joy(Pad::Up) > 0.3f && KeyLock[0] <= 0) {
+        if (Joy(Pad::Up) > 0.3f && KeyLock[Lock::LetterRepeat] <= 0) {
             code = (code + Alphabet - 1) % Alphabet;
-            KeyLock[0] = KeyLock[2];
-            KeyLock[2] -= 8;
+            KeyLock[Lock::LetterRepeat] = KeyLock[Lock::LetterDelay];
+            KeyLock[Lock::LetterDelay] -= 8;
             PlaySFX(Sfx::Move, 0.5f);
         }
-        if (Joy(Pad::Down) > 0.3f && KeyLock[0] <= 0) {
+        if (Joy(Pad::Down) > 0.3f && KeyLock[Lock::LetterRepeat] <= 0) {
             code = (code + 1) % Alphabet;
-            KeyLock[0] = KeyLock[2];
-            KeyLock[2] -= 8;
+            KeyLock[Lock::LetterRepeat] = KeyLock[Lock::LetterDelay];
+            KeyLock[Lock::LetterDelay] -= 8;
             PlaySFX(Sfx::Move, 0.6f);
         }
         SetNameCell(Settings, i, code);
     }
 
     // Held up or down repeats after 30, 22, 14 and 6 updates, then every 2.
-    if (KeyLock[0] > 0) KeyLock[0] -= 1;
-    if (KeyLock[2] < 2) KeyLock[2] = 2;
+    if (KeyLock[Lock::LetterRepeat] > 0) KeyLock[Lock::LetterRepeat] -= 1;
+    if (KeyLock[Lock::LetterDelay] < 2) KeyLock[Lock::LetterDelay] = 2;
     if (Joy(Pad::Up) < 0.3f && Joy(Pad::Down) < 0.3f) {
-        KeyLock[0] = 0;
-        KeyLock[2] = 30;
+        KeyLock[Lock::LetterRepeat] = 0;
+        KeyLock[Lock::LetterDelay] = 30;
     }
 
-    if (Joy(Pad::Right) < 0.3f && Joy(Pad::Left) < 0.3f) KeyLock[1] = 0;
-    if (Joy(Pad::Right) > 0.4f && KeyLock[1] == 0) {
-        KeyLock[1] = 1;
+    if (Joy(Pad::Right) < 0.3f && Joy(Pad::Left) < 0.3f) KeyLock[Lock::LeftRight] = 0;
+    if (Joy(Pad::Right) > 0.4f && KeyLock[Lock::LeftRight] == 0) {
+        KeyLock[Lock::LeftRight] = 1;
         cursor = (cursor + 1) % NameCells;
         PlaySFX(Sfx::Confirm, 1.2f);
     }
-    if (Joy(Pad::Left) > 0.4f && KeyLock[1] == 0) {
-        KeyLock[1] = 1;
+    if (Joy(Pad::Left) > 0.4f && KeyLock[Lock::LeftRight] == 0) {
+        KeyLock[Lock::LeftRight] = 1;
         cursor = (cursor + NameCells - 1) % NameCells;
         PlaySFX(Sfx::Confirm, 0.8f);
     }
@@ -81,23 +81,23 @@ void MyGame::EnterYourName() {
     ResetDraw();
 
     const bool escape = PlayKey(Fixed::Back) != 0, enter = PlayKey(Fixed::Accept) != 0;
-    if (Joy(Pad::Button1) < 0.3f && Joy(Pad::Button2) < 0.3f && !escape && !enter) KeyLock[11] = 0;
+    if (Joy(Pad::Button1) < 0.3f && Joy(Pad::Button2) < 0.3f && !escape && !enter) KeyLock[Lock::NameButtons] = 0;
 
     // Next carries the letter along, so runs of equal letters are quick.
     // Enter is also Button 1, but it means done, not next.
-    if (Joy(Pad::Button1) > 0.4f && !enter && KeyLock[11] == 0 && cursor <= NameCells - 2) {
-        KeyLock[11] = 1;
+    if (Joy(Pad::Button1) > 0.4f && !enter && KeyLock[Lock::NameButtons] == 0 && cursor <= NameCells - 2) {
+        KeyLock[Lock::NameButtons] = 1;
         cursor += 1;
         SetNameCell(Settings, cursor, NameCell(Settings, cursor - 1));
         PlaySFX(Sfx::Confirm, 1.5f);
     }
-    if (Joy(Pad::Button2) > 0.4f && KeyLock[11] == 0) {
+    if (Joy(Pad::Button2) > 0.4f && KeyLock[Lock::NameButtons] == 0) {
         SetNameCell(Settings, cursor, 0);
         if (cursor > 0) cursor -= 1;
-        KeyLock[11] = 1;
+        KeyLock[Lock::NameButtons] = 1;
         PlaySFX(Sfx::Confirm, 0.5f);
     }
-    if ((Joy(Pad::Button3) > 0.4f || Joy(Pad::Button4) > 0.4f || escape || enter) && KeyLock[11] == 0) {
+    if ((Joy(Pad::Button3) > 0.4f || Joy(Pad::Button4) > 0.4f || escape || enter) && KeyLock[Lock::NameButtons] == 0) {
         OptRow = 0;
         Overlay = Overlays::Options;
         LockKeys();

@@ -23,23 +23,23 @@ void MyGame::Options() {
     OptionsList();
     ResetDraw();
 
-    if (Joy(Pad::Up) < 0.3f && Joy(Pad::Down) < 0.3f) KeyLock[0] = 0;
-    if (Joy(Pad::Left) < 0.3f && Joy(Pad::Right) < 0.3f) KeyLock[5] = 0;
-    if (Joy(Pad::Up) > 0.5f && KeyLock[0] == 0) {
-        KeyLock[0] = 1;
+    if (Joy(Pad::Up) < 0.3f && Joy(Pad::Down) < 0.3f) KeyLock[Lock::UpDown] = 0;
+    if (Joy(Pad::Left) < 0.3f && Joy(Pad::Right) < 0.3f) KeyLock[Lock::Sideways] = 0;
+    if (Joy(Pad::Up) > 0.5f && KeyLock[Lock::UpDown] == 0) {
+        KeyLock[Lock::UpDown] = 1;
         OptRow -= 1;
         PlaySFX(Sfx::Move, 1.5f);
     }
-    if (Joy(Pad::Down) > 0.5f && KeyLock[0] == 0) {
-        KeyLock[0] = 1;
+    if (Joy(Pad::Down) > 0.5f && KeyLock[Lock::UpDown] == 0) {
+        KeyLock[Lock::UpDown] = 1;
         OptRow += 1;
         PlaySFX(Sfx::Move, 1.5f);
     }
     if (OptRow > OptRowCount - 1) OptRow = OptRowCount - 1;
     if (OptRow < 0) OptRow = 0;
 
-    if (Joy(Pad::Select) < 0.3f) KeyLock[15] = 0;
-    if (Joy(Pad::Select) > 0.5f && KeyLock[15] == 0) {
+    if (Joy(Pad::Select) < 0.3f) KeyLock[Lock::Close] = 0;
+    if (Joy(Pad::Select) > 0.5f && KeyLock[Lock::Close] == 0) {
         Overlay = Overlays::None;
         LockKeys();
         Save();
@@ -52,10 +52,10 @@ void MyGame::Options() {
 
     // A press that did not land on a row (or that stays down after setting a
     // slider) drags the list.
-    if (PointerDown > 0 && KeyLock[2] < 1) {
+    if (PointerDown > 0 && KeyLock[Lock::Activate] < 1) {
         int y = int(MouseY());
-        if (KeyLock[2] == 0) DragY = y;
-        KeyLock[2] = -1;
+        if (KeyLock[Lock::Activate] == 0) DragY = y;
+        KeyLock[Lock::Activate] = -1;
         OptScroll += y - DragY;
         DragY = y;
     }
@@ -65,8 +65,8 @@ void MyGame::OptionsList() {
     // Latched like the title's: an Escape still held from name entry or the
     // pause menu lands here and stays until pressed again.
     if (PlayKey(Fixed::Back) == 0) {
-        KeyLock[99] = 0;
-    } else if (KeyLock[99] == 0) {
+        KeyLock[Lock::Escape] = 0;
+    } else if (KeyLock[Lock::Escape] == 0) {
         Overlay = Overlays::None;
         LockKeys();
         Save();
@@ -154,7 +154,7 @@ bool ActivateHeld(MyGame& g) {
 // The select-and-press latch opens again once everything that sets it is up.
 void ReleaseSelect(MyGame& g) {
     if (!(g.Joy(Pad::Button1) > 0.5f) && !g.PlayKeyAll(Fixed::Accept) && g.Joy(Pad::Button2) < 0.3f && g.PointerDown == 0)
-        g.KeyLock[2] = 0;
+        g.KeyLock[Lock::Activate] = 0;
 }
 
 // The part shared by sliders and toggles: glide, shadow, border, bar, icon
@@ -208,8 +208,8 @@ RowFrame DrawRow(MyGame& g, int icon, const std::string& text) {
 
 // A press on a row that is not highlighted highlights it, and nothing else.
 void TakeHighlight(MyGame& g, const RowFrame& f) {
-    if (f.pointerOn && !f.lit && g.KeyLock[2] == 0) {
-        g.KeyLock[2] = 1;
+    if (f.pointerOn && !f.lit && g.KeyLock[Lock::Activate] == 0) {
+        g.KeyLock[Lock::Activate] = 1;
         g.OptRow = g.OptRowCount;
         g.PlaySFX(Sfx::Move, 1.5f);
     }
@@ -227,7 +227,7 @@ int MyGame::AddLinearOption(int option, int icon, const std::string& text, int m
         if (f.visible) {
             Text(px, float(f.y), ".", 1);
             if (k == value) Text(px, float(f.y), "|", 1);
-            if (f.pointerOn && f.lit && KeyLock[2] == 0 && MouseIn_Centered(px, float(f.y), w, 32) > 0 &&
+            if (f.pointerOn && f.lit && KeyLock[Lock::Activate] == 0 && MouseIn_Centered(px, float(f.y), w, 32) > 0 &&
                 value != k) {
                 value = k;
                 PlaySFX(Sfx::Move, 1.0f);
@@ -235,19 +235,19 @@ int MyGame::AddLinearOption(int option, int icon, const std::string& text, int m
         }
     }
 
-    if (f.lit && KeyLock[2] == 0 && ActivateHeld(*this)) {
+    if (f.lit && KeyLock[Lock::Activate] == 0 && ActivateHeld(*this)) {
         value = value > 0 ? 0 : max;
-        KeyLock[2] = 1;
+        KeyLock[Lock::Activate] = 1;
         PlaySFX(Sfx::Move, 1.0f);
     }
-    if (f.lit && KeyLock[5] == 0) {
+    if (f.lit && KeyLock[Lock::Sideways] == 0) {
         if (Joy(Pad::Left) > 0.5f && value > 0) {
             value -= 1;
-            KeyLock[5] = 1;
+            KeyLock[Lock::Sideways] = 1;
             PlaySFX(Sfx::Move, 1.0f);
         } else if (Joy(Pad::Right) > 0.5f && value < max) {
             value += 1;
-            KeyLock[5] = 1;
+            KeyLock[Lock::Sideways] = 1;
             PlaySFX(Sfx::Move, 1.0f);
         }
     }
@@ -269,9 +269,9 @@ int MyGame::AddToggleOption(int option, int icon, const std::string& text, const
     ReleaseSelect(*this);
 
     int result = -1;
-    if (f.lit && KeyLock[2] == 0 && (ActivateHeld(*this) || f.pointerOn)) {
-        KeyLock[2] = 1;
-        KeyLock[5] = 1;
+    if (f.lit && KeyLock[Lock::Activate] == 0 && (ActivateHeld(*this) || f.pointerOn)) {
+        KeyLock[Lock::Activate] = 1;
+        KeyLock[Lock::Sideways] = 1;
         if (option >= 0) Settings[option] = 1 - Settings[option];
         PlaySFX(Sfx::Confirm);
         result = 1;

@@ -24,10 +24,10 @@ void MyGame::PauseMenu() {
     if (PointerDown > 0) PauseIdle = 0;
 
     if (Joy(Pad::Button1) < 0.3f && Joy(Pad::Button2) < 0.3f && Joy(Pad::Select) < 0.3f && Joy(Pad::Start) < 0.3f)
-        KeyLock[10] = 0;
+        KeyLock[Lock::PauseButtons] = 0;
     int activate = -1;
     if ((Joy(Pad::Button1) > 0.5f || Joy(Pad::Button2) > 0.5f || Joy(Pad::Select) > 0.5f || Joy(Pad::Start) > 0.5f) &&
-        KeyLock[10] == 0) {
+        KeyLock[Lock::PauseButtons] == 0) {
         activate = PauseChoice;
         PauseIdle = 0;
     }
@@ -70,19 +70,19 @@ void MyGame::PauseMenu() {
         break;
     }
 
-    if (KeyLock[1] == 0 && Joy(Pad::Right) > 0.5f) {
-        KeyLock[1] = 1;
+    if (KeyLock[Lock::LeftRight] == 0 && Joy(Pad::Right) > 0.5f) {
+        KeyLock[Lock::LeftRight] = 1;
         PauseChoice += 1;
         PlaySFX(Sfx::Move);
         PauseIdle = 0;
     }
-    if (KeyLock[1] == 0 && Joy(Pad::Left) > 0.5f) {
-        KeyLock[1] = 1;
+    if (KeyLock[Lock::LeftRight] == 0 && Joy(Pad::Left) > 0.5f) {
+        KeyLock[Lock::LeftRight] = 1;
         PauseChoice -= 1;
         PlaySFX(Sfx::Move);
         PauseIdle = 0;
     }
     if (PauseChoice < 0) PauseChoice = 2;
     if (PauseChoice > 2) PauseChoice = 0;
-    if (Joy(Pad::Left) < 0.3f && Joy(Pad::Right) < 0.3f) KeyLock[1] = 0;
+    if (Joy(Pad::Left) < 0.3f && Joy(Pad::Right) < 0.3f) KeyLock[Lock::LeftRight] = 0;
 }

@@ -148,22 +148,22 @@ void MyGame::RedefineKeys() {
         const bool up = PlayKeyAll(Fixed::Up), left = PlayKeyAll(Fixed::Left);
         const bool right = PlayKeyAll(Fixed::Right), down = PlayKeyAll(Fixed::Down);
         const bool fire = PlayKeyAll(Fixed::Action1);
-        if (!up && !left && !right && !down && !fire) KeyLock[0] = 0;
-        if (KeyLock[0] == 0) {
+        if (!up && !left && !right && !down && !fire) KeyLock[Lock::RedefineNav] = 0;
+        if (KeyLock[Lock::RedefineNav] == 0) {
             if (up) {
-                KeyLock[0] = 1;
+                KeyLock[Lock::RedefineNav] = 1;
                 RedefRow -= 1;
             } else if (down) {
-                KeyLock[0] = 1;
+                KeyLock[Lock::RedefineNav] = 1;
                 RedefRow += 1;
             } else if (left) {
-                KeyLock[0] = 1;
+                KeyLock[Lock::RedefineNav] = 1;
                 RedefCol -= 1;
             } else if (right) {
-                KeyLock[0] = 1;
+                KeyLock[Lock::RedefineNav] = 1;
                 RedefCol += 1;
             } else if (fire) {
-                KeyLock[0] = 1;
+                KeyLock[Lock::RedefineNav] = 1;
                 if (selected >= 0) {
                     CaptureGrace = 2;
                     CaptureState = 2;

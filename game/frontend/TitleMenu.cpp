@@ -71,8 +71,8 @@ void MyGame::DoMenu() {
 
 void MyGame::Menu_Start() {
     if (PlayKey(Fixed::Back) == 0) {
-        KeyLock[99] = 0;
-    } else if (KeyLock[99] == 0) {
+        KeyLock[Lock::Escape] = 0;
+    } else if (KeyLock[Lock::Escape] == 0) {
         GameBreak = 1;
     }
 
@@ -89,9 +89,9 @@ void MyGame::Menu_Start() {
     // after: a choice made below locks every key, and releasing the back
     // latch afterwards would let the difficulty list, which runs in this
     // same update, read a held Start button as its back button.
-    if (chooseReleased) KeyLock[10] = 0;
-    if (backReleased) KeyLock[11] = 0;
-    if (Joy(Pad::Left) < 0.3f && Joy(Pad::Right) < 0.3f) KeyLock[5] = 0;
+    if (chooseReleased) KeyLock[Lock::Choose] = 0;
+    if (backReleased) KeyLock[Lock::Back] = 0;
+    if (Joy(Pad::Left) < 0.3f && Joy(Pad::Right) < 0.3f) KeyLock[Lock::Sideways] = 0;
     for (int p = 0; p < 10; ++p)
         if (!TouchDown(p)) TouchLock[p + 1] = 0;
 
@@ -150,16 +150,16 @@ void MyGame::Menu_Start() {
 
         bool activate = false;
         if (lit) {
-            if (Joy(Pad::Left) > 0.5f && KeyLock[5] == 0) {
+            if (Joy(Pad::Left) > 0.5f && KeyLock[Lock::Sideways] == 0) {
                 TitleChoice = StepTitleChoice(TitleChoice, -1);
                 LockKeys();
                 PlaySFX(Sfx::Move, 1.0f);
-            } else if (Joy(Pad::Right) > 0.5f && KeyLock[5] == 0) {
+            } else if (Joy(Pad::Right) > 0.5f && KeyLock[Lock::Sideways] == 0) {
                 TitleChoice = StepTitleChoice(TitleChoice, 1);
                 LockKeys();
                 PlaySFX(Sfx::Move, 1.0f);
             }
-            if (choose && KeyLock[10] == 0) activate = true;
+            if (choose && KeyLock[Lock::Choose] == 0) activate = true;
         }
 
         // A first tap highlights an item, a second one activates it.

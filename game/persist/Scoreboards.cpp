@@ -221,9 +221,9 @@ void MyGame::DisplayScoreboard() {
 
     // A tap or the skip button moves on: the panel slides out and the next
     // page follows. Held, it counts once.
-    if (KeyLock[13] == 0 && (PointerDown > 0 || Joy(Pad::Button4) > 0.5f)) {
-        KeyLock[13] = 1;
+    if (KeyLock[Lock::ScorePage] == 0 && (PointerDown > 0 || Joy(Pad::Button4) > 0.5f)) {
+        KeyLock[Lock::ScorePage] = 1;
         ScoreTimer = 270;
     }
-    if (Joy(Pad::Button4) < 0.3f && PointerDown == 0) KeyLock[13] = 0;
+    if (Joy(Pad::Button4) < 0.3f && PointerDown == 0) KeyLock[Lock::ScorePage] = 0;
 }

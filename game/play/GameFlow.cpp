@@ -25,8 +25,8 @@ void MyGame::Ingame() {
     }
     // Enter (or Start) must be let go before Escape can pause, so the press
     // that resumed the game cannot pause it again.
-    if (!PlayKey(Fixed::Accept) && Joy(Pad::Start) < 0.3f) KeyLock[98] = 0;
-    if ((PlayKey(Fixed::Back) || Joy(Pad::Start) > 0.5f) && KeyLock[98] == 0) {
+    if (!PlayKey(Fixed::Accept) && Joy(Pad::Start) < 0.3f) KeyLock[Lock::Pause] = 0;
+    if ((PlayKey(Fixed::Back) || Joy(Pad::Start) > 0.5f) && KeyLock[Lock::Pause] == 0) {
         Paused = 1;
         PauseChoice = 1;
         LockKeys();

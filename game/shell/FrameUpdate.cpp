@@ -190,7 +190,7 @@ void MyGame::DrawEndBanner() {
     // Nothing reaches the screens while the banner shows, and the title's
     // list waits before it starts repeating.
     LockKeys();
-    KeyLock[5] = 50;
+    KeyLock[Lock::ListRepeat] = 50;
 
     float cx = ScreenW / 2, cy = ScreenH / 2;
     float spin = EndReason == 0 ? 360 - rot : rot;

@@ -8,6 +8,7 @@
 #include "play/PlayState.h"
 #include "shell/AssetSlots.h"
 #include "shell/GameModes.h"
+#include "shell/KeyLocks.h"
 #include "shell/SettingSlots.h"
 
 class MyGame : public ZARNCore {
@@ -150,7 +151,7 @@ public:
     int TestTimer = 0;    // updates left in Test mode
     // 0 idle, 1 waiting for fire to be released, 2 capturing. It sits in a
     // KeyLock slot so that LockKeys, on opening the screen, waits for fire.
-    int& CaptureState = KeyLock[66];
+    int& CaptureState = KeyLock[Lock::Capture];
 
     void OptionsList();
     void AddOptionLabel(const std::string& text);
