@@ -16,8 +16,8 @@
 
 namespace {
 
-constexpr int Up = 0, Right = 1, Down = 2, Fast = 10;
-constexpr int EscapeKey = 99;
+constexpr int Up = Pad::Up, Right = Pad::Right, Down = Pad::Down, Fast = Pad::Button1;
+constexpr int EscapeKey = Fixed::Back;
 constexpr int Board = 2;  // Normal's score table
 
 class EndedGame : public PlayFixture {

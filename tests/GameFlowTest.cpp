@@ -48,7 +48,7 @@ TEST_F(GameFlow, EscapeOrStartPausesOnceEnterHasBeenLetGo) {
         ThisGame.KeyLock[Lock::Pause] = c.lockEnter;
         ASys.Button[Fixed::Accept] = c.enter;
         ASys.Button[Fixed::Back] = c.escape;
-        Hold(8, c.start);
+        Hold(Pad::Start, c.start);
         ThisGame.Ingame();
         EXPECT_EQ(ThisGame.Paused, c.paused) << c.what;
         EXPECT_EQ(ThisGame.KeyLock[Lock::Pause], c.lockAfter) << c.what;

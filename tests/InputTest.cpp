@@ -52,7 +52,7 @@ protected:
     void ReadyPad(int j) {
         dev.pads[j].present = true;
         Poll();
-        ASSERT_EQ(ASys.Joy[j][98], 1.0f);
+        ASSERT_EQ(ASys.Joy[j][PadField::Ready], 1.0f);
     }
 
 private:
@@ -65,18 +65,30 @@ TEST_F(InputTest, FixedKeysSetExactlyTheirButtons) {
         int key;
         std::set<int> entries;
     } cases[] = {
-        {GLFW_KEY_RIGHT, {5}},      {GLFW_KEY_W, {0}},           {GLFW_KEY_KP_2, {8}},
-        {GLFW_KEY_KP_5, {8}},       {GLFW_KEY_ENTER, {10, 98}},  {GLFW_KEY_SPACE, {10}},
-        {GLFW_KEY_RIGHT_CONTROL, {11}}, {GLFW_KEY_LEFT_SHIFT, {12}}, {GLFW_KEY_RIGHT_ALT, {13}},
-        {GLFW_KEY_U, {14}},         {GLFW_KEY_O, {15}},          {GLFW_KEY_ESCAPE, {99}},
-        {GLFW_KEY_F4, {100}},       {GLFW_KEY_F1, {68}},         {GLFW_KEY_F2, {64}},
-        {GLFW_KEY_F10, {66}},       {GLFW_KEY_F9, {67}},         {GLFW_KEY_Q, {}},
+        {GLFW_KEY_RIGHT, {Fixed::Right}},
+        {GLFW_KEY_W, {Fixed::Up}},
+        {GLFW_KEY_KP_2, {Fixed::Down}},
+        {GLFW_KEY_KP_5, {Fixed::Down}},
+        {GLFW_KEY_ENTER, {Fixed::Action1, Fixed::Accept}},
+        {GLFW_KEY_SPACE, {Fixed::Action1}},
+        {GLFW_KEY_RIGHT_CONTROL, {Fixed::Action2}},
+        {GLFW_KEY_LEFT_SHIFT, {Fixed::Action3}},
+        {GLFW_KEY_RIGHT_ALT, {Fixed::Action4}},
+        {GLFW_KEY_U, {Fixed::Action5}},
+        {GLFW_KEY_O, {Fixed::Action6}},
+        {GLFW_KEY_ESCAPE, {Fixed::Back}},
+        {GLFW_KEY_F4, {Fixed::Quit}},
+        {GLFW_KEY_F1, {Fixed::StatsToggle}},
+        {GLFW_KEY_F2, {Fixed::ScreenshotModeToggle}},
+        {GLFW_KEY_F10, {Fixed::Screenshot}},
+        {GLFW_KEY_F9, {Fixed::Wireframe}},
+        {GLFW_KEY_Q, {}},
     };
     for (const Case& c : cases) {
         dev.keys = {c.key};
         Poll();
         for (int e = 0; e < 127; ++e) {
-            if (e == 63) continue;  // focus
+            if (e == Fixed::Focus) continue;
             EXPECT_EQ(ASys.Button[e], c.entries.count(e) ? 1 : 0) << "key " << c.key << " entry " << e;
         }
         EXPECT_EQ(Wireframe, c.key == GLFW_KEY_F9 ? 1 : 0) << c.key;
@@ -87,8 +99,8 @@ TEST_F(InputTest, FixedKeysSetExactlyTheirButtons) {
 }
 
 TEST_F(InputTest, BoundArrowKeyReachesItsVirtualKey) {
-    ThisGame.SetKey(1, GLFW_KEY_RIGHT);
-    ThisGame.SetKey(3, GLFW_KEY_LEFT);
+    ThisGame.SetKey(Pad::Right, GLFW_KEY_RIGHT);
+    ThisGame.SetKey(Pad::Left, GLFW_KEY_LEFT);
     dev.keys = {GLFW_KEY_RIGHT};
     ThisGame.PollInput(0);
     EXPECT_EQ(ThisGame.Joy(Pad::Right), 1.0f);
@@ -251,15 +263,15 @@ TEST_F(InputTest, PadOffCentreAtPlugInStaysUnreadyUntilFirstAtRest) {
         pad.name = "Gobbit Test Pad";
         if (c.axis >= 0) pad.axes[c.axis] = c.value; else pad.buttons[2] = 1;
         pad.axes[5] = 0.7f;  // axes past the first four do not matter
-        ThisGame.SetKey(1, 650);  // pad 2 axis 0
+        ThisGame.SetKey(Pad::Right, 650);  // pad 2 axis 0
 
         testing::internal::CaptureStdout();
         Poll();
         Poll();
         std::string held = testing::internal::GetCapturedStdout();
         EXPECT_EQ(held, "") << c.what;
-        EXPECT_EQ(ASys.Joy[1][99], 1.0f) << c.what;
-        EXPECT_EQ(ASys.Joy[1][98], 0.0f) << c.what;
+        EXPECT_EQ(ASys.Joy[1][PadField::Present], 1.0f) << c.what;
+        EXPECT_EQ(ASys.Joy[1][PadField::Ready], 0.0f) << c.what;
         for (int n = 0; n < 98; ++n) EXPECT_EQ(ASys.Joy[1][n], 0.0f) << c.what << " field " << n;
         EXPECT_EQ(ThisGame.StickX(), 0.0f);
         EXPECT_EQ(ThisGame.JoyDown(2, 1), 0);
@@ -272,7 +284,7 @@ TEST_F(InputTest, PadOffCentreAtPlugInStaysUnreadyUntilFirstAtRest) {
         Poll();
         std::string released = testing::internal::GetCapturedStdout();
         EXPECT_EQ(released, "\n\n--=--\nController ID 'Gobbit Test Pad'\n--=--\n\n") << c.what;
-        EXPECT_EQ(ASys.Joy[1][98], 1.0f);
+        EXPECT_EQ(ASys.Joy[1][PadField::Ready], 1.0f);
 
         // Ready is kept when unplugged; Present drops and every reader ignores it.
         pad.axes[0] = 1.0f;
@@ -280,7 +292,7 @@ TEST_F(InputTest, PadOffCentreAtPlugInStaysUnreadyUntilFirstAtRest) {
         EXPECT_EQ(ThisGame.StickX(), 1.0f);
         pad.present = false;
         Poll();
-        EXPECT_EQ(ASys.Joy[1][98], 1.0f);
+        EXPECT_EQ(ASys.Joy[1][PadField::Ready], 1.0f);
         EXPECT_EQ(ThisGame.StickX(), 0.0f);
         EXPECT_EQ(ThisGame.Joy(Pad::Right), 0.0f);
     }
@@ -295,7 +307,7 @@ TEST_F(InputTest, InvertYSwapsUpAndDownOfBothSticks) {
     EXPECT_EQ(ThisGame.Joy(Pad::Down), 0.0f);
     EXPECT_EQ(ThisGame.Joy(Pad::RightStickUp), 1.0f);
     Poll(1);
-    EXPECT_EQ(ASys.Joy[0][51], 1.0f);
+    EXPECT_EQ(ASys.Joy[0][PadField::Axes + 1], 1.0f);
     EXPECT_EQ(ThisGame.Joy(Pad::Up), 0.0f);
     EXPECT_EQ(ThisGame.Joy(Pad::Down), 1.0f);
     EXPECT_EQ(ThisGame.Joy(Pad::RightStickDown), 1.0f);
@@ -317,8 +329,8 @@ TEST_F(InputTest, SticksGiveTheirDeflectionToDirectionKeys) {
 
 TEST_F(InputTest, BoundAxisRegistersOnlyAtFullDeflection) {
     ReadyPad(0);
-    ThisGame.SetKey(9, 554);  // pad 1 axis 4
-    ThisGame.SetKey(10, 503); // pad 1 button 3
+    ThisGame.SetKey(Pad::Select, 554);   // pad 1 axis 4
+    ThisGame.SetKey(Pad::Button1, 503);  // pad 1 button 3
     struct Case {
         float axis;
         float key9;
@@ -334,17 +346,17 @@ TEST_F(InputTest, BoundAxisRegistersOnlyAtFullDeflection) {
 }
 
 TEST_F(InputTest, DefineKeyKeepsACodeOnOneKeyAndOneBindingPerPad) {
-    ThisGame.SetKey(12, GLFW_KEY_SPACE);
-    ThisGame.SetKey(10, GLFW_KEY_SPACE);
-    for (int r = 0; r < 64; ++r) EXPECT_EQ(ThisGame.KeyValue(12, r), 0) << r;
-    EXPECT_EQ(ThisGame.KeyValue(10, 63), GLFW_KEY_SPACE);
+    ThisGame.SetKey(Pad::Button3, GLFW_KEY_SPACE);
+    ThisGame.SetKey(Pad::Button1, GLFW_KEY_SPACE);
+    for (int r = 0; r < 64; ++r) EXPECT_EQ(ThisGame.KeyValue(Pad::Button3, r), 0) << r;
+    EXPECT_EQ(ThisGame.KeyValue(Pad::Button1, 63), GLFW_KEY_SPACE);
 
-    ThisGame.SetKey(5, 510);  // pad 1 button 10
-    ThisGame.SetKey(5, GLFW_KEY_X);
-    ThisGame.SetKey(5, 603);  // pad 2 button 3
-    ThisGame.SetKey(5, 512);  // pad 1 again: replaces 510
+    ThisGame.SetKey(Pad::RightStickRight, 510);  // pad 1 button 10
+    ThisGame.SetKey(Pad::RightStickRight, GLFW_KEY_X);
+    ThisGame.SetKey(Pad::RightStickRight, 603);  // pad 2 button 3
+    ThisGame.SetKey(Pad::RightStickRight, 512);  // pad 1 again: replaces 510
     std::vector<int> rows;
-    for (int r = 48; r < 64; ++r) rows.push_back(ThisGame.KeyValue(5, r));
+    for (int r = 48; r < 64; ++r) rows.push_back(ThisGame.KeyValue(Pad::RightStickRight, r));
     std::vector<int> expected(16, 0);
     expected[12] = 0;  // was 510
     expected[13] = GLFW_KEY_X;
@@ -353,9 +365,9 @@ TEST_F(InputTest, DefineKeyKeepsACodeOnOneKeyAndOneBindingPerPad) {
     EXPECT_EQ(rows, expected);
 
     // Only the sixteen newest bindings are kept.
-    for (int k = 0; k < 17; ++k) ThisGame.SetKey(7, GLFW_KEY_A + k);
-    EXPECT_EQ(ThisGame.KeyValue(7, 48), GLFW_KEY_A + 1);
-    EXPECT_EQ(ThisGame.KeyValue(7, 63), GLFW_KEY_A + 16);
+    for (int k = 0; k < 17; ++k) ThisGame.SetKey(Pad::RightStickLeft, GLFW_KEY_A + k);
+    EXPECT_EQ(ThisGame.KeyValue(Pad::RightStickLeft, 48), GLFW_KEY_A + 1);
+    EXPECT_EQ(ThisGame.KeyValue(Pad::RightStickLeft, 63), GLFW_KEY_A + 16);
 
     ThisGame.FlushKeys();
     for (int r = 0; r < 64; ++r)
@@ -424,9 +436,10 @@ TEST_F(InputTest, ControllersMergeIntoFixedButtonsAndSticksSum) {
         float value;
         int expected;
     } cases[] = {
-        {10, 0, -1, 0, 1},    {15, 5, -1, 0, 1},   {98, 7, -1, 0, 1},   {99, 6, -1, 0, 1},
-        {0, 10, -1, 0, 1},    {0, -1, 1, -0.6f, 1}, {0, -1, 1, -0.4f, 0}, {8, -1, 1, 0.6f, 1},
-        {3, -1, 0, -0.6f, 1}, {5, -1, 0, 0.6f, 1},  {100, 7, -1, 0, 0},  {63, 0, -1, 0, 0},
+        {Fixed::Action1, 0, -1, 0, 1}, {Fixed::Action6, 5, -1, 0, 1}, {Fixed::Accept, 7, -1, 0, 1},
+        {Fixed::Back, 6, -1, 0, 1},    {Fixed::Up, 10, -1, 0, 1},     {Fixed::Up, -1, 1, -0.6f, 1},
+        {Fixed::Up, -1, 1, -0.4f, 0},  {Fixed::Down, -1, 1, 0.6f, 1}, {Fixed::Left, -1, 0, -0.6f, 1},
+        {Fixed::Right, -1, 0, 0.6f, 1}, {Fixed::Quit, 7, -1, 0, 0},   {Fixed::Focus, 0, -1, 0, 0},
     };
     for (const Case& c : cases) {
         dev.pads[1] = FakePad{};
@@ -435,7 +448,7 @@ TEST_F(InputTest, ControllersMergeIntoFixedButtonsAndSticksSum) {
         if (c.axis >= 0) dev.pads[1].axes[c.axis] = c.value;
         dev.pads[0].axes[0] = 0;
         Poll();
-        if (c.entry == 63) ASys.Button[Fixed::Focus] = 0;  // focus entry read raw
+        if (c.entry == Fixed::Focus) ASys.Button[Fixed::Focus] = 0;  // focus entry read raw
         EXPECT_EQ(ThisGame.PlayKey(c.entry), c.expected) << c.entry;
         ThisGame.MixJoy = 0;
         EXPECT_EQ(ThisGame.PlayKey(c.entry), 0) << c.entry;
@@ -455,7 +468,7 @@ TEST_F(InputTest, OutOfRangeQueriesReadZero) {
     EXPECT_EQ(ThisGame.Joy(-1), 0.0f);
     EXPECT_EQ(ThisGame.Joy(16), 0.0f);
     EXPECT_EQ(ThisGame.KeyValue(16, 63), 0);
-    EXPECT_EQ(ThisGame.KeyValue(0, 64), 0);
+    EXPECT_EQ(ThisGame.KeyValue(Pad::Up, 64), 0);
     EXPECT_EQ(ThisGame.KeyValue(-1, -1), 0);
     EXPECT_EQ(ThisGame.JoyDown(50, 0), 0);
     EXPECT_EQ(ThisGame.JoyDown(1, 4), 0);
@@ -483,16 +496,16 @@ TEST_F(InputTest, PointerHitTests) {
         {50 + 30, 50 + 41, 1, 0},
     };
     for (const Case& c : cases) {
-        ASys.Touch[0][1] = c.px, ASys.Touch[0][2] = c.py;
+        ASys.Touch[0][PointerField::X] = c.px, ASys.Touch[0][PointerField::Y] = c.py;
         EXPECT_EQ(ThisGame.MouseIn(0, 0, 100, 100), c.rect) << c.px << "," << c.py;
         EXPECT_EQ(ThisGame.MouseIn_Centered(50, 50, 100, 100), c.rect) << c.px << "," << c.py;
         EXPECT_EQ(ThisGame.MouseIn_Radius(50, 50, 50), c.radius) << c.px << "," << c.py;
     }
     // A later pointer answers with its own number.
-    ASys.Touch[0][1] = ASys.Touch[0][2] = 500;
-    ASys.Touch[3][1] = ASys.Touch[3][2] = 10;
+    ASys.Touch[0][PointerField::X] = ASys.Touch[0][PointerField::Y] = 500;
+    ASys.Touch[3][PointerField::X] = ASys.Touch[3][PointerField::Y] = 10;
     EXPECT_EQ(ThisGame.MouseIn(0, 0, 100, 100), 4);
-    ASys.Touch[3][5] = 1;
+    ASys.Touch[3][PointerField::Down] = 1;
     EXPECT_EQ(ThisGame.mdall(), 1);
 }
 
@@ -506,7 +519,8 @@ TEST_F(InputTest, ImageButtonAnswersOnlyToAPressOverIt) {
         int down, expected;
     } cases[] = {{100, 100, 0, 0}, {100, 100, 1, 1}, {131, 69, 1, 1}, {133, 100, 1, 0}, {100, 140, 1, 0}};
     for (const Case& c : cases) {
-        ASys.Touch[0][1] = c.x, ASys.Touch[0][2] = c.y, ASys.Touch[0][5] = float(c.down);
+        ASys.Touch[0][PointerField::X] = c.x, ASys.Touch[0][PointerField::Y] = c.y;
+        ASys.Touch[0][PointerField::Down] = float(c.down);
         EXPECT_EQ(ThisGame.Button(5, 100, 100, 0), c.expected) << c.x << "," << c.y;
     }
     ASys.iFramesSquare[5] = savedSquare;

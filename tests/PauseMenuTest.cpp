@@ -8,7 +8,8 @@
 
 namespace {
 
-constexpr int Right = 1, Left = 3, Start = 8, Select = 9, Button1 = 10, Button2 = 11;
+constexpr int Right = Pad::Right, Left = Pad::Left, Start = Pad::Start, Select = Pad::Select, Button1 = Pad::Button1,
+              Button2 = Pad::Button2;
 
 class PauseMenu : public MenuFixture {
 protected:

@@ -70,8 +70,8 @@ TEST_F(PlayLoop, FreshPressMovesAtOnceAndHeldKeyRepeats) {
         ThisGame.FlushGame();
         LayBoard({WallRow, "#H......................#"}, 100);
         ReleaseAll();
-        Hold(1);
-        if (c.fast) Hold(10);
+        Hold(Pad::Right);
+        if (c.fast) Hold(Pad::Button1);
         std::vector<int> moves;
         float x = ThisGame.Play.HeroX;
         for (int u = 1; u <= 40; ++u) {
@@ -92,21 +92,21 @@ TEST_F(PlayLoop, FreshPressMovesAtOnceAndHeldKeyRepeats) {
     ThisGame.FlushGame();
     LayBoard({WallRow, "#H......................#"}, 100);
     ReleaseAll();
-    Hold(1);
+    Hold(Pad::Right);
     Step();
     for (int u = 0; u < 7; ++u) Step();
     EXPECT_EQ(ThisGame.Play.HeroX, 2);
     EXPECT_EQ(ThisGame.Play.HeroDX, 0);
     ReleaseAll();
     Step();
-    Hold(1);
+    Hold(Pad::Right);
     Step();
     EXPECT_EQ(ThisGame.Play.HeroX, 3);
 }
 
 TEST_F(PlayLoop, TheCellLeftBehindFallsOutOfSightAndStaysShut) {
     LayBoard({WallRow, "#.H...#"}, 40);
-    Hold(1);
+    Hold(Pad::Right);
     Step();
     ASSERT_EQ(ThisGame.Play.HeroX, 3);
     ReleaseAll();
@@ -122,7 +122,7 @@ TEST_F(PlayLoop, TheCellLeftBehindFallsOutOfSightAndStaysShut) {
     EXPECT_EQ(At(3, 1).Offset, 0) << "the hero's cell stays put";
 
     // Nothing leads back onto it.
-    Hold(3);
+    Hold(Pad::Left);
     for (int u = 0; u < 20; ++u) Step();
     EXPECT_EQ(ThisGame.Play.HeroX, 3);
     EXPECT_EQ(ThisGame.OpenLeft, 0);
@@ -134,8 +134,8 @@ TEST_F(PlayLoop, HeldPerpendicularWinsAndTwoDirectionsZigZag) {
     rows[2][3] = 'H';
     LayBoard(rows, 100);
     ASSERT_EQ(ThisGame.Play.Facing, 1);  // last move: right
-    Hold(1);
-    Hold(2);
+    Hold(Pad::Right);
+    Hold(Pad::Down);
     std::string path;
     float x = ThisGame.Play.HeroX, y = ThisGame.Play.HeroY;
     for (int u = 0; u < 100 && path.size() < 6; ++u) {
@@ -151,7 +151,7 @@ TEST_F(PlayLoop, HeldPerpendicularWinsAndTwoDirectionsZigZag) {
     ThisGame.FlushGame();
     LayBoard({WallRow, "#H.#"}, 100);
     ReleaseAll();
-    Hold(3);
+    Hold(Pad::Left);
     for (int u = 0; u < 20; ++u) Step();
     EXPECT_EQ(ThisGame.Play.HeroX, 1);
     EXPECT_EQ(ThisGame.Play.LevelState, 0);
@@ -159,7 +159,7 @@ TEST_F(PlayLoop, HeldPerpendicularWinsAndTwoDirectionsZigZag) {
 
 TEST_F(PlayLoop, LeavingColumn24ToTheRightLandsInColumn0) {
     LayBoard({WallRow, ".#######################H", WallRow}, 100);
-    Hold(1);
+    Hold(Pad::Right);
     Step();
     EXPECT_EQ(ThisGame.Play.HeroX, 0);
     EXPECT_EQ(ThisGame.Play.HeroDX, -1);
@@ -177,7 +177,7 @@ TEST_F(PlayLoop, LevelEndsOnlyOnceTheHeroHasStopped) {
     for (float target : {1.0f, 5.0f}) {
         ThisGame.FlushGame();
         LayBoard({WallRow, "#H..#"}, target);
-        Hold(1);
+        Hold(Pad::Right);
         bool ended = false;
         int moves = 0;
         float x = ThisGame.Play.HeroX;
@@ -207,7 +207,7 @@ TEST_F(PlayLoop, WinningBuildsTheNextLevelKeepingScoreAndLives) {
     ThisGame.Difficulty = 2;
     LayBoard({WallRow, "#H.#"}, 1);
     ThisGame.Play.Lives = 2;
-    Hold(1);
+    Hold(Pad::Right);
     float last = 0;
     int sparks = 0;
     for (int u = 0; u < 200 && ThisGame.Play.Level == 1; ++u) {
@@ -230,7 +230,7 @@ TEST_F(PlayLoop, LosingWithALifeLeftBlinksItAndRebuildsTheLevel) {
     ThisGame.Difficulty = 2;
     LayBoard({WallRow, "#H.#"}, 10);
     ThisGame.Play.Lives = 2;
-    Hold(1);
+    Hold(Pad::Right);
     bool sawOne = false, sawTwo = false;
     float last = 0;
     for (int u = 0; u < 200 && ThisGame.Play.Lives == 2; ++u) {
@@ -263,7 +263,7 @@ TEST_F(PlayLoop, LosingTheLastLifeEndsTheGame) {
     ThisGame.Difficulty = 2;
     LayBoard({WallRow, "#H.#"}, 10);
     ThisGame.Play.Lives = 0;
-    Hold(1);
+    Hold(Pad::Right);
     for (int u = 0; u < 200 && ThisGame.EndReason == 0; ++u) {
         Step();
         EXPECT_EQ(SpriteCount(29, 29), 0);

@@ -154,10 +154,10 @@ TEST_F(RedefineKeysTest, CaptureSkipsTheStartingKeyAndBindsTheNextNewInput) {
             bool bound = int(u) + 1 >= c.boundAt;
             EXPECT_EQ(ThisGame.CaptureState, bound ? 0 : 2) << c.what << " update " << u + 1;
         }
-        EXPECT_EQ(ThisGame.KeyValue(1, 63), c.code) << c.what;
-        EXPECT_EQ(ThisGame.KeyValue(1, 62), 800 + 11) << c.what << ": the older bindings shift down";
+        EXPECT_EQ(ThisGame.KeyValue(Pad::Right, 63), c.code) << c.what;
+        EXPECT_EQ(ThisGame.KeyValue(Pad::Right, 62), 800 + 11) << c.what << ": the older bindings shift down";
         if (c.code != 'Z') {
-            EXPECT_EQ(ThisGame.KeyValue(10, 55), 'Z') << c.what << ": Z stays Button 1";
+            EXPECT_EQ(ThisGame.KeyValue(Pad::Button1, 55), 'Z') << c.what << ": Z stays Button 1";
         }
     }
 }

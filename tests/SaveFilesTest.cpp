@@ -99,9 +99,9 @@ protected:
         g.Settings[Setting::GamesStarted] = 17;
         g.Settings[Setting::LastDifficulty] = 3;
         g.Settings[150] = -5;
-        g.SetKey(0, 265);
-        g.SetKey(8, 257);
-        g.SetKey(8, 505);
+        g.SetKey(Pad::Up, 265);
+        g.SetKey(Pad::Start, 257);
+        g.SetKey(Pad::Start, 505);
         int* s = g.Scores;
         // Board 1 leaves zeros between scores in its segment: the reader here
         // skips them, so a writer that summed them would not match.
@@ -185,7 +185,7 @@ TEST_F(SaveFiles, SavedFilesLoadBackUnchanged) {
         if (i < 124 || i > 127) {
             EXPECT_EQ(ThisGame.Settings[i], settings[i]) << i;
         }
-    EXPECT_EQ(ThisGame.KeyValue(8, 63), 505);
+    EXPECT_EQ(ThisGame.KeyValue(Pad::Start, 63), 505);
 }
 
 TEST_F(SaveFiles, FirstRunCreatesAUserAndBothFiles) {

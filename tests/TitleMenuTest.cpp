@@ -11,7 +11,8 @@
 
 namespace {
 
-constexpr int Up = 0, Right = 1, Down = 2, Left = 3, Start = 8, Button1 = 10, Button2 = 11;
+constexpr int Up = Pad::Up, Right = Pad::Right, Down = Pad::Down, Left = Pad::Left, Start = Pad::Start,
+              Button1 = Pad::Button1, Button2 = Pad::Button2;
 
 // Escape drives both the fixed back entry and virtual button 8.
 void HoldEscape(bool down) {

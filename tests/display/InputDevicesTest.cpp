@@ -39,7 +39,7 @@ TEST(InputDevices, RealKeyAndPointerReachTheTables) {
     ThisGame.RenderGame(ThisGame.ScreenW, ThisGame.ScreenH);
     int savedRedef[64][16];
     std::memcpy(savedRedef, ASys.redef, sizeof savedRedef);
-    ThisGame.SetKey(1, GLFW_KEY_RIGHT);
+    ThisGame.SetKey(Pad::Right, GLFW_KEY_RIGHT);
     run("xdotool keydown Right");
     int seen = 0;
     float x = 0, y = 0;

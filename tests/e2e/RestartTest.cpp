@@ -59,10 +59,10 @@ TEST_F(Restart, SettingsBindingsNameAndEveryScoreComeBack) {
     s[23] = 1;    // motion reduction
     s[100] = 17;  // games started
     s[101] = 3;   // Hard chosen last
-    g.SetKey(0, 81);   // Q for up
-    g.SetKey(1, 69);   // E for right
-    g.SetKey(10, 84);  // T as button 1
-    g.SetKey(8, 512);  // a pad button for Start
+    g.SetKey(Pad::Up, 81);       // Q for up
+    g.SetKey(Pad::Right, 69);    // E for right
+    g.SetKey(Pad::Button1, 84);  // T as button 1
+    g.SetKey(Pad::Start, 512);   // a pad button for Start
     for (int b = 1; b <= 3; b++)
         for (int r = 0; r < 5; r++) {
             g.Scores[20 * b + r] = 1000 * b - 100 * r + 7;  // best five
@@ -96,7 +96,7 @@ TEST_F(Restart, SettingsBindingsNameAndEveryScoreComeBack) {
     EXPECT_EQ(g.ShowName().rfind("Restart-Me", 0), 0u) << g.ShowName();
     EXPECT_EQ(g.Settings[Setting::SfxVolume], 3);
     EXPECT_EQ(g.Settings[Setting::LastDifficulty], 3);
-    EXPECT_EQ(g.KeyValue(0, 63), 81);
+    EXPECT_EQ(g.KeyValue(Pad::Up, 63), 81);
     EXPECT_EQ(g.Scores[60], 3007);
 }
 

@@ -19,8 +19,14 @@
 class OverlayFixture : public ::testing::Test, protected TableInput {
 protected:
     // Virtual keys and fixed buttons by name, for readable tests.
-    enum VKey { Up = 0, Right = 1, Down = 2, Left = 3, Start = 8, Select = 9, B1 = 10, B2 = 11, B3 = 12, B4 = 13 };
-    enum Fixed { FUp = 0, FLeft = 3, FRight = 5, FDown = 8, FFire = 10, FEnter = 98, FEscape = 99 };
+    enum VKey {
+        Up = Pad::Up, Right = Pad::Right, Down = Pad::Down, Left = Pad::Left, Start = Pad::Start,
+        Select = Pad::Select, B1 = Pad::Button1, B2 = Pad::Button2, B3 = Pad::Button3, B4 = Pad::Button4
+    };
+    enum FixedEntry {
+        FUp = Fixed::Up, FLeft = Fixed::Left, FRight = Fixed::Right, FDown = Fixed::Down,
+        FFire = Fixed::Action1, FEnter = Fixed::Accept, FEscape = Fixed::Back
+    };
 
     void SetUp() override {
         MyGame& g = ThisGame;
