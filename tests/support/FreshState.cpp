@@ -12,25 +12,25 @@
 namespace {
 
 SharedState* AtProgramStart = nullptr;
+UnlistedBytes* Unlisted = nullptr;
 
 class FreshStateListener : public ::testing::EmptyTestEventListener {
     void OnTestProgramStart(const ::testing::UnitTest&) override {
         if (!AtProgramStart) AtProgramStart = new SharedState;
-        if (!unlisted_) unlisted_ = new UnlistedBytes(SharedGlobals());
+        if (!Unlisted) Unlisted = new UnlistedBytes(SharedGlobals());
     }
     void OnTestStart(const ::testing::TestInfo&) override {
         FreshSharedState();
-        unlisted_->Take();
+        Unlisted->Take();
     }
     void OnTestEnd(const ::testing::TestInfo&) override {
         FreshSharedState();
-        for (const std::string& change : unlisted_->Changed()) {
+        for (const std::string& change : Unlisted->Changed()) {
             ADD_FAILURE() << "The test left " << change
                           << " changed, which nothing puts back: add it to the list in "
                              "tests/support/SharedState.cpp";
         }
     }
-    UnlistedBytes* unlisted_ = nullptr;
 };
 
 const bool Registered = [] {
