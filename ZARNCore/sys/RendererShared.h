@@ -1,7 +1,8 @@
 // What the plain replay (sys/Renderer.cpp) and the work it may skip without
 // changing a pixel (sys/RendererShortcuts.cpp) share: the batch constants,
 // vertex colours and texture corners, and the calls each makes into the
-// other. Only those two files include it.
+// other. Only those two files include it, and the tests' list of shared
+// state, which names the replay's per-frame globals.
 #pragma once
 
 #include "sys/SysGlobals.h"
