@@ -104,7 +104,7 @@ std::string UserId(unsigned run, int player) {
 }
 
 std::string NameOf(int player) {
-    char n[16];
+    char n[24];  // room for any int, so no name is ever cut short
     std::snprintf(n, sizeof n, "Load-%-7d", player);
     return n;
 }
