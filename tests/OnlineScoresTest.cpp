@@ -247,6 +247,15 @@ TEST_F(OnlineScores, BrokenServersChangeNothingButTheOnlineTable) {
              SendAll(fd, "ta-]" + Section(1, {{"Split", "9"}}) + EndMark);
          },
          "", {}},
+        // The headers come alone; the whole marked data follows in a block
+        // of its own, and is read.
+        {"data in a later block",
+         [](int fd, const std::string&) {
+             SendAll(fd, "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n");
+             usleep(200000);
+             SendAll(fd, DataMark + Section(1, {{"Later", "9"}, {"Next", "5"}}) + EndMark);
+         },
+         "", {{"Later", 9}, {"Next", 5}}},
         {"ten megabytes",
          [&big](int fd, const std::string&) { SendAll(fd, HttpReply(big + Section(1, {{"Big", "9"}}))); }, "", {}},
         // Only the first megabyte of a reply is read: markers after it are
