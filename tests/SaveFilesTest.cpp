@@ -269,6 +269,22 @@ TEST_F(SaveFiles, LoadRepairsWhatFailsItsChecks) {
         {"a user ID that fails its check",
          [&](SaveFiles& t) { poke(t, SettingsFile, 27, [](int32_t v) { return v + 1; }); }, 1, true, true,
          [&] { EXPECT_NE(s[24], U1); EXPECT_EQ(sc[20], 0); }},
+        // What the file no longer holds keeps its default; nothing is read
+        // as a value from past its end. The user ID went with the cut, so
+        // the scores kept under it no longer check and a new user starts.
+        {"a settings file that ends after its first 21 settings",
+         [&](SaveFiles& t) {
+             std::vector<uint8_t> b = t.ReadBytes(SettingsFile);
+             b.resize(21 * 4);
+             t.WriteBytes(SettingsFile, b);
+         },
+         1, false, true,
+         [&] {
+             EXPECT_EQ(s[Setting::SfxVolume], 3);
+             EXPECT_EQ(s[Setting::Overscan], 4);
+             EXPECT_EQ(s[Setting::ReduceMotion], 0);
+             for (int i = Setting::OnlineName; i <= Setting::OnlineNameLast; i++) EXPECT_EQ(s[i], 0) << i;
+         }},
         {"a cut-off score file",
          [&](SaveFiles& t) {
              std::vector<uint8_t> b = t.ReadBytes(ScoreFile);
