@@ -82,7 +82,9 @@ run_tests() {
     echo "timeout"
   else
     local failed
-    failed=$(sed -n 's/^\[  FAILED  \] \([A-Za-z0-9_/.]*\).*/\1/p' "$out" | sort -u | head -3 | paste -sd ' ')
+    # Not anchored: the game's own output may end without a line end
+    # ("Could not connect") right before a test's result.
+    failed=$(sed -n 's/.*\[  FAILED  \] \([A-Za-z0-9_/]*\.[A-Za-z0-9_/.]*\).*/\1/p' "$out" | sort -u | head -3 | paste -sd ' ')
     echo "${failed:-crashed (status $status)}"
   fi
   return 1
