@@ -223,6 +223,11 @@ TEST_F(SaveFiles, LoadRepairsWhatFailsItsChecks) {
         v[at] = f(v[at]);
         t.WriteInts(file, v);
     };
+    auto cut = [](SaveFiles& t, const char* file, size_t bytes) {
+        std::vector<uint8_t> b = t.ReadBytes(file);
+        b.resize(bytes);
+        t.WriteBytes(file, b);
+    };
     Case cases[] = {
         {"a score file from another installation",
          [&](SaveFiles& t) {
@@ -273,11 +278,7 @@ TEST_F(SaveFiles, LoadRepairsWhatFailsItsChecks) {
         // as a value from past its end. The user ID went with the cut, so
         // the scores kept under it no longer check and a new user starts.
         {"a settings file that ends after its first 21 settings",
-         [&](SaveFiles& t) {
-             std::vector<uint8_t> b = t.ReadBytes(SettingsFile);
-             b.resize(21 * 4);
-             t.WriteBytes(SettingsFile, b);
-         },
+         [&](SaveFiles& t) { cut(t, SettingsFile, (Setting::Overscan + 1) * 4); },
          1, false, true,
          [&] {
              EXPECT_EQ(s[Setting::SfxVolume], 3);
@@ -285,12 +286,7 @@ TEST_F(SaveFiles, LoadRepairsWhatFailsItsChecks) {
              EXPECT_EQ(s[Setting::ReduceMotion], 0);
              for (int i = Setting::OnlineName; i <= Setting::OnlineNameLast; i++) EXPECT_EQ(s[i], 0) << i;
          }},
-        {"a cut-off score file",
-         [&](SaveFiles& t) {
-             std::vector<uint8_t> b = t.ReadBytes(ScoreFile);
-             b.resize(50001);
-             t.WriteBytes(ScoreFile, b);
-         },
+        {"a cut-off score file", [&](SaveFiles& t) { cut(t, ScoreFile, 50001); },
          1, false, false, [&] { EXPECT_EQ(sc[20], 0); }},
     };
     for (Case& c : cases) {
