@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "play/LevelData.h"
+#include "rules/LevelData.h"
 #include "support/PlayFixture.h"
 
 using LevelBuilder = PlayFixture;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "play/LevelData.h"
+#include "rules/LevelData.h"
 
 namespace {
 

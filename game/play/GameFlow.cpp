@@ -4,8 +4,7 @@
 void MyGame::LoadGame() {
     FlushGame();
     Settings[Setting::GamesStarted] += 1;  // games started
-    Play.Lives = 2;      // two spare lives: three attempts in all
-    GetLev(1);
+    Rules.Start(Difficulty);
     GameMode = Modes::Play;
 }
 

@@ -9,16 +9,16 @@ static int FreeParticle(float (*pool)[10]) {
     return -1;
 }
 
-// Once the game has ended its score stays what it was at that moment: that
-// is the score the tables record.
-void MyGame::Gimme(int points) {
-    if (EndReason == 0) Play.Score += points;
-}
+void MyGame::Gimme(int points) { Rules.Gimme(points); }
 
 void MyGame::Gimme(int points, float x, float y) { Gimme(points, x, y, 60); }
 
 void MyGame::Gimme(int points, float x, float y, float hue) {
     Gimme(points);
+    PopUp(points, x, y, hue);
+}
+
+void MyGame::PopUp(int points, float x, float y, float hue) {
     int i = FreeParticle(Particle);
     if (i < 0) return;
     float* p = Particle[i];

@@ -1,6 +1,5 @@
-// One update of a level in progress: the rising and falling board, the
-// hero's sliding moves, the end of the level, and the drawing of the board
-// and the hero. Motion advances a fixed step per update.
+// One update of a level in progress as the player sees it: the rules move
+// the board and the hero (rules/PlayStep.cpp), and this draws them.
 #include <cmath>
 
 #include "shell/MyGame.h"
@@ -18,9 +17,13 @@ MyGame::BoardView MyGame::PlayLayout() {
     return v;
 }
 
+Controls MyGame::PlayControls() {
+    return Controls::FromStick(Joy(Pad::Up), Joy(Pad::Right), Joy(Pad::Down), Joy(Pad::Left), Joy(Pad::Button1));
+}
+
 void MyGame::DoGame() {
     PlayState& P = Play;
-    if (P.PathRuns > 0 && P.PathRuns < 31) FindPaths();
+    Rules.BeginUpdate(PlayControls());
     const int now = Mills();  // one clock reading for the whole update
 
     BoardView v = PlayLayout();
@@ -39,73 +42,24 @@ void MyGame::DoGame() {
 
     ResetDraw();
     SetSize(v.scale * 1.01f);
-    P.GateFrame += 1;
-    if (P.GateFrame > 15 || P.GateFrame < 0) P.GateFrame = 0;
-
-    int landed = 0, still = 1;
-    StepCells(v, now, landed, still);
-
-    int tune = int(Difficulty + P.Level) % Music::Tunes + 1;
-    if (tune < 1) tune = 1;
-    if (still == 1 && P.PlayStarted == 0) {
-        P.PlayStarted = 1;
-        PlayMusic(fstr(Music::TuneFile, tune));
-    }
-    if (landed == 1) PlaySFX(Sfx::Landing, Rnd(0.5f, 1.5f));  // one thud however many landed
-
-    if (P.PlayStarted == 1) StepHero();
-
-    if (P.HeroX < 0) P.HeroX += P.BoardW;
-    if (P.HeroY < 0) P.HeroY += P.BoardH;
-    if (P.HeroX > P.BoardW - 1) P.HeroX -= P.BoardW;
-    if (P.HeroY > P.BoardH - 1) P.HeroY -= P.BoardH;
+    // The board is drawn as it stands after the cells' motion and before
+    // the hero moves (and perhaps starts the next level).
+    Rules.MoveCells();
+    DrawCells(v, now);
+    Rules.MoveHero();
 
     DrawHero(v);
     DrawWalls(v);
     DrawHud(v);
 }
 
-void MyGame::StepCells(const BoardView& v, int now, int& landed, int& still) {
+void MyGame::DrawCells(const BoardView& v, int now) {
     PlayState& P = Play;
+    if (EndReason != 0) return;
     const bool ripple = P.Target - P.Eaten < 1;
     for (int y = 0; y < BoardRows; ++y) {
         for (int x = 0; x < BoardCols; ++x) {
-            BoardCell& c = Board[y * BoardPitch + x];
-            if (P.LevelState == 0) {
-                if (c.Speed > 0) {  // falling after the hero left it
-                    c.Speed += 0.1f;
-                    c.Offset += c.Speed;
-                    if (c.Offset > 128) {
-                        c.Offset = 128;
-                        c.Speed = 0;
-                    }
-                }
-                if (c.Speed < 0) {  // rising into place
-                    still = 0;
-                    c.Speed -= Rnd(0.1f, 0.15f);
-                    c.Offset += c.Speed;
-                    if (c.Offset < 0.1f) {
-                        c.Offset = 0;
-                        c.Speed = 0;
-                        if (c.Settled == 0) {
-                            c.Settled = 1;
-                            landed = 1;
-                        }
-                    }
-                }
-            } else if (P.LevelState < 0) {  // lost: everything flies up
-                c.Offset += c.Speed;
-                c.Settled = 0;
-                c.Speed -= Rnd(0.1f, 0.2f);
-            } else {  // won: everything falls away
-                c.Offset += c.Speed;
-                c.Settled = 0;
-                c.Speed += Rnd(0.1f, 0.2f);
-            }
-            if (c.Offset > 5000) c.Offset = 5000;
-            if (c.Offset < -5000) c.Offset = -5000;
-
-            if (EndReason != 0) continue;
+            const BoardCell& c = Board[y * BoardPitch + x];
             const float px = float(int(v.x0 + x * v.cell));
             const float py = float(int(v.y0 + y * v.cell));
             int t = int(c.Type);
@@ -130,95 +84,6 @@ void MyGame::StepCells(const BoardView& v, int now, int& landed, int& still) {
                 SetCol(255, 255, 255, 1);
                 DrawImg(Img::Sprites, px, py - c.Offset * 3 + std::fabs(bob), 19 + int(c.Pellet));
             }
-        }
-    }
-}
-
-void MyGame::StepHero() {
-    PlayState& P = Play;
-    float delay = 12, step = 0.15f;
-    if (Joy(Pad::Button1) > 0.4f) {  // the action button moves fast
-        delay = 5;
-        step = 0.3f;
-    }
-
-    if (P.HeroDX > 0) P.HeroDX = P.HeroDX > step ? P.HeroDX - step : 0;
-    if (P.HeroDX < 0) P.HeroDX = P.HeroDX < -step ? P.HeroDX + step : 0;
-    if (P.HeroDY > 0) P.HeroDY = P.HeroDY > step ? P.HeroDY - step : 0;
-    if (P.HeroDY < 0) P.HeroDY = P.HeroDY < -step ? P.HeroDY + step : 0;
-
-    // One countdown for both axes; released keys clear it so a fresh press
-    // moves at once.
-    if (P.RepeatX > 0) P.RepeatY = P.RepeatX;
-    if (P.RepeatY > 0) P.RepeatX = P.RepeatY;
-    P.RepeatX -= 1;
-    P.RepeatY -= 1;
-    if (Joy(Pad::Left) < 0.4f && Joy(Pad::Right) < 0.4f && Joy(Pad::Up) < 0.4f && Joy(Pad::Down) < 0.4f)
-        P.RepeatX = P.RepeatY = 0;
-
-    GetMatrix(int(P.HeroX), int(P.HeroY), 1);
-
-    // A game that has ended takes no more moves, so the banner's two
-    // seconds cannot add to the score it ended with.
-    if (P.HeroDX == 0 && P.HeroDY == 0 && P.LevelState == 0 && EndReason == 0) {
-        // A held direction that is open moves the hero one cell: the cell
-        // left falls, the hero slides in from it and eats what it finds.
-        auto move = [&](int key, int open, float& repeat, float& pos, float& slide, float step, float facing) {
-            if (Joy(key) > 0.5f && open && repeat < 1 && P.HeroDX == 0 && P.HeroDY == 0) {
-                Drop(int(P.HeroX), int(P.HeroY));
-                pos += step;
-                slide = -step;
-                repeat = delay;
-                P.Facing = facing;
-                Eat(int(P.HeroX), int(P.HeroY));
-            }
-        };
-        auto left = [&] { move(Pad::Left, OpenLeft, P.RepeatX, P.HeroX, P.HeroDX, -1, 3); };
-        auto right = [&] { move(Pad::Right, OpenRight, P.RepeatX, P.HeroX, P.HeroDX, 1, 1); };
-        auto up = [&] { move(Pad::Up, OpenUp, P.RepeatY, P.HeroY, P.HeroDY, -1, 0); };
-        auto down = [&] { move(Pad::Down, OpenDown, P.RepeatY, P.HeroY, P.HeroDY, 1, 2); };
-        // The axis not moved along last is tried first, so a held
-        // perpendicular direction wins and two held directions zig-zag.
-        if (P.Facing == 0 || P.Facing == 2) {
-            left();
-            right();
-            up();
-            down();
-        }
-        if (P.Facing == 1 || P.Facing == 3) {
-            up();
-            down();
-            left();
-            right();
-        }
-    }
-
-    // Stuck: the level is over. A move leaves the hero sliding, so this
-    // never fires in the update of a move.
-    if (!OpenUp && !OpenDown && !OpenLeft && !OpenRight && P.HeroDX == 0 && P.HeroDY == 0 &&
-        P.LevelState == 0) {
-        StopMusic();
-        if (P.Target - P.Eaten > 0) {
-            P.LevelState = -1;
-            PlaySFX(Sfx::LevelFailed, 1.0f);
-        }
-        if (P.Target - P.Eaten < 1) {
-            P.LevelState = 1;
-            PlaySFX(Sfx::LevelComplete, 1.0f);
-        }
-    }
-
-    if (P.LevelState > 0) P.LevelState += 1;
-    if (P.LevelState < 0) P.LevelState -= 1;
-    if (P.LevelState > 120) {
-        GetLev(1);
-    } else if (P.LevelState < -120) {
-        if (P.Lives > 0) {
-            P.Lives -= 1;
-            GetLev(0);
-            P.LevelState = 0;
-        } else {
-            EndGame(1);  // later calls are ignored
         }
     }
 }

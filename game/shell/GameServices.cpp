@@ -7,22 +7,13 @@ MyGame::~MyGame() = default;
 
 void MyGame::Save() { SavePending = 1; }
 
-void MyGame::EndGame(int reason) {
-    if (EndReason != 0) return;  // the first reason wins
-    EndReason = reason;
-    EndBanner = reason;
-    EndTimer = 0.0f;
-    // The score here is the one the tables will record.
-    Debuglog(fstr("Game ended by %s with score %i", reason == -1 ? "quitting" : "losing the last life",
-                  int(Play.Score)));
-}
+// The first reason wins; the banner follows from the rules' Ended event.
+void MyGame::EndGame(int reason) { Rules.End(reason); }
 
 void MyGame::FlushGame() {
     Paused = 0;
-    EndReason = 0;
     EndTimer = 0.0f;
-    for (BoardCell& c : Board) c = BoardCell{};
-    Play = PlayState{};
+    Rules.Reset();
     for (auto& p : Particle)
         for (float& f : p) f = 0;
     ViewX = ViewY = 0;

@@ -76,7 +76,7 @@ bool MyGame::StartUp(const char* path) {
 void MyGame::SetLaunchValues() {
     GameNum = GobbitNumber;
     SetTitle(GobbitTitle);
-    GameVersion = 1;
+    GameVersion = Gobbit::Version;
     BoardCount = 3;
     SetKeyword(GobbitScoreKeyword);
     Smooth(0);

@@ -6,7 +6,9 @@
 // server and the tests take both from here.
 #pragma once
 
-constexpr int GobbitNumber = 564;
-constexpr const char* GobbitTitle = "Gobbit";
+#include "rules/GameIdentity.h"
+
+constexpr int GobbitNumber = Gobbit::Number;
+constexpr const char* GobbitTitle = Gobbit::Title;
 constexpr const char* GobbitScoreKeyword =
     "Quiet ferns w4lK tapping Gravel s to NAP and s10wly drift past HoLLows. Yes, Hollows.  Gr8 then, okay.";

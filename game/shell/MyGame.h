@@ -4,8 +4,11 @@
 
 #include <string>
 
+#include "Random.h"
 #include "ZARNCore.h"
-#include "play/PlayState.h"
+#include "play/ParticleFields.h"
+#include "play/PlayFeedback.h"
+#include "rules/Match.h"
 #include "shell/AssetSlots.h"
 #include "shell/GameModes.h"
 #include "shell/KeyLocks.h"
@@ -25,9 +28,8 @@ public:
 
     int GameMode = Modes::Title;   // one of Modes (shell/GameModes.h)
     int Overlay = Overlays::None;  // one of Overlays; None shows the mode's screen
-    int Difficulty = 0; // 1 Easy, 2 Normal, 3 Hard
     int Paused = 0;
-    int EndReason = 0, EndBanner = 0;
+    int EndBanner = 0;
     float EndTimer = 0;
     float Delta = 0;
     int SavePending = 0;
@@ -60,13 +62,22 @@ public:
     void DrawEndBanner();
 
     // ---- Gameplay ----
-    BoardCell Board[BoardRows * BoardPitch] = {};
-    PlayState Play = {};
+    // The rules of the running game, sharing the game's seeded stream; what
+    // they do reaches the player through Feedback.
+    PlayFeedback Feedback;
+    Match Rules{SharedStream, &Feedback};
+    // The rules' state under the names the rest of the game reads.
+    BoardCell (&Board)[BoardCells] = Rules.Board;
+    PlayState& Play = Rules.Play;
+    int& Difficulty = Rules.Difficulty;  // 1 Easy, 2 Normal, 3 Hard
+    int& EndReason = Rules.EndReason;    // 0 playing, 1 last life lost, -1 quit
+    int& OpenUp = Rules.OpenUp;          // open directions from the hero's
+    int& OpenDown = Rules.OpenDown;      // cell, filled by GetMatrix
+    int& OpenLeft = Rules.OpenLeft;
+    int& OpenRight = Rules.OpenRight;
+
     float Particle[260][10] = {};
     float ViewX = 0, ViewY = 0;
-
-    // Open directions from the hero's cell, filled by GetMatrix.
-    int OpenUp = 0, OpenDown = 0, OpenLeft = 0, OpenRight = 0;
 
     void GetLev(int advance);
     void DoGame();
@@ -74,7 +85,12 @@ public:
     void Ingame();
     void DoParticles();
 
-    // Board rules; every cell access wraps around the board.
+    // The play step's input this update: the player's, or the journal's
+    // while a game is watched again.
+    Controls PlayControls();
+
+    // Board rules (the rules' own, under the game's names); every cell
+    // access wraps around the board.
     BoardCell& CellAt(int x, int y);
     int isSolid(int x, int y, int dir, int mode);
     void GetMatrix(int x, int y, int mode);
@@ -88,6 +104,8 @@ public:
     void Gimme(int points);
     void Gimme(int points, float x, float y);
     void Gimme(int points, float x, float y, float hue);
+    // The floating number of points won, without adding them.
+    void PopUp(int points, float x, float y, float hue);
     void ThrowParticle(float x, float y, float hue, int group, int kind, float angle, float speed);
 
     // The pieces of one play update (DoGame).
@@ -97,8 +115,7 @@ public:
         float r, g, b;      // the level colour this update
     };
     BoardView PlayLayout();
-    void StepCells(const BoardView& v, int now, int& landed, int& still);
-    void StepHero();
+    void DrawCells(const BoardView& v, int now);
     void DrawHero(const BoardView& v);
     void DrawWalls(const BoardView& v);
     void DrawHud(const BoardView& v);

@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "play/LevelData.h"
+#include "rules/LevelData.h"
 #include "support/PathSolver.h"
 #include "support/PlayFixture.h"
 

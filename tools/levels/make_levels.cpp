@@ -1,9 +1,9 @@
 // make_levels: turns the '#'/'.' mazes of mazes.txt into the letter strings
-// of game/play/LevelData.cpp, refusing any maze that breaks a layout rule.
+// of rules/LevelData.cpp, refusing any maze that breaks a layout rule.
 //
 // Not part of the build. To change a maze, edit tools/levels/mazes.txt, then:
 //   g++ -std=c++17 -O2 -o make_levels tools/levels/make_levels.cpp
-//   ./make_levels tools/levels/mazes.txt game/play/LevelData.cpp
+//   ./make_levels tools/levels/mazes.txt rules/LevelData.cpp
 // and run the level layout test.
 #include <cstdio>
 #include <fstream>
@@ -131,7 +131,7 @@ void Write(std::ostream& out, const std::vector<Maze>& mazes)
            "// One string per layout, one literal per row, top row first. 'Q' is floor\n"
            "// with a pellet; 'A'-'P' are wall pieces, the letter naming which of the\n"
            "// four neighbours (wrapping round the edges) are walls too.\n"
-           "#include \"play/LevelData.h\"\n\n"
+           "#include \"rules/LevelData.h\"\n\n"
            "namespace {\n\n"
            "const char* const Layouts[13] = {\n";
     for (size_t i = 0; i < mazes.size(); i++) {

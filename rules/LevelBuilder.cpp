@@ -6,8 +6,9 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "play/LevelData.h"
-#include "shell/MyGame.h"
+#include "rules/GameIdentity.h"
+#include "rules/LevelData.h"
+#include "rules/Match.h"
 
 static int PowerItemsFor(int difficulty, float level) {
     switch (difficulty) {
@@ -39,9 +40,9 @@ int LayoutFor(int difficulty, float level) {
     return int(std::floor(v)) % 13;
 }
 
-void MyGame::GetLev(int advance) {
+void Match::GetLev(int advance) {
     PlayState& P = Play;
-    StopMusic();
+    Emit(&MatchEvents::MusicStop);
     P.PlayStarted = 0;
     P.LevelState = 0;
     P.Level += advance;
@@ -52,17 +53,17 @@ void MyGame::GetLev(int advance) {
     P.BoardW = BoardCols;
     P.BoardH = BoardRows;
 
-    SeedRnd(int(P.LevelSeed));
-    for (int i = 0; i < 100; ++i) Rand(0, 250);
+    Rng.Reseed(int(P.LevelSeed), Gobbit::Number);
+    for (int i = 0; i < 100; ++i) Rng.Rand(0, 250);
 
     P.DotCount = 0;
     P.PowerCount = float(PowerItemsFor(Difficulty, P.Level));
     P.Target = 0;
 
     do {
-        P.WallR = Rand(1, 15) * 17;
-        P.WallG = Rand(1, 15) * 17;
-        P.WallB = Rand(1, 15) * 17;
+        P.WallR = Rng.Rand(1, 15) * 17;
+        P.WallG = Rng.Rand(1, 15) * 17;
+        P.WallB = Rng.Rand(1, 15) * 17;
     } while (!VividColour(P.WallR, P.WallG, P.WallB));
 
     // Every cell starts 240 below its place and rises at its own speed.
@@ -72,7 +73,7 @@ void MyGame::GetLev(int advance) {
             c = BoardCell{};
             c.Type = float(layout[y * BoardCols + x] - 'A');
             c.Offset = 240;
-            c.Speed = -Rnd(0.4f, 3.4f);
+            c.Speed = -Rng.Rnd(0.4f, 3.4f);
             if (c.Type == 16) {
                 c.Pellet = 1;
                 P.DotCount += 1;
@@ -82,8 +83,8 @@ void MyGame::GetLev(int advance) {
 
     int hx, hy;
     do {
-        hx = 12 + Rand(-2, 2);
-        hy = Rand(1, 13);
+        hx = 12 + Rng.Rand(-2, 2);
+        hy = Rng.Rand(1, 13);
     } while (Board[hy * BoardPitch + hx].Type < 16);
     P.HeroX = float(hx);
     P.HeroY = float(hy);
@@ -94,8 +95,8 @@ void MyGame::GetLev(int advance) {
     for (int i = 0; i < int(P.PowerCount); ++i) {
         int x, y;
         do {
-            x = Rand(1, 23);
-            y = Rand(1, 13);
+            x = Rng.Rand(1, 23);
+            y = Rng.Rand(1, 13);
         } while (!(Board[y * BoardPitch + x].Pellet == 1 && std::abs(y - hy) >= 3));
         Board[y * BoardPitch + x].Pellet = 2;
     }
@@ -108,10 +109,10 @@ void MyGame::GetLev(int advance) {
     float w = P.GateCount > 0 ? (25 - 4) / P.GateCount : 0;
     for (int i = 0; i < int(P.GateCount); ++i) {
         for (int attempt = 1;; ++attempt) {
-            int t = Rand(20, 21);
+            int t = Rng.Rand(20, 21);
             if (t == 21) t = 24;
-            int x = int(std::floor(Rnd(i * w + 2, (i + 1) * w + 2 + 0.9999f)));
-            int y = Rand(1, 13);
+            int x = int(std::floor(Rng.Rnd(i * w + 2, (i + 1) * w + 2 + 0.9999f)));
+            int y = Rng.Rand(1, 13);
             bool ok = std::abs(y - hy) >= 3;
             for (int dx = -1; dx <= 1 && ok; ++dx) {
                 const BoardCell& c = Board[y * BoardPitch + x + dx];

@@ -2,19 +2,18 @@
 // (the Trial layer) decide how many pellets a level asks for. One pass runs
 // per update during the level's first 30 updates, while the board rises.
 #include <cmath>
-#include <string>
 
-#include "play/LevelData.h"
-#include "shell/MyGame.h"
+#include "rules/GameIdentity.h"
+#include "rules/Match.h"
 
 namespace {
 const int StepX[4] = {0, 1, 0, -1};  // up, right, down, left
 const int StepY[4] = {-1, 0, 1, 0};
 }  // namespace
 
-void MyGame::FindPaths() {
+void Match::FindPaths() {
     PlayState& P = Play;
-    SeedRnd(int(P.Level * 1234 + Difficulty * 69 + P.PathRuns * 3177));
+    Rng.Reseed(int(P.Level * 1234 + Difficulty * 69 + P.PathRuns * 3177), Gobbit::Number);
 
     int passBest = 0;
     for (int walk = 0; walk < 5; ++walk) {
@@ -31,7 +30,7 @@ void MyGame::FindPaths() {
             P.PickDir = -1;
             P.PickLen = 0;
             for (int d = 0; d < 4; ++d) {
-                if (P.RunLen[d] > P.PickLen && Rnd(0, 20) < 15) {
+                if (P.RunLen[d] > P.PickLen && Rng.Rnd(0, 20) < 15) {
                     P.PickDir = float(d);
                     P.PickLen = P.RunLen[d];
                 }
@@ -41,7 +40,7 @@ void MyGame::FindPaths() {
             bool boxedIn = true;
             for (int d = 0; d < 4; ++d)
                 if (P.RunLen[d] > 0) boxedIn = false;
-            if (P.PickDir != -1 && Rnd(0, 20) < 15) dir = int(P.PickDir);
+            if (P.PickDir != -1 && Rng.Rnd(0, 20) < 15) dir = int(P.PickDir);
             if (dir == -1) {
                 stall += 1;
             } else {
@@ -70,18 +69,6 @@ void MyGame::FindPaths() {
         if (P.Target < 40) P.Target = 40;
         P.Target = 5 * std::floor(P.Target / 5);
         P.Eaten = 0;
-        LogLevel();
+        Emit(&MatchEvents::TargetSet);
     }
-}
-
-// One line per level built: enough to tell which board a player had and to
-// check it against a level built by a test.
-void MyGame::LogLevel() {
-    std::string items;
-    for (int y = 0; y < BoardRows; ++y)
-        for (int x = 0; x < BoardCols; ++x)
-            if (Board[y * BoardPitch + x].Pellet == 2) items += fstr(" %i,%i", x, y);
-    Debuglog(fstr("Level %i, difficulty %i: layout %i, hero %i,%i, power items%s, target %i", int(Play.Level),
-                  Difficulty, LayoutFor(Difficulty, Play.Level), int(Play.HeroX), int(Play.HeroY),
-                  items.empty() ? " none" : items.c_str(), int(Play.Target)));
 }

@@ -1,5 +1,5 @@
 // The per-game play state: every value that a new game starts from zero.
-// Kept in one struct so that FlushGame can clear it in one assignment.
+// Kept in one struct so that a new game clears it in one assignment.
 #pragma once
 
 struct BoardCell {
@@ -14,6 +14,7 @@ struct BoardCell {
 constexpr int BoardPitch = 30;   // cells are addressed as row * 30 + column
 constexpr int BoardRows = 15;
 constexpr int BoardCols = 25;
+constexpr int BoardCells = BoardRows * BoardPitch;
 
 struct PlayState {
     // Level builder
@@ -34,9 +35,3 @@ struct PlayState {
     float Score, ShownScore;
     float Lives;            // spare lives
 };
-
-// Fields of one particle record (Particle[i][field]).
-namespace PF {
-enum : int { Kind, X, Y, VX, VY, Rot, Spin, Life, Hue, Frame };
-}
-constexpr int ParticleSlots = 256;  // of the 260 records only these are used

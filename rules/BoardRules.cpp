@@ -3,20 +3,20 @@
 // while it still carries a pellet; the board wraps on both axes.
 #include <cmath>
 
-#include "shell/MyGame.h"
+#include "rules/Match.h"
 
-BoardCell& MyGame::CellAt(int x, int y) {
+BoardCell& Match::CellAt(int x, int y) {
     // An unbuilt board has no size yet; fall back to the fixed one.
     float w = Play.BoardW > 0 ? Play.BoardW : float(BoardCols);
     float h = Play.BoardH > 0 ? Play.BoardH : float(BoardRows);
-    float fx = Mod(float(x), w);
+    float fx = std::fmod(float(x), w);
     if (fx < 0) fx += w;
-    float fy = Mod(float(y), h);
+    float fy = std::fmod(float(y), h);
     if (fy < 0) fy += h;
     return Board[int(fy) * BoardPitch + int(fx)];
 }
 
-int MyGame::isSolid(int x, int y, int dir, int mode) {
+int Match::isSolid(int x, int y, int dir, int mode) {
     const BoardCell& c = CellAt(x, y);
     if (c.Pellet == 0) return 1;
     if (mode == 2 && c.Trial == 0) return 1;
@@ -26,7 +26,7 @@ int MyGame::isSolid(int x, int y, int dir, int mode) {
     return 1;
 }
 
-void MyGame::GetMatrix(int x, int y, int mode) {
+void Match::GetMatrix(int x, int y, int mode) {
     OpenUp = OpenDown = OpenLeft = OpenRight = 0;
     if (isSolid(x - 1, y, 3, mode) == 0) OpenLeft = 1;
     if (isSolid(x + 1, y, 1, mode) == 0) OpenRight = 1;
@@ -34,24 +34,9 @@ void MyGame::GetMatrix(int x, int y, int mode) {
     if (isSolid(x, y + 1, 2, mode) == 0) OpenDown = 1;
 }
 
-void MyGame::Drop(int x, int y) { CellAt(x, y).Speed = 0.1f; }
+void Match::Drop(int x, int y) { CellAt(x, y).Speed = 0.1f; }
 
-// Countdown voice for the pellets still needed, or 0 for none.
-static int CountdownSound(int left) {
-    switch (left) {
-    case 20: return Sfx::Left20;
-    case 10: return Sfx::Left10;
-    case 5: return Sfx::Left5;
-    case 4: return Sfx::Left4;
-    case 3: return Sfx::Left3;
-    case 2: return Sfx::Left2;
-    case 1: return Sfx::Left1;
-    case 0: return Sfx::TargetReached;
-    default: return 0;
-    }
-}
-
-void MyGame::Eat(int x, int y) {
+void Match::Eat(int x, int y) {
     PlayState& P = Play;
     BoardCell& cell = CellAt(x, y);
     const float p = cell.Pellet;
@@ -61,26 +46,27 @@ void MyGame::Eat(int x, int y) {
     if (!regrown) Gimme(1);
     if (P.Eaten > P.Target) {
         // Past the target every pellet pays a bonus; the pop-ups stay off screen.
-        Gimme(5, -5000, -5000);
+        Gimme(5);
+        if (Out) Out->PopUp(5, -5000, -5000);
         if (!regrown) {
             P.Eaten += 4;
-            Gimme(20, -5000, -5000);
+            Gimme(20);
+            if (Out) Out->PopUp(20, -5000, -5000);
         }
     }
     P.Eaten += 1;
 
-    int sound = CountdownSound(int(std::floor(P.Target - P.Eaten)));
-    if (sound) PlaySFX(sound);
+    if (Out) Out->PelletsLeft(int(std::floor(P.Target - P.Eaten)));
 
     if (p == 2) {
         // A power item raises every fallen floor cell again.
-        PlaySFX(Sfx::PowerItem);
+        Emit(&MatchEvents::PowerItem);
         for (int cx = 0; cx < int(P.BoardW); ++cx) {
             for (int cy = 0; cy < int(P.BoardH); ++cy) {
                 BoardCell& c = Board[cy * BoardPitch + cx];
                 if (c.Type > 15 && c.Pellet == 0) {
                     c.Pellet = 3;
-                    c.Speed = -Rnd(0.4f, 3.4f);
+                    c.Speed = -Rng.Rnd(0.4f, 3.4f);
                 }
             }
         }
@@ -89,11 +75,11 @@ void MyGame::Eat(int x, int y) {
 
     P.ChompToggle += 1;
     if (P.ChompToggle < 0 || P.ChompToggle > 1) P.ChompToggle = 0;
-    float pitch = regrown ? Rnd(1.35f, 1.45f) : Rnd(0.95f, 1.05f);
-    PlaySFX(Sfx::Chomp + int(P.ChompToggle), pitch);
+    float pitch = regrown ? Rng.Rnd(1.35f, 1.45f) : Rng.Rnd(0.95f, 1.05f);
+    if (Out) Out->Chomp(int(P.ChompToggle), pitch);
 }
 
-void MyGame::Eat2(int x, int y) {
+void Match::Eat2(int x, int y) {
     BoardCell& cell = CellAt(x, y);
     if (cell.Trial == 2) {
         for (int cx = 0; cx < int(Play.BoardW); ++cx)
@@ -103,4 +89,10 @@ void MyGame::Eat2(int x, int y) {
             }
     }
     cell.Trial = 0;
+}
+
+// Once the game has ended its score stays what it was at that moment: that
+// is the score the tables record.
+void Match::Gimme(int points) {
+    if (EndReason == 0) Play.Score += points;
 }

@@ -3,7 +3,7 @@
 // One string per layout, one literal per row, top row first. 'Q' is floor
 // with a pellet; 'A'-'P' are wall pieces, the letter naming which of the
 // four neighbours (wrapping round the edges) are walls too.
-#include "play/LevelData.h"
+#include "rules/LevelData.h"
 
 namespace {
 

@@ -1,0 +1,104 @@
+// One game under the rules: the board, the play state, the level builder,
+// the target estimator, the board rules and the play step, and the journal
+// of everything the player did. Nothing here draws, plays a sound or reads a
+// device: the game reads this state to draw it, hears about sounds and
+// music through MatchEvents, and hands each update's input in as Controls.
+// Built from these alone, the same inputs give the same game on every
+// machine, which is what lets a journal be watched again and a score be
+// checked by replaying it.
+//
+// One play update runs in three phases, so the game can draw the board as
+// it stands between the cells' motion and the hero's move:
+//   BeginUpdate(controls)  records the input; a target estimator pass
+//                          during the level's first 30 updates
+//   MoveCells()            cells rise, fall and fly; music starts once the
+//                          board has risen; the landing thud
+//   MoveHero()             the hero's move, eating, the level's end, lives
+// Update() runs all three, as a replay without a window does.
+#pragma once
+
+#include "rules/Controls.h"
+#include "rules/Journal.h"
+#include "rules/PlayState.h"
+#include "rules/SeededRandom.h"
+
+// What the rules tell the game, in the order it happens. Every call is made
+// in the middle of the rules' work, before any later random number is drawn.
+class MatchEvents {
+public:
+    virtual ~MatchEvents() = default;
+    virtual void MusicStart() {}  // the board has risen: play begins
+    virtual void MusicStop() {}
+    virtual void Landing(float /*pitch*/) {}
+    virtual void PelletsLeft(int /*left*/) {}   // after each pellet eaten
+    virtual void PowerItem() {}
+    virtual void Chomp(int /*which*/, float /*pitch*/) {}  // which: 0 or 1, alternating
+    virtual void PopUp(int /*points*/, float /*x*/, float /*y*/) {}
+    virtual void LevelDecided(bool /*won*/) {}
+    virtual void TargetSet() {}
+    virtual void Ended(int /*reason*/) {}
+};
+
+class Match {
+public:
+    // The stream the rules draw from: the game shares its own with them, a
+    // replay brings a fresh one. Events go to events, or nowhere.
+    explicit Match(SeededRandom& stream, MatchEvents* events = nullptr) : Rng(stream), Out(events) {}
+    Match(const Match&) = delete;
+    Match& operator=(const Match&) = delete;
+
+    BoardCell Board[BoardCells] = {};
+    PlayState Play = {};
+    int Difficulty = 0;  // 1 Easy, 2 Normal, 3 Hard
+    // How the game ended: 0 while it runs, 1 the last life lost, -1 quit.
+    // Once set, the hero takes no more moves and the score stays.
+    int EndReason = 0;
+    // Open directions from the hero's cell, filled by GetMatrix.
+    int OpenUp = 0, OpenDown = 0, OpenLeft = 0, OpenRight = 0;
+    // The journal of the game so far.
+    Journal Record;
+
+    // Clears the board, the play state, the ending and the journal; the
+    // difficulty stays.
+    void Reset();
+    // A new game of a difficulty: two spare lives and the first level.
+    void Start(int difficulty);
+    // Ends the game (the first reason wins): the last checkpoint is taken
+    // and the journal is complete.
+    void End(int reason);
+
+    void BeginUpdate(const Controls& in);
+    void MoveCells();
+    void MoveHero();
+    void Update(const Controls& in);
+
+    // Level builder and target estimator.
+    void GetLev(int advance);
+    void FindPaths();
+
+    // Board rules; every cell access wraps around the board.
+    BoardCell& CellAt(int x, int y);
+    int isSolid(int x, int y, int dir, int mode);
+    void GetMatrix(int x, int y, int mode);
+    void Drop(int x, int y);
+    void Eat(int x, int y);
+    void Eat2(int x, int y);
+    // Adds points to the score while the game runs.
+    void Gimme(int points);
+
+    // This update's input, as BeginUpdate took it.
+    Controls Input;
+    // Cell motion of this update.
+    bool CellLanded = false;  // some cell settled into place this update
+    bool BoardStill = false;  // no cell is rising
+
+private:
+    void StepHero();
+    void TakeCheckpoint();
+    void Emit(void (MatchEvents::*event)()) {
+        if (Out) (Out->*event)();
+    }
+
+    SeededRandom& Rng;
+    MatchEvents* Out;
+};
