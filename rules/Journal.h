@@ -62,6 +62,33 @@ struct Journal {
     void AddUpdate(std::uint8_t code);
 };
 
+// Reads a journal's inputs back one update at a time.
+class JournalCursor {
+public:
+    JournalCursor() = default;
+    explicit JournalCursor(const Journal& journal) : J(&journal) {}
+    // The next update's input; false once every update has been read.
+    bool Next(std::uint8_t& code) {
+        if (!J) return false;
+        while (Run < J->Runs.size() && Used >= J->Runs[Run].Updates) {
+            ++Run;
+            Used = 0;
+        }
+        if (Run >= J->Runs.size()) return false;
+        ++Used;
+        code = J->Runs[Run].Code;
+        return true;
+    }
+    bool AtEnd() const {
+        return !J || Run >= J->Runs.size() || (Run + 1 == J->Runs.size() && Used >= J->Runs[Run].Updates);
+    }
+
+private:
+    const Journal* J = nullptr;
+    std::size_t Run = 0;
+    std::uint32_t Used = 0;
+};
+
 constexpr int JournalFormatVersion = 1;
 constexpr std::size_t JournalHeaderBytes = 28;
 constexpr std::size_t CheckpointBytes = 24;

@@ -72,21 +72,19 @@ ReplayResult ReplayJournal(const Journal& j) {
     };
 
     bool same = true;
-    for (const InputRun& run : j.Runs) {
-        const Controls in = Controls::FromCode(run.Code);
-        for (std::uint32_t k = 0; k < run.Updates && same; ++k) {
-            if (m.EndReason != 0) {
-                r.Message = "the game ended by " + std::string(EndingName(m.Record.Ending)) + " at update " +
-                            std::to_string(m.Record.Updates) + ", but the journal goes on to update " +
-                            std::to_string(j.Updates);
-                r.FirstDiffering = int(compared);
-                same = false;
-                break;
-            }
-            m.Update(in);
-            same = compare();
+    JournalCursor cursor(j);
+    std::uint8_t code = 0;
+    while (same && cursor.Next(code)) {
+        if (m.EndReason != 0) {
+            r.Message = "the game ended by " + std::string(EndingName(m.Record.Ending)) + " at update " +
+                        std::to_string(m.Record.Updates) + ", but the journal goes on to update " +
+                        std::to_string(j.Updates);
+            r.FirstDiffering = int(compared);
+            same = false;
+            break;
         }
-        if (!same) break;
+        m.Update(Controls::FromCode(code));
+        same = compare();
     }
     if (same) {
         if (j.Ending == Ending::Quit) m.End(-1);

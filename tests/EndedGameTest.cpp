@@ -129,6 +129,12 @@ TEST_F(EndedGame, QuittingWithAnArrowAndTheFastKeyHeldRecordsTheScoreOfTheMoment
     ClickQuit();
     ASSERT_EQ(ThisGame.EndReason, -1);
     const float atQuit = ThisGame.Play.Score;
+    // The journal ends with the quit: 60 updates held, and the one in which
+    // Escape paused the game.
+    const Journal& journal = ThisGame.Rules.Record;
+    EXPECT_EQ(journal.Ending, Ending::Quit);
+    EXPECT_EQ(journal.Score, int(atQuit));
+    EXPECT_EQ(journal.Updates, 61u);
 
     // The keys stay held through the two seconds of "Quit" "Game".
     int updates = 0;
@@ -138,6 +144,7 @@ TEST_F(EndedGame, QuittingWithAnArrowAndTheFastKeyHeldRecordsTheScoreOfTheMoment
         EXPECT_EQ(ThisGame.Play.Score, atQuit) << "update " << updates << " of the banner";
     }
     ASSERT_EQ(ThisGame.GameMode, Modes::BackToTitle);
+    EXPECT_EQ(journal.Updates, 61u) << "the banner's updates are no part of the game";
     Frame();  // LoadMenu records the score
     EXPECT_EQ(ThisGame.GameMode, Modes::Title);
     EXPECT_EQ(BestOnBoard(), int(atQuit));

@@ -66,6 +66,7 @@ void MyGame::DoMenu() {
         if (Settings[Setting::ReduceMotion] == 1) LogoZoom += 5.0f;
         Menu_Default("Easy|Normal|Hard", "For learning the ropes|Just right|When you feel like a challenge");
         DisplayScoreboard();
+        if (GameMode == Modes::Title) WatchBestOffer();
     }
 }
 
@@ -205,8 +206,14 @@ void MyGame::Menu_Start() {
 }
 
 void MyGame::LoadMenu() {
-    HandleDefaultScoreboards();
-    Save();
+    // A watched game leaves the tables and the saves alone.
+    if (Watching == Watch::None) {
+        HandleDefaultScoreboards();
+        Save();
+    } else if (Watching == Watch::FromCommandLine) {
+        GameBreak = 1;
+    }
+    Watching = Watch::None;
     StopMusic();
     PlaySFX(Sfx::StartUp, 1.0f);
     EndReason = 0;

@@ -148,3 +148,37 @@ bool ReplacePending(const char* home, const char* temp) {
 }
 
 bool FinishReplacements(int ms) { return FileWorker().WaitIdle(ms); }
+
+bool SaveWholeFile(const char* home, const char* final, const void* data, std::size_t size) {
+    if (!home || !*home) return false;  // no save folder: "/name" is nobody's file
+    const std::string temp = TempNameFor(final);
+    // This process's temporary file of final may still be on its way.
+    if (ReplacePending(home, temp.c_str()) && !FinishReplacements(ExitSaveWaitMs)) return false;
+    const std::string path = std::string(home) + "/" + temp;
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        ReportWriteError(path.c_str(), errno);
+        return false;
+    }
+    const char* p = static_cast<const char*>(data);
+    std::size_t left = size;
+    int error = 0;
+    while (left > 0) {
+        ssize_t n = write(fd, p, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            error = n < 0 ? errno : EIO;
+            break;
+        }
+        p += n;
+        left -= std::size_t(n);
+    }
+    if (close(fd) != 0 && error == 0) error = errno;
+    if (error) {
+        ReportWriteError(path.c_str(), error);
+        unlink(path.c_str());
+        return false;
+    }
+    ReplaceLater(home, temp.c_str(), final);
+    return true;
+}

@@ -2,6 +2,7 @@
 // read back.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 constexpr int SettingsFileInts = 1124;   // 100 settings + 16 keys x 64 slots
@@ -71,6 +72,11 @@ bool ReplacePending(const char* home, const char* temp);
 // Waits at most ms for every queued replacement; true when none is left.
 // Also run at exit, so the last save is in place before the process ends.
 bool FinishReplacements(int ms);
+
+// Writes a small file whole under its temporary name at once and queues it
+// to be put in place like the other saves (ReplaceLater). A failed write is
+// logged and leaves the old file: false.
+bool SaveWholeFile(const char* home, const char* final, const void* data, std::size_t size);
 
 // How long closing the game waits for a save to reach the disk.
 constexpr int ExitSaveWaitMs = 5000;

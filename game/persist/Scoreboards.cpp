@@ -104,14 +104,17 @@ void MyGame::HandleDefaultScoreboards() {
     if (b < 1 || b > ClampBoards(BoardCount)) return;
     int* board = Scores + BoardInts * b;
     int whole = WholeScore(Play.Score);
+    bool newBest = false;
     for (int k = 0; k < 5; k++) {
         if (float(board[k]) < Play.Score) {
             for (int r = 4; r > k; r--) board[r] = board[r - 1];
             board[k] = whole;
-            if (k == 0) SendScores(0);
+            newBest = k == 0;
             break;
         }
     }
+    KeepJournals(b, newBest);
+    if (newBest) SendScores(0);
     for (int r = 9; r > 5; r--) board[r] = board[r - 1];
     board[5] = whole;
 }

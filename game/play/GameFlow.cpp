@@ -3,7 +3,7 @@
 
 void MyGame::LoadGame() {
     FlushGame();
-    Settings[Setting::GamesStarted] += 1;  // games started
+    if (Watching == Watch::None) Settings[Setting::GamesStarted] += 1;
     Rules.Start(Difficulty);
     GameMode = Modes::Play;
 }
@@ -12,6 +12,10 @@ void MyGame::Ingame() {
     // The game has ended and its banner shows: there is nothing to pause,
     // and a pause menu (or its options) would hold up the way back.
     if (EndReason != 0) return;
+    if (Watching != Watch::None) {
+        WatchControls();
+        return;
+    }
     ResetDraw();
     SetSize(1.0f);
     // Invisible unless the game was started with a pointer, but it still

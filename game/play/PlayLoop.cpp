@@ -18,11 +18,22 @@ MyGame::BoardView MyGame::PlayLayout() {
 }
 
 Controls MyGame::PlayControls() {
-    return Controls::FromStick(Joy(Pad::Up), Joy(Pad::Right), Joy(Pad::Down), Joy(Pad::Left), Joy(Pad::Button1));
+    if (Watching == Watch::None)
+        return Controls::FromStick(Joy(Pad::Up), Joy(Pad::Right), Joy(Pad::Down), Joy(Pad::Left), Joy(Pad::Button1));
+    std::uint8_t code = 0;
+    if (WatchCursor.Next(code)) return Controls::FromCode(code);
+    // Every recorded update played: a game that was quit ends here (one
+    // that lost its last life has ended already).
+    EndGame(-1);
+    return Controls{};
 }
 
 void MyGame::DoGame() {
     PlayState& P = Play;
+    if (Watching != Watch::None && Joy(Pad::Button1) > 0.5f) {
+        // Faster: updates of the rules alone between the drawn ones.
+        for (int i = 0; i < WatchFastSteps && EndReason == 0; ++i) Rules.Update(PlayControls());
+    }
     Rules.BeginUpdate(PlayControls());
     const int now = Mills();  // one clock reading for the whole update
 

@@ -117,7 +117,9 @@ bool MyGame::LoaderStep(int step) {
     case 4: PlaySFX(Sfx::StartUp, 1.0f); return true;
     case 52: CreateBuffer(Img::PlatBackdrop, 1024); return true;
     case 53: MakePlatBG(); return true;
-    case 54: SendScores(0); return true;
+    case 54:
+        if (Watching == Watch::None) SendScores(0);  // a replay sends nothing
+        return true;
     default: return false;
     }
 }

@@ -20,3 +20,12 @@ enum : int {
     EnterName = 4,
 };
 }
+
+// Where a recorded game being watched was started from.
+namespace Watch {
+enum : int {
+    None = 0,         // a game is played, not watched
+    FromMenu = 1,     // the difficulty page: back there when it ends
+    FromCommandLine = 2,  // gobbit --replay FILE: the program closes when it ends
+};
+}

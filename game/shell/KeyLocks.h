@@ -36,6 +36,7 @@ enum : int {
     NameButtons = 11,  // name entry: latch of next, erase and done
 
     ScorePage = 13,    // score table: page-turn latch
+    Watch = 14,        // list menu: latch of the key that watches the best run
 
     Close = 15,        // credits: any button closes; options screen: Back/Select closes
 

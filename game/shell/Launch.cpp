@@ -1,6 +1,7 @@
 // The program's spine: launch, the timed main loop and shutdown.
 #include <cstdio>
 
+#include "persist/Journals.h"
 #include "persist/SaveFormat.h"
 #include "shell/HomeDirectory.h"
 #include "shell/LaunchValues.h"
@@ -27,6 +28,15 @@ bool MyGame::StartUp(const char* path) {
     }
     std::snprintf(home, sizeof home, "%s", folders.Home.c_str());
     std::snprintf(datahome, sizeof datahome, "%s", folders.DataHome.c_str());
+    if (!ReplayPath.empty()) {
+        // A journal that cannot be replayed is said before any window opens.
+        std::string error;
+        if (!LoadJournal(ReplayPath, Watched, error)) {
+            std::printf("Cannot replay %s: %s\n", ReplayPath.c_str(), error.c_str());
+            ExitCode = 2;
+            return false;
+        }
+    }
     const bool saveFolderReady = MakePrivateFolder(folders.Home);
     // The loader's files start decoding now, while the window and the audio
     // device come up, so the loading screen finds them ready. Their paths
@@ -52,6 +62,7 @@ bool MyGame::StartUp(const char* path) {
 
     InstallDefaults();
     Load();
+    FindBestJournals();
     AddDefaultCredits();
 
     ShowStats = Settings[Setting::DebugStats];
@@ -66,6 +77,11 @@ bool MyGame::StartUp(const char* path) {
     NextUpdate = NextRender = 0;
     ScoreSlide = ScoreTimer = ScorePage = 0;
     NetValid = 0;
+    if (!ReplayPath.empty()) {
+        // Straight into the recorded game once loading is done; nothing is saved.
+        StartWatching(ReplayPath, Watch::FromCommandLine);
+        return true;
+    }
     Save();
     return true;
 }

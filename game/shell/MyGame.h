@@ -176,6 +176,30 @@ public:
     int AddToggleOption(int option, int icon, const std::string& text, const std::string& offText,
                         const std::string& onText);
 
+    // ---- Journals, and watching a recorded game ----
+    int Watching = Watch::None;
+    Journal Watched;                      // the journal being watched
+    JournalCursor WatchCursor{Watched};   // the next update's input in it
+    std::string ReplayPath;               // the journal given with --replay
+    bool HasBestJournal[4] = {};          // by board: a best run to watch
+
+    // Writes the finished game's journal as the latest one, and as the
+    // board's best when the game is the board's new best.
+    void KeepJournals(int board, bool newBest);
+    // Notes which boards have a best run kept in the save folder.
+    void FindBestJournals();
+    // Plays the journal at path back in place of the player; false (and
+    // logged) when it cannot be replayed here.
+    bool StartWatching(const std::string& path, int from);
+    void StopWatching();
+    // The difficulty page's offer to watch the selected board's best run.
+    void WatchBestOffer();
+    // During a watched game: the label, faster while held, Escape to stop.
+    void WatchControls();
+    // Extra rules-only updates per drawn one while the player holds the
+    // fast-forward key.
+    static constexpr int WatchFastSteps = 3;
+
     // ---- Settings, scores and online tables ----
     int ScoreSlide = 0, ScoreTimer = 0, ScorePage = 0;
     int NetValid = 0;

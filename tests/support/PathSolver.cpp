@@ -306,6 +306,7 @@ SolveResult LongestWalk(long budget) {
         ++eaten;
     }
     result.best = eaten;
+    if (result.replayed) result.walk = bestDirs;
 
     std::memcpy(g.Board, fresh.get(), sizeof g.Board);
     g.Play = play;

@@ -10,11 +10,14 @@
 // (GetMatrix), and the whole walk is then replayed with the game's Eat.
 #pragma once
 
+#include <vector>
+
 struct SolveResult {
     int best = 0;            // longest walk found and replayed, in pellets eaten
     long nodes = 0;          // positions visited by the searches
     bool exhausted = false;  // every search finished: best is the longest walk there is
     bool replayed = false;   // the walk was accepted move by move by the game's rules
+    std::vector<int> walk;   // the walk's moves: 0 up, 1 right, 2 down, 3 left
 };
 
 // Searches ThisGame's board from the hero's cell, visiting at most `budget`

@@ -117,6 +117,11 @@ void EveryGlobal(Visit& v) {
     RESTORED(ThisGame.CaptureGrace);
     RESTORED(ThisGame.CaptureTimer);
     RESTORED(ThisGame.TestTimer);
+    RESTORED(ThisGame.Watching);
+    RESTORED(ThisGame.Watched);
+    RESTORED(ThisGame.WatchCursor);
+    RESTORED(ThisGame.ReplayPath);
+    RESTORED(ThisGame.HasBestJournal);
     RESTORED(ThisGame.ScoreSlide);
     RESTORED(ThisGame.ScoreTimer);
     RESTORED(ThisGame.ScorePage);

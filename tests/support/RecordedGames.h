@@ -1,0 +1,24 @@
+// Whole games played on the game's own rules (ThisGame.Rules, started as a
+// new game starts) by a scripted player, for the journal tests and the
+// replay benchmark: the journal they leave is the one the game would write.
+#pragma once
+
+#include "rules/Journal.h"
+
+struct ScriptedGame {
+    int Difficulty = 2;
+    // Levels played with the search's longest walk (power items and all);
+    // every level after them is played by wandering: always the first open
+    // way, up, right, down, left, which soon leaves the hero stuck.
+    int SolvedLevels = 0;
+    // Quit (as from the pause menu) once this many levels are won; -1 plays
+    // on until the last life is lost.
+    int QuitAfterLevels = -1;
+    // Quit after this many updates (0: never), wherever the game is.
+    std::uint32_t QuitAtUpdate = 0;
+    long SearchBudget = 20000;  // positions per stretch for the walk search
+};
+
+// Plays the game and returns its journal. ThisGame's play state is left as
+// the game left it.
+Journal PlayScriptedGame(const ScriptedGame& script);
