@@ -120,6 +120,16 @@ TEST_F(GameJournals, EscapeStopsAWatchedGameAndAnUnreadableJournalIsNotWatched) 
     EXPECT_EQ(g.Watching, Watch::None);
     EXPECT_EQ(g.GameBreak, 0) << "only a replay from the command line closes the game";
 
+    // A replay sends nothing, not even the scores the loader sends at start.
+    SetUser(20251210, 134501, 75234321);
+    SetName("Watcher");
+    g.Watching = Watch::FromCommandLine;
+    g.LoaderStep(54);
+    EXPECT_EQ(g.NetWaiting, 0);
+    g.Watching = Watch::None;
+    g.LoaderStep(54);
+    EXPECT_EQ(g.NetWaiting, 1) << "a player's start does send them";
+
     WriteBytes("Best_Hard.journal", {'G', 'o', 'b', 'J', 1});
     EXPECT_FALSE(g.StartWatching(Path("Best_Hard.journal"), Watch::FromMenu));
     EXPECT_EQ(g.Watching, Watch::None);

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "support/GameProcess.h"
+#include "support/ScoreServerProcess.h"
 
 namespace {
 
@@ -320,6 +321,17 @@ TEST(FrontEndFlow, QuitWithAnArrowHeldKeepsTheScoreOfTheMomentOfQuitting) {
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(g.Scores[20 * 1], atQuit) << "Easy's best";
     EXPECT_EQ(g.Scores[20 * 1 + 5], atQuit) << "Easy's latest";
+
+    // The game left its journal as the latest game and as Easy's best, and
+    // the journal check replays it to the score of the Top 5.
+    for (const char* name : {"Latest.journal", "Best_Easy.journal"}) {
+        SCOPED_TRACE(name);
+        std::string said;
+        EXPECT_EQ(RunProgram({GOBBIT_BINARY, "--verify", game.Home() + "/" + name}, said), 0) << said;
+        EXPECT_NE(said.find("ended by quitting"), std::string::npos) << said;
+        EXPECT_NE(said.find("reproduced score " + std::to_string(g.Scores[20 * 1]) + "\n"), std::string::npos)
+            << said;
+    }
 }
 
 }  // namespace

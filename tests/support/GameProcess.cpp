@@ -83,7 +83,10 @@ bool GameProcess::Spawn(const std::string& program, const std::string& workDir) 
         if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(127);
         if (beforeExec_ && !beforeExec_()) _exit(77);
         // A bare name is looked up in PATH, as a shell would.
-        execlp(program.c_str(), program.c_str(), (char*)nullptr);
+        std::vector<char*> argv = {const_cast<char*>(program.c_str())};
+        for (std::string& a : args_) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     close(pipefd[1]);

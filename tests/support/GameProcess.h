@@ -27,6 +27,8 @@ public:
     // e.g. to give it a network of its own. Returning false ends the child
     // with status 77.
     void BeforeExec(std::function<bool()> step) { beforeExec_ = std::move(step); }
+    // Arguments given to the program after its name.
+    void SetArgs(std::vector<std::string> args) { args_ = std::move(args); }
     // Starts gobbit in its home. Returns false if the process could not start.
     bool Start();
     // Starts program as a player would type it (a bare name is looked up in
@@ -76,6 +78,7 @@ private:
     int RunTool(const std::vector<std::string>& args);
 
     std::vector<std::pair<std::string, std::string>> env_;
+    std::vector<std::string> args_;
     std::function<bool()> beforeExec_;
     std::string home_;
     pid_t pid_ = -1;
