@@ -6,14 +6,16 @@
 #include "rules/Match.h"
 
 BoardCell& Match::CellAt(int x, int y) {
-    // An unbuilt board has no size yet; fall back to the fixed one.
-    float w = Play.BoardW > 0 ? Play.BoardW : float(BoardCols);
-    float h = Play.BoardH > 0 ? Play.BoardH : float(BoardRows);
-    float fx = std::fmod(float(x), w);
-    if (fx < 0) fx += w;
-    float fy = std::fmod(float(y), h);
-    if (fy < 0) fy += h;
-    return Board[int(fy) * BoardPitch + int(fx)];
+    // An unbuilt board has no size yet; fall back to the fixed one. A board
+    // is a whole number of cells across and down, so the remainder is an
+    // integer's (the estimator's walks ask this millions of times).
+    const int w = Play.BoardW > 0 ? int(Play.BoardW) : BoardCols;
+    const int h = Play.BoardH > 0 ? int(Play.BoardH) : BoardRows;
+    int cx = x % w;
+    if (cx < 0) cx += w;
+    int cy = y % h;
+    if (cy < 0) cy += h;
+    return Board[cy * BoardPitch + cx];
 }
 
 int Match::isSolid(int x, int y, int dir, int mode) {

@@ -67,10 +67,13 @@ void Match::MoveCells() {
 
     CellLanded = false;
     BoardStill = true;
-    for (int y = 0; y < BoardRows; ++y) {
-        for (int x = 0; x < BoardCols; ++x) {
-            BoardCell& c = Board[y * BoardPitch + x];
-            if (P.LevelState == 0) {
+    // At a level's end the board flies apart, but only as a picture: the
+    // next level's build replaces every cell, so the game animates that
+    // (MyGame::FlyBoardApart) and the rules leave the cells be.
+    if (P.LevelState == 0) {
+        for (int y = 0; y < BoardRows; ++y) {
+            for (int x = 0; x < BoardCols; ++x) {
+                BoardCell& c = Board[y * BoardPitch + x];
                 if (c.Speed > 0) {  // falling after the hero left it
                     c.Speed += 0.1f;
                     c.Offset += c.Speed;
@@ -78,8 +81,7 @@ void Match::MoveCells() {
                         c.Offset = 128;
                         c.Speed = 0;
                     }
-                }
-                if (c.Speed < 0) {  // rising into place
+                } else if (c.Speed < 0) {  // rising into place
                     BoardStill = false;
                     c.Speed -= Rng.Rnd(0.1f, 0.15f);
                     c.Offset += c.Speed;
@@ -92,17 +94,7 @@ void Match::MoveCells() {
                         }
                     }
                 }
-            } else if (P.LevelState < 0) {  // lost: everything flies up
-                c.Offset += c.Speed;
-                c.Settled = 0;
-                c.Speed -= Rng.Rnd(0.1f, 0.2f);
-            } else {  // won: everything falls away
-                c.Offset += c.Speed;
-                c.Settled = 0;
-                c.Speed += Rng.Rnd(0.1f, 0.2f);
             }
-            if (c.Offset > 5000) c.Offset = 5000;
-            if (c.Offset < -5000) c.Offset = -5000;
         }
     }
 

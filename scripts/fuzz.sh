@@ -10,7 +10,7 @@ build="${FUZZ_BUILD_DIR:-$root/build-fuzz}"
 seconds="${1:-5}"
 [ $# -gt 0 ] && shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(wav png savefiles http_reply codecs score_request)
+[ ${#targets[@]} -gt 0 ] || targets=(wav png savefiles http_reply codecs journal score_request)
 
 command -v clang++ >/dev/null || { echo "fuzz.sh needs clang: apt-get install clang libclang-rt-14-dev" >&2; exit 1; }
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -425,3 +425,27 @@ TEST_F(SaveFailures, TemporaryFilesOfDeadWritersAreClearedAtTheNextSave) {
     // A running writer's file (pid 1 always runs) and other names stay.
     for (const std::string& name : kept) EXPECT_EQ(ReadBytes(name).size(), 3u) << name;
 }
+
+TEST_F(SaveFailures, AJournalCutShortByAFullDiskLeavesTheOldOneWhole) {
+    const std::vector<uint8_t> old(3000, 'o'), fresh(5000, 'n');
+    for (rlim_t limit : {rlim_t(0), rlim_t(100), rlim_t(4999), rlim_t(5000)}) {
+        SCOPED_TRACE("limit " + std::to_string(limit));
+        WriteBytes("Latest.journal", old);
+        int status = -1;
+        std::string log = InChild(
+            [&] {
+                signal(SIGXFSZ, SIG_IGN);
+                rlimit r{limit, limit};
+                setrlimit(RLIMIT_FSIZE, &r);
+                bool queued = SaveWholeFile(ThisGame.home, "Latest.journal", fresh.data(), fresh.size());
+                FinishReplacements(10000);
+                return queued ? 0 : 1;
+            },
+            &status);
+        const bool fits = limit >= fresh.size();
+        EXPECT_EQ(status, fits ? 0 : 1) << log;
+        EXPECT_EQ(ReadBytes("Latest.journal"), fits ? fresh : old);
+        EXPECT_EQ(log.find("Error Writing File " + dir_ + "/Latest.journal.") != std::string::npos, !fits) << log;
+        EXPECT_TRUE(TempFiles(dir_).empty());
+    }
+}

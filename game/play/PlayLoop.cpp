@@ -56,12 +56,31 @@ void MyGame::DoGame() {
     // The board is drawn as it stands after the cells' motion and before
     // the hero moves (and perhaps starts the next level).
     Rules.MoveCells();
+    FlyBoardApart();
     DrawCells(v, now);
     Rules.MoveHero();
 
     DrawHero(v);
     DrawWalls(v);
     DrawHud(v);
+}
+
+void MyGame::FlyBoardApart() {
+    const float state = Play.LevelState;
+    if (state == 0) return;
+    for (int y = 0; y < BoardRows; ++y) {
+        for (int x = 0; x < BoardCols; ++x) {
+            BoardCell& c = Board[y * BoardPitch + x];
+            c.Offset += c.Speed;
+            c.Settled = 0;
+            if (state < 0)
+                c.Speed -= Rnd(0.1f, 0.2f);  // lost: everything flies up
+            else
+                c.Speed += Rnd(0.1f, 0.2f);  // won: everything falls away
+            if (c.Offset > 5000) c.Offset = 5000;
+            if (c.Offset < -5000) c.Offset = -5000;
+        }
+    }
 }
 
 void MyGame::DrawCells(const BoardView& v, int now) {

@@ -115,6 +115,9 @@ public:
         float r, g, b;      // the level colour this update
     };
     BoardView PlayLayout();
+    // At a level's end the board flies apart, up when it was lost and down
+    // when it was won: a picture the rules leave to the game.
+    void FlyBoardApart();
     void DrawCells(const BoardView& v, int now);
     void DrawHero(const BoardView& v);
     void DrawWalls(const BoardView& v);
