@@ -136,4 +136,37 @@ TEST_F(GameJournals, EscapeStopsAWatchedGameAndAnUnreadableJournalIsNotWatched) 
     EXPECT_EQ(g.GameMode, Modes::Title);
 }
 
+TEST_F(GameJournals, TheDifficultyPageOffersTheBestRunOfTheSelectedBoardOnly) {
+    Played({Normal, 1, 1, 0, 20000});
+    MyGame& g = ThisGame;
+    const struct {
+        const char* name;
+        int selected;
+        bool key, tap;
+        bool watches;
+    } cases[] = {
+        {"B on Normal, which has a best run", Normal, true, false, true},
+        {"a tap on the offer on Normal", Normal, false, true, true},
+        {"B on Easy, which has none", 1, true, false, false},
+        {"nothing pressed on Normal", Normal, false, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        NoInputHeld();
+        g.Watching = Watch::None;
+        g.GameMode = Modes::Title;
+        g.MenuPage = 1;
+        g.Settings[Setting::LastDifficulty] = c.selected;
+        if (c.key) TableInput::Hold(Pad::LeftShoulder);
+        if (c.tap) TableInput::Pointer(60, g.ScreenH - 16, true);
+        g.DoMenu();
+        EXPECT_EQ(g.Watching, c.watches ? Watch::FromMenu : Watch::None);
+        EXPECT_EQ(g.GameMode, c.watches ? Modes::StartGame : Modes::Title);
+        if (c.watches) {
+            EXPECT_EQ(g.Difficulty, Normal);
+        }
+    }
+    TableInput::ReleaseAll();
+}
+
 }  // namespace

@@ -43,15 +43,17 @@ void MyGame::StopWatching() {
 void MyGame::WatchBestOffer() {
     const int b = Settings[Setting::LastDifficulty];
     if (b < 1 || b > 3 || !HasBestJournal[b]) return;
-    const char* const label = "Watch the best run (C)";
+    // B for best: a shoulder button, free on this page, and no modifier key
+    // (Alt-Tab would start a replay on its way out).
+    const char* const label = "Watch the best run (B)";
     const float x = 8, y = ScreenH - 16, w = 200, h = 24;
     ResetDraw();
     SetSize(0.6f);
     SetCol(255, 255, 200, 0.8f);
     Text(x, y, label, 0);
 
-    if (Joy(Pad::Button3) < 0.3f) KeyLock[Lock::Watch] = 0;
-    const bool key = Joy(Pad::Button3) > 0.5f && KeyLock[Lock::Watch] == 0;
+    if (Joy(Pad::LeftShoulder) < 0.3f) KeyLock[Lock::Watch] = 0;
+    const bool key = Joy(Pad::LeftShoulder) > 0.5f && KeyLock[Lock::Watch] == 0;
     const bool tap = MouseIn_Centered(x + w / 2, y, w, h) && PointerDown > 0 && TouchLock[0] == 0;
     if (!key && !tap) return;
     TouchLock[0] = 1;
