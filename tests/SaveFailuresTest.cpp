@@ -24,36 +24,12 @@
 
 #include "persist/SaveFormat.h"
 #include "shell/MyGame.h"
+#include "support/InChild.h"
 #include "support/PersistFixture.h"
 
 namespace {
 
 const int U1 = 20251210, U2 = 134501, U3 = 75234321;
-
-// Runs body in a child process with its standard output caught; returns
-// what it printed, and its exit status through status.
-std::string InChild(const std::function<int()>& body, int* status = nullptr) {
-    int out[2];
-    if (pipe(out) != 0) return "pipe failed";
-    std::fflush(stdout);
-    pid_t pid = fork();
-    if (pid == 0) {
-        close(out[0]);
-        dup2(out[1], 1);
-        int code = body();
-        std::fflush(stdout);
-        _exit(code);
-    }
-    close(out[1]);
-    std::string text;
-    char buf[4096];
-    for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;) text.append(buf, size_t(n));
-    close(out[0]);
-    int st = 0;
-    waitpid(pid, &st, 0);
-    if (status) *status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return text;
-}
 
 std::vector<std::string> TempFiles(const std::string& dir) {
     std::vector<std::string> found;
