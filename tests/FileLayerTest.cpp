@@ -1,13 +1,20 @@
 #include <gtest/gtest.h>
+#include <lodepng.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "shell/MyGame.h"
+#include "support/InChild.h"
+#include "sys/AssetDecode.h"
 #include "sys/FileSys.h"
 #include "sys/ZARNSys.h"
 
@@ -175,6 +182,92 @@ TEST_F(FileLayerTest, ReadStringGoesThroughTheTextRing) {
     int slot = ThisGame.ReadString();
     EXPECT_EQ(slot, (before + 1) % 30);
     EXPECT_STREQ(ThisGame.Tempstr[slot], "ab");
+}
+
+// Every file the game opens by name for reading (its save files, pictures
+// and sounds) must be a regular file or a link to one: a FIFO, a device or
+// a folder is refused at once, never read and never waited on.
+TEST_F(FileLayerTest, OnlyRegularFilesAreReadAndNoneIsWaitedOn) {
+    std::vector<unsigned char> png;
+    ASSERT_EQ(lodepng::encode(png, std::vector<unsigned char>(16 * 16 * 4, 200), 16, 16), 0u);
+    PutOnDisk("picture.png", png);
+    ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0666), 0);
+    ASSERT_EQ(mkdir(Path("folder").c_str(), 0777), 0);
+    ASSERT_EQ(symlink("fifo", Path("link-to-fifo").c_str()), 0);
+    ASSERT_EQ(symlink("picture.png", Path("link-to-picture").c_str()), 0);
+    struct Case {
+        const char* name;
+        bool regular;
+    };
+    std::vector<Case> cases = {{"picture.png", true}, {"link-to-picture", true}, {"fifo", false},
+                               {"link-to-fifo", false}, {"folder", false}};
+    // A character device that reads as endless zeros, like /dev/zero (root
+    // only: without it that row is left out).
+    if (mknod(Path("zeros").c_str(), S_IFCHR | 0600, makedev(1, 5)) == 0) cases.push_back({"zeros", false});
+
+    // In a child, so that a read that waits on the FIFO ends there.
+    int status = -1;
+    std::string out = InChild(
+        [&] {
+            for (const Case& c : cases) {
+                int read = ThisGame.ReadFile(c.name);
+                int first = ThisGame.ReadInt();
+                ThisGame.CloseFile();
+                bool image = PrepareImage(Path(c.name).c_str(), 16).Decoded;
+                bool wave = PrepareWave(Path(c.name).c_str()).Opened;
+                std::printf("%s: read %d %d image %d wave %d\n", c.name, read, first, image, wave);
+            }
+            return 0;
+        },
+        &status, 10);
+    ASSERT_EQ(status, 0) << "a read waited (142) or failed\n" << out;
+    int pngStart = 0x474E5089;  // the signature's first four bytes
+    int refused = 0;
+    for (const Case& c : cases) {
+        std::string line = std::string(c.name) + ": " +
+                           (c.regular ? "read 1 " + std::to_string(pngStart) + " image 1 wave 1" : "read 0 0 image 0 wave 0");
+        EXPECT_NE(out.find(line + "\n"), std::string::npos) << line << "\n" << out;
+        refused += !c.regular;
+    }
+    // The save files' reader says so, as for a missing file.
+    size_t lines = 0;
+    for (size_t at = out.find("Error Reading File\n"); at != std::string::npos; at = out.find("Error Reading File\n", at + 1))
+        lines++;
+    EXPECT_EQ(lines, size_t(refused)) << out;
+}
+
+// A new file is made under a name only when nothing is there but a file the
+// game left: a planted link is never written through, a FIFO never opened.
+TEST_F(FileLayerTest, WritesNeverGoThroughANameThatWasThere) {
+    PutOnDisk("victim", {'k', 'e', 'e', 'p'});
+    ASSERT_EQ(symlink("victim", Path("link").c_str()), 0);
+    ASSERT_EQ(symlink("nowhere", Path("dangling").c_str()), 0);
+    ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0666), 0);
+    ASSERT_EQ(link(Path("victim").c_str(), Path("second-name").c_str()), 0);
+    PutOnDisk("left.sav", {1, 2, 3});
+    for (const char* name : {"link", "dangling", "fifo", "second-name"}) {
+        SCOPED_TRACE(name);
+        testing::internal::CaptureStdout();
+        int r = ThisGame.WriteFile(name);
+        std::string out = testing::internal::GetCapturedStdout();
+        ThisGame.WriteInt(7);
+        ThisGame.CloseFile();
+        EXPECT_EQ(r, 0);
+        EXPECT_EQ(out, "Error Writing File " + Path(name) + ": File exists\n");
+    }
+    EXPECT_EQ(OnDisk("victim"), (Bytes{'k', 'e', 'e', 'p'}));
+    struct stat st;
+    EXPECT_NE(stat(Path("nowhere").c_str(), &st), 0) << "made through the dangling link";
+    EXPECT_EQ(lstat(Path("fifo").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+    // A file the game left is made anew, for the player's eyes only.
+    ASSERT_EQ(ThisGame.WriteFile("left.sav"), 1);
+    ThisGame.WriteInt(7);
+    ThisGame.CloseFile();
+    EXPECT_EQ(OnDisk("left.sav"), (Bytes{7, 0, 0, 0}));
+    ASSERT_EQ(stat(Path("left.sav").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 TEST(FileLayerReaders, LittleEndianChunkReaders) {

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <lodepng.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -230,6 +232,36 @@ TEST_F(ImageLoad, SavedPixelsDecodeUnchanged) {
     ASys.SavePNG((ScratchDir() + "/no/such/dir.png").c_str(), Slot, 8, 8);
     struct stat st;
     EXPECT_NE(stat(bad.c_str(), &st), 0);
+}
+
+// Screenshots go to the save folder under names that are easy to guess: a
+// link planted under the name is never written through, while the game's
+// own picture of the last frame is replaced as long as the key is held.
+TEST_F(ImageLoad, ScreenshotsNeverGoThroughAPlantedName) {
+    ThisGame.CreateBuffer(Slot, 8);
+    ThisGame.BufferFill(Slot, 12, 34, 56, 78);
+    const std::vector<unsigned char> keep = {'k', 'e', 'e', 'p'};
+    std::string victim = WriteBytes("victim.txt", keep);
+    std::string shot = ScratchDir() + "/Screenshot_planted.png";
+    std::remove(shot.c_str());
+    ASSERT_EQ(symlink(victim.c_str(), shot.c_str()), 0);
+    ASys.SavePNG(shot.c_str(), Slot, 8, 8);
+    std::vector<unsigned char> bytes;
+    ASSERT_EQ(lodepng::load_file(bytes, victim), 0u);
+    EXPECT_EQ(bytes, keep);
+    struct stat st;
+    ASSERT_EQ(lstat(shot.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+
+    std::remove(shot.c_str());
+    for (int frame = 0; frame < 2; frame++) {
+        ThisGame.BufferFill(Slot, 10 + frame, 34, 56, 78);
+        ASys.SavePNG(shot.c_str(), Slot, 8, 8);
+        std::vector<unsigned char> back;
+        unsigned w = 0, h = 0;
+        ASSERT_EQ(lodepng::decode(back, w, h, shot), 0u) << "frame " << frame;
+        EXPECT_EQ(back, Image[Slot]) << "frame " << frame;
+    }
 }
 
 }  // namespace

@@ -3,6 +3,10 @@
 // loaders use on their own streams.
 #include "sys/FileSys.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -38,9 +42,23 @@ void ToLittleEndian(int v, unsigned char* b) {
     for (int k = 0; k < 4; k++) b[k] = (unsigned char)(u >> (8 * k));
 }
 
+// A stream over fd, or nullptr (and fd closed) with errno kept.
+FILE* StreamOver(int fd, const char* mode) {
+    if (fd < 0) return nullptr;
+    FILE* stream = fdopen(fd, mode);
+    if (!stream) {
+        int error = errno;
+        close(fd);
+        errno = error;
+    }
+    return stream;
+}
+
+int NotRegularError(const struct stat& st) { return S_ISDIR(st.st_mode) ? EISDIR : EINVAL; }
+
 int Open(const char* path, bool writing) {
     ASys.CloseFile_Sys();
-    MyOpenFile = std::fopen(path, writing ? "wb" : "rb");
+    MyOpenFile = writing ? CreateFileAnew(path, SaveFileMode) : OpenRegularFile(path);
     if (!MyOpenFile) {
         if (writing)
             ReportWriteError(path, errno);
@@ -55,6 +73,72 @@ int Open(const char* path, bool writing) {
     return 1;
 }
 }  // namespace
+
+FILE* OpenRegularFile(const char* path) {
+    if (!path) {
+        errno = ENOENT;
+        return nullptr;
+    }
+    // Looked at first, so that a device is not opened at all (opening one
+    // can have effects of its own); the check after the open rules out a
+    // swap in between. O_NONBLOCK: a FIFO without a writer would otherwise
+    // hold the open for ever.
+    struct stat st;
+    if (stat(path, &st) == 0 && !S_ISREG(st.st_mode)) {
+        errno = NotRegularError(st);
+        return nullptr;
+    }
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    int error = fstat(fd, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : NotRegularError(st);
+    if (error) {
+        close(fd);
+        errno = error;
+        return nullptr;
+    }
+    // Reads of a regular file never wait; the stream gets a plain descriptor.
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return StreamOver(fd, "rb");
+}
+
+bool ReadRegularFile(const char* path, std::vector<unsigned char>& bytes) {
+    bytes.clear();
+    FILE* file = OpenRegularFile(path);
+    if (!file) return false;
+    unsigned char block[65536];
+    size_t n;
+    while ((n = std::fread(block, 1, sizeof block, file)) > 0) bytes.insert(bytes.end(), block, block + n);
+    bool whole = !std::ferror(file);
+    std::fclose(file);
+    return whole;
+}
+
+bool LeftByThisUser(const char* path) {
+    struct stat st;
+    return path && lstat(path, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid() && st.st_nlink == 1;
+}
+
+void RemoveIfLeftByThisUser(const char* path) {
+    if (LeftByThisUser(path)) unlink(path);
+}
+
+FILE* CreateFileAnew(const char* path, mode_t mode) {
+    if (!path) {
+        errno = ENOENT;
+        return nullptr;
+    }
+    // O_EXCL refuses any name that is there already, a link included (even
+    // one to nowhere); O_NOFOLLOW says the same again for links.
+    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC;
+    int fd = open(path, flags, mode);
+    if (fd < 0 && errno == EEXIST) {
+        if (LeftByThisUser(path) && unlink(path) == 0)
+            fd = open(path, flags, mode);
+        else
+            errno = EEXIST;
+    }
+    return StreamOver(fd, "wb");
+}
 
 void ReportWriteError(const char* path, int error) {
     std::printf("Error Writing File %s: %s\n", path, std::strerror(error ? error : EIO));

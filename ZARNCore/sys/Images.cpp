@@ -10,6 +10,7 @@
 
 #include "sys/AssetDecode.h"
 #include "sys/DecodeAhead.h"
+#include "sys/FileSys.h"
 #include "sys/ImageTable.h"
 #include "sys/SysGlobals.h"
 #include "sys/TextureStrips.h"
@@ -23,6 +24,9 @@ int iSize[ImageSlots] = {};
 unsigned ImageVersion[ImageSlots] = {};
 
 namespace {
+
+// lodepng's number for a file it could not write, kept for the log line.
+constexpr unsigned CannotWritePng = 79;
 
 std::string Formatted(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Formatted(const char* format, ...) {
@@ -45,7 +49,7 @@ bool IsKeyColour(const unsigned char* p) {
 bool DecodePNG(const char* path, std::vector<unsigned char>& px, unsigned& w, unsigned& h,
                std::vector<std::string>& lines) {
     std::vector<unsigned char> file;
-    if (!path || lodepng::load_file(file, path) != 0 || file.empty()) return false;
+    if (!ReadRegularFile(path, file) || file.empty()) return false;
     lodepng::State state;
     if (lodepng_inspect(&w, &h, &state, file.data(), file.size()) != 0) return false;
     if (w == 0 || h == 0 || w > unsigned(MaxImageSide) || h > unsigned(MaxImageSide)) {
@@ -254,7 +258,17 @@ void ZARNSys::SavePNG(const char* path, int slot, int w, int h) {
         SysLog("Nothing to save in slot %i", slot);
         return;
     }
-    unsigned error = lodepng::encode(std::string(path), Image[slot].data(), unsigned(w), unsigned(h));
+    std::vector<unsigned char> png;
+    unsigned error = lodepng::encode(png, Image[slot].data(), unsigned(w), unsigned(h));
+    if (!error) {
+        // A screenshot's name is easy to guess: what someone put there in
+        // advance is never written through, only a file of the game's own
+        // (the last frame's, while the key is held) is replaced.
+        FILE* file = CreateFileAnew(path, 0666);
+        bool whole = file && std::fwrite(png.data(), 1, png.size(), file) == png.size();
+        if (file && std::fclose(file) != 0) whole = false;
+        if (!whole) error = CannotWritePng;
+    }
     if (error) SysLog("The image save didn't work.  All the images are unsaved!! %i", int(error));
 }
 

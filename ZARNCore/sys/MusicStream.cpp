@@ -9,6 +9,7 @@
 
 #include "AssetNames.h"
 #include "ZARNCore.h"
+#include "sys/FileSys.h"
 #include "sys/SoundGlobals.h"
 #include "sys/SysGlobals.h"
 #include "sys/WavReader.h"
@@ -152,7 +153,7 @@ bool StartTrack(int loop) {
 
 void ZARNSys::PlayMusic_Ogg_Sys(const char* path, int loop) {
     if (!StartTrack(loop)) return;
-    MusicFile = path ? std::fopen(path, "rb") : nullptr;
+    MusicFile = OpenRegularFile(path);
     if (!MusicFile) {
         SysLog("Error Opening Ogg");
         return;
@@ -176,7 +177,7 @@ void ZARNSys::PlayMusic_Ogg_Sys(const char* path, int loop) {
 
 void ZARNSys::PlayMusic_Wav_Sys(const char* path, int loop) {
     if (!StartTrack(loop)) return;
-    MusicFile = path ? std::fopen(path, "rb") : nullptr;
+    MusicFile = OpenRegularFile(path);
     if (!MusicFile) {
         SysLog("Error Opening Wave - %s", path ? path : "");
         return;

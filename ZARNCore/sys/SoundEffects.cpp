@@ -6,6 +6,7 @@
 
 #include "sys/AssetDecode.h"
 #include "sys/DecodeAhead.h"
+#include "sys/FileSys.h"
 #include "sys/SoundGlobals.h"
 #include "sys/SysGlobals.h"
 #include "sys/WavReader.h"
@@ -33,7 +34,7 @@ void LogALError(const char* format) {
 // trusted only as far as the file reaches.
 PreparedWave PrepareWave(const char* path) {
     PreparedWave out;
-    FILE* file = path ? std::fopen(path, "rb") : nullptr;
+    FILE* file = OpenRegularFile(path);
     if (!file) return out;
     out.Opened = true;
     WavReader reader(file);
