@@ -18,7 +18,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -390,16 +389,26 @@ TEST_F(SaveFailures, TemporaryFilesOfDeadWritersAreClearedAtTheNextSave) {
     pid_t dead = fork();
     if (dead == 0) _exit(0);
     waitpid(dead, nullptr, 0);
-    auto temp = [](const char* file, long pid) { return std::string(file) + "." + std::to_string(pid) + ".tmp"; };
-    const std::string gone[] = {temp(SettingsFile, dead), temp(ScoreFile, dead)};
+    auto temp = [](const char* file, long pid, const char* other = "") {
+        return std::string(file) + "." + std::to_string(pid) + other + ".tmp";
+    };
+    const std::string gone[] = {temp(SettingsFile, dead), temp(ScoreFile, dead), temp(SettingsFile, dead, "-1")};
     const std::string kept[] = {temp(SettingsFile, 1), temp(ScoreFile, 1), std::string(SettingsFile) + ".backup",
-                                std::string(SettingsFile) + ".12x.tmp"};
+                                std::string(SettingsFile) + ".12x.tmp", temp(SettingsFile, dead, "-x")};
     for (const std::string& name : gone) WriteBytes(name, {1, 2, 3});
     for (const std::string& name : kept) WriteBytes(name, {1, 2, 3});
+    // Under a dead writer's names, but not files it left: a link and a file
+    // with a second name are someone else's to remove.
+    WriteBytes("elsewhere", {1, 2, 3});
+    const std::string linked[] = {temp(SettingsFile, dead, "-2"), temp(ScoreFile, dead, "-3")};
+    ASSERT_EQ(symlink("elsewhere", Path(linked[0]).c_str()), 0);
+    ASSERT_EQ(link(Path("elsewhere").c_str(), Path(linked[1]).c_str()), 0);
     SaveAll();
     for (const std::string& name : gone) EXPECT_TRUE(ReadBytes(name).empty()) << name;
     // A running writer's file (pid 1 always runs) and other names stay.
     for (const std::string& name : kept) EXPECT_EQ(ReadBytes(name).size(), 3u) << name;
+    for (const std::string& name : linked) EXPECT_EQ(ReadBytes(name).size(), 3u) << name;
+    EXPECT_EQ(ReadBytes("elsewhere"), (std::vector<uint8_t>{1, 2, 3}));
 }
 
 TEST_F(SaveFailures, AJournalCutShortByAFullDiskLeavesTheOldOneWhole) {

@@ -6,10 +6,17 @@
 // name always points at one whole file. Any failure (flush or rename) is
 // logged, the temporary file deleted and the old file kept; the next save
 // request simply tries again.
+//
+// The folder may be one that others can write to (a portable copy on a
+// shared disk), and a pid is easy to guess: the temporary file is made
+// exclusively (the file layer's CreateFileAnew), a name someone else holds
+// is passed over for the next one, and the worker puts in place only the
+// regular file found under the temporary name, never a link planted there.
 #include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -32,29 +39,63 @@ namespace {
 
 constexpr char TempSuffix[] = ".tmp";
 
-// 0 when the file at path was flushed to disk, else the error.
-int SyncPath(const std::string& path, int flags) {
-    int fd = open(path.c_str(), flags | O_CLOEXEC);
-    if (fd < 0) return errno;
-    int result = SyncToDisk(fd) == 0 ? 0 : (errno ? errno : EIO);
-    close(fd);
-    return result;
+int ErrorOr(int fallback) { return errno ? errno : fallback; }
+
+// Flushes fd to disk: 0, else the error.
+int Sync(int fd) { return SyncToDisk(fd) == 0 ? 0 : ErrorOr(EIO); }
+
+bool AllDigits(const std::string& text, size_t most) {
+    return !text.empty() && text.size() <= most && text.find_first_not_of("0123456789") == std::string::npos;
 }
 
-// The pid in "<final>.<pid>.tmp", or 0 when name is not such a file.
+// The pid in "<final>.<pid>.tmp" or "<final>.<pid>-<n>.tmp", or 0 when name
+// is not such a file.
 long TempOwner(const std::string& name, const std::string& final) {
     std::string prefix = final + ".";
     size_t suffix = sizeof TempSuffix - 1;
     if (name.size() <= prefix.size() + suffix || name.compare(0, prefix.size(), prefix) != 0 ||
         name.compare(name.size() - suffix, suffix, TempSuffix) != 0)
         return 0;
-    std::string digits = name.substr(prefix.size(), name.size() - prefix.size() - suffix);
-    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) return 0;
-    return std::strtol(digits.c_str(), nullptr, 10);
+    std::string middle = name.substr(prefix.size(), name.size() - prefix.size() - suffix);
+    size_t dash = middle.find('-');
+    std::string pid = middle.substr(0, dash);
+    if (!AllDigits(pid, 9) || (dash != std::string::npos && !AllDigits(middle.substr(dash + 1), 2))) return 0;
+    return std::strtol(pid.c_str(), nullptr, 10);
 }
 
-// The temporary files queued for the worker and not yet put in place. One
-// allocation, never freed: a worker task may still use it during exit.
+// Opens the temporary file to flush and rename it: the regular file under
+// that name and nothing else, without waiting on a FIFO. -1 with errno.
+int OpenFinished(const std::string& path, struct stat& st) {
+    int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    int error = fstat(fd, &st) != 0 ? ErrorOr(EIO) : S_ISREG(st.st_mode) ? 0 : EINVAL;
+    if (error) {
+        close(fd);
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
+// Flushes the folder's list of names, so that the rename is on disk too: 0,
+// else the error.
+int SyncFolder(const std::string& dir) {
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    int error = Sync(fd);
+    close(fd);
+    return error;
+}
+
+// True while path still names the file described by st.
+bool StillNames(const std::string& path, const struct stat& st) {
+    struct stat now;
+    return lstat(path.c_str(), &now) == 0 && now.st_dev == st.st_dev && now.st_ino == st.st_ino;
+}
+
+// The save files whose temporary file is queued for the worker and not yet
+// put in place. One allocation, never freed: a worker task may still use it
+// during exit.
 struct PendingFiles {
     std::mutex Lock;
     std::multiset<std::string> Paths;
@@ -79,8 +120,23 @@ Worker& FileWorker() {
 
 }  // namespace
 
-std::string TempNameFor(const char* final) {
-    return std::string(final) + "." + std::to_string(long(getpid())) + TempSuffix;
+std::string TempNameFor(const char* final, int n) {
+    std::string name = std::string(final) + "." + std::to_string(long(getpid()));
+    if (n > 0) name += "-" + std::to_string(n);
+    return name + TempSuffix;
+}
+
+int FreeTempNumber(const char* home, const char* final) {
+    for (int n = 0; n < TempNameTries; n++) {
+        std::string path = std::string(home) + "/" + TempNameFor(final, n);
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0 ? errno == ENOENT : LeftByThisUser(path.c_str())) return n;
+    }
+    return 0;
+}
+
+void DiscardTemp(const char* home, const char* temp) {
+    RemoveIfLeftByThisUser((std::string(home) + "/" + temp).c_str());
 }
 
 void RemoveStaleTemps(const char* home, const char* final) {
@@ -91,7 +147,7 @@ void RemoveStaleTemps(const char* home, const char* final) {
         if (owner <= 0 || owner == long(getpid())) continue;
         // A running writer's file is its business; a dead one's is debris.
         if (kill(pid_t(owner), 0) == 0 || errno != ESRCH) continue;
-        unlink((std::string(home) + "/" + entry->d_name).c_str());
+        RemoveIfLeftByThisUser((std::string(home) + "/" + entry->d_name).c_str());
     }
     closedir(dir);
 }
@@ -101,24 +157,31 @@ bool ReplaceWithTemp(const char* home, const char* temp, const char* final) {
     std::string from = dir + "/" + temp;
     std::string to = dir + "/" + final;
     // The data must be on disk before the name points at it.
-    if (int error = SyncPath(from, O_RDONLY)) {
+    struct stat st;
+    int fd = OpenFinished(from, st);
+    int error = fd < 0 ? errno : Sync(fd);
+    // What is renamed is what was flushed: a link put in its place after
+    // the check would otherwise become the save file.
+    if (!error && !StillNames(from, st)) error = ESTALE;
+    if (error) {
         ReportWriteError(from.c_str(), error);
-        unlink(from.c_str());
+    } else if (std::rename(from.c_str(), to.c_str()) != 0) {
+        error = errno;
+        ReportWriteError(to.c_str(), error);
+    }
+    if (fd >= 0) close(fd);
+    if (error) {
+        RemoveIfLeftByThisUser(from.c_str());
         return false;
     }
-    if (std::rename(from.c_str(), to.c_str()) != 0) {
-        ReportWriteError(to.c_str(), errno);
-        unlink(from.c_str());
-        return false;
-    }
-    if (int error = SyncPath(dir, O_RDONLY | O_DIRECTORY)) ReportWriteError(dir.c_str(), error);
+    if (int error = SyncFolder(dir)) ReportWriteError(dir.c_str(), error);
     RemoveStaleTemps(home, final);
     return true;
 }
 
 void ReplaceLater(const char* home, const char* temp, const char* final) {
     Worker& worker = FileWorker();
-    std::string pendingPath = std::string(home) + "/" + temp;
+    std::string pendingPath = std::string(home) + "/" + final;
     PendingFiles* pending = Pending;
     {
         std::lock_guard<std::mutex> lock(pending->Lock);
@@ -141,10 +204,10 @@ void ReplaceLater(const char* home, const char* temp, const char* final) {
     }
 }
 
-bool ReplacePending(const char* home, const char* temp) {
+bool ReplacePending(const char* home, const char* final) {
     PendingFiles* pending = Pending;
     std::lock_guard<std::mutex> lock(pending->Lock);
-    return pending->Paths.count(std::string(home) + "/" + temp) > 0;
+    return pending->Paths.count(std::string(home) + "/" + final) > 0;
 }
 
 bool FinishReplacements(int ms) { return FileWorker().WaitIdle(ms); }

@@ -115,27 +115,25 @@ void MyGame::SaveBit() {
     ResetDraw();
 
     const std::string scoreName = ScoreFileName(GameTitle, GameNum);
-    const std::string settingsTemp = TempNameFor(SettingsName);
-    const std::string scoreTemp = TempNameFor(scoreName.c_str());
-    // The last save of a file may still be on its way to the disk: its
-    // temporary file is not reopened until it is in place.
-    if ((SavePending == 1 && ReplacePending(home, settingsTemp.c_str())) ||
-        (SavePending == 28 && ReplacePending(home, scoreTemp.c_str())))
+    // The last save of a file may still be on its way to the disk: no new
+    // temporary file is written for it until it is in place.
+    if ((SavePending == 1 && ReplacePending(home, SettingsName)) ||
+        (SavePending == 28 && ReplacePending(home, scoreName.c_str())))
         return;
     SavePending += 1;
     int step = SavePending;
     if (step == 2) {
         // Each file is written under a temporary name and only put in place
         // when complete, so a crash mid-save leaves the previous file whole.
-        SaveWriting = WriteFile(settingsTemp.c_str());
+        OpenTemp(SettingsName);
     } else if (step == 3) {
         for (int i = 0; i < 100; i++) WriteInt(Settings[i]);
     } else if (step >= 10 && step <= 25) {
         for (int slot = 0; slot < 64; slot++) WriteInt(KeyValue(step - 10, slot));
     } else if (step == 27) {
-        PutInPlace(settingsTemp.c_str(), SettingsName);
+        PutInPlace(SettingsName);
     } else if (step == 29) {
-        SaveWriting = WriteFile(scoreTemp.c_str());
+        OpenTemp(scoreName.c_str());
     } else if (step == 30) {
         SaveSum = 0;
         for (int i = 100; i < 200; i++) {
@@ -161,20 +159,30 @@ void MyGame::SaveBit() {
         BulkWrite();
     } else if (step == 61) {
         WriteInt(SaveSum);
-        PutInPlace(scoreTemp.c_str(), scoreName.c_str());
+        PutInPlace(scoreName.c_str());
         SavePending = 0;
     }
+}
+
+// Creates the temporary file for final. A name that something else took
+// (planted in a folder others can write to) is said once and passed over.
+void MyGame::OpenTemp(const char* final) {
+    SaveTemp = FreeTempNumber(home, final);
+    const std::string temp = TempNameFor(final, SaveTemp);
+    if (SaveTemp > 0) Debuglog(TempNameFor(final) + " is taken by a file the game did not leave; saving as " + temp);
+    SaveWriting = WriteFile(temp.c_str());
 }
 
 // Closes the temporary file just written and hands it to the worker to put
 // in place; a file that lost any bytes is deleted instead, so the old one
 // stays (the file layer has said why).
-void MyGame::PutInPlace(const char* temp, const char* final) {
+void MyGame::PutInPlace(const char* final) {
     bool whole = CloseFile() == 1;
+    const std::string temp = TempNameFor(final, SaveTemp);
     if (SaveWriting && whole)
-        ReplaceLater(home, temp, final);
+        ReplaceLater(home, temp.c_str(), final);
     else if (SaveWriting)
-        std::remove((std::string(home) + "/" + temp).c_str());
+        DiscardTemp(home, temp.c_str());
     SaveWriting = 0;
 }
 
@@ -199,8 +207,8 @@ bool MyGame::FinishSaving(int ms) {
         int step = SavePending;
         CloseFile();
         if (SaveWriting) {
-            std::string name = step < 29 ? TempNameFor(SettingsName) : TempNameFor(ScoreFileName(GameTitle, GameNum).c_str());
-            std::remove((std::string(home) + "/" + name).c_str());
+            std::string final = step < 29 ? SettingsName : ScoreFileName(GameTitle, GameNum);
+            DiscardTemp(home, TempNameFor(final.c_str(), SaveTemp).c_str());
         }
         SaveWriting = 0;
         SavePending = 0;

@@ -49,26 +49,41 @@ void SetNameCell(int* settings, int cell, int code);
 bool ValidBindingCode(int code);
 
 // The temporary name this process writes final under before putting it in
-// place: "<final>.<pid>.tmp". Two copies of the game saving in one folder
-// each write their own file, so neither can put the other's half-written
-// one in place.
-std::string TempNameFor(const char* final);
+// place: "<final>.<pid>.tmp", and "<final>.<pid>-<n>.tmp" for the other
+// names n = 1, 2, ... Two copies of the game saving in one folder each
+// write their own file, so neither can put the other's half-written one in
+// place.
+std::string TempNameFor(const char* final, int n = 0);
+// How many temporary names a save tries.
+constexpr int TempNameTries = 8;
+// The first n whose temporary name is free, or holds only a regular file
+// this user left (a crash of an earlier process with the same pid), which
+// creating the file replaces. Whatever else holds a name (a link, a FIFO, a
+// folder, another user's file) stays untouched and the next name is tried;
+// 0 when none is free, so that creating the file fails and says why.
+int FreeTempNumber(const char* home, const char* final);
+// Deletes home/temp, the file this process wrote and will not put in place,
+// but never what may have taken its name since.
+void DiscardTemp(const char* home, const char* temp);
 // Deletes the temporary files of final left behind by writers that are no
-// longer running (a crash mid-save). Those of running writers are kept.
+// longer running (a crash mid-save): regular files of this user only. Those
+// of running writers are kept.
 void RemoveStaleTemps(const char* home, const char* final);
 
 // Makes the finished file at home/temp the file home/final: flushed to disk,
 // then renamed over the old one, so a crash at any moment leaves one whole
-// file. When flushing or renaming fails, the failure is logged, the
+// file. Only a regular file is put in place: a link, FIFO or device that
+// took the temporary name since it was written is refused (and never waited
+// on). When that, flushing or renaming fails, the failure is logged, the
 // temporary file deleted and the old file left as it was: false.
 bool ReplaceWithTemp(const char* home, const char* temp, const char* final);
 
 // ReplaceWithTemp on the file worker: flushing to disk can take longer than
 // a frame, so the game's thread only queues it. Replacements run in order.
 void ReplaceLater(const char* home, const char* temp, const char* final);
-// True while a queued replacement of home/temp has not finished; that file
-// must not be opened again until then.
-bool ReplacePending(const char* home, const char* temp);
+// True while a queued replacement of home/final has not finished: the next
+// save of final waits for it, as its temporary file may have the same name.
+bool ReplacePending(const char* home, const char* final);
 // Waits at most ms for every queued replacement; true when none is left.
 // Also run at exit, so the last save is in place before the process ends.
 bool FinishReplacements(int ms);

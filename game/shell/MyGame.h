@@ -210,6 +210,8 @@ public:
     int SaveSum = 0;
     // 1 while the file of the running save step opened for writing.
     int SaveWriting = 0;
+    // Which temporary name (TempNameFor) the running save step writes.
+    int SaveTemp = 0;
     // 1 while a sent score message waits for its reply.
     int NetWaiting = 0;
     // Local boards, 20 ints each (board b at 20 * b): 0-4 the best five,
@@ -220,7 +222,8 @@ public:
     char NetNames[22000][16] = {};
 
     void SaveBit();
-    void PutInPlace(const char* temp, const char* final);
+    void OpenTemp(const char* final);
+    void PutInPlace(const char* final);
     // Runs the pending save to its end, waiting at most ms in all for files
     // still on their way to the disk. True when every file is in place;
     // false when the time ran out (the last whole files are kept).

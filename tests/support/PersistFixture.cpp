@@ -31,7 +31,7 @@ void PersistTest::SetUp() {
     for (int& v : g.Scores) v = 0;
     for (int& v : g.NetScores) v = 0;
     std::memset(g.NetNames, 0, sizeof g.NetNames);
-    g.NetValid = g.NetWaiting = g.SavePending = g.SaveSum = g.SaveWriting = 0;
+    g.NetValid = g.NetWaiting = g.SavePending = g.SaveSum = g.SaveWriting = g.SaveTemp = 0;
     // Scores sent by a test go nowhere unless the test names a server.
     SetScoreHost(("127.0.0.1:" + std::to_string(UnusedPort())).c_str());
     // Nothing from an earlier test may still be on its way in.

@@ -129,6 +129,7 @@ void EveryGlobal(Visit& v) {
     RESTORED(ThisGame.BoardCount);
     RESTORED(ThisGame.SaveSum);
     RESTORED(ThisGame.SaveWriting);
+    RESTORED(ThisGame.SaveTemp);
     RESTORED(ThisGame.NetWaiting);
     RESTORED(ThisGame.Scores);
     RESTORED(ThisGame.NetScores);
