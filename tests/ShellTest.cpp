@@ -1,15 +1,25 @@
-// The main loop's decisions, the start path, and the game-wide services.
+// The main loop's decisions, the start path, close signals, and the
+// game-wide services.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <string>
+#include <thread>
 
 #include "CoreGlobals.h"
 
 #include "shell/HomeDirectory.h"
 #include "shell/MyGame.h"
 #include "shell/Scheduler.h"
+#include "support/InChild.h"
+#include "sys/CloseSignals.h"
 #include "sys/SysGlobals.h"
 
 TEST(Scheduler, FocusedSlotsRunOnTimeAndDropMissedOnes) {
@@ -144,6 +154,50 @@ TEST(Launch, LongPathIsCutToTheBuffer) {
     char home[16];
     CutHomeDirectory(path.c_str(), home, sizeof home);
     EXPECT_EQ(std::string(home), std::string(15, 'a'));
+}
+
+// A close signal before the main loop ends the process at once, even while
+// start-up is blocked in a call the signal does not interrupt (an open of a
+// FIFO is restarted after the handler); once the loop runs, the first signal
+// is noted for the next poll and a second one ends the process.
+TEST(Launch, CloseSignalsEndStartUpAtOnceAndAreNotedInTheLoop) {
+    std::string dir = ::testing::TempDir() + "gobbit-signals-XXXXXX";
+    ASSERT_NE(mkdtemp(dir.data()), nullptr);
+    const std::string fifo = dir + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(strsignal(sig));
+        int status = -1;
+        std::string out = InChild(
+            [&] {
+                CatchCloseSignals();
+                std::thread([sig] {
+                    usleep(200000);
+                    kill(getpid(), sig);
+                }).detach();
+                open(fifo.c_str(), O_RDONLY);  // no writer: waits
+                return 3;
+            },
+            &status, 5);
+        EXPECT_EQ(status, 0) << "142: the signal left start-up waiting\n" << out;
+        EXPECT_EQ(out, "Closed during start-up\n");
+
+        out = InChild(
+            [&] {
+                CatchCloseSignals();
+                CloseSignalsToMainLoop();
+                raise(sig);
+                std::printf("noted %d\n", int(CloseSignalled()));
+                std::fflush(stdout);
+                raise(sig);
+                return 3;
+            },
+            &status, 5);
+        EXPECT_EQ(status, 128 + sig);
+        EXPECT_EQ(out, "noted 1\n");
+    }
+    unlink(fifo.c_str());
+    rmdir(dir.c_str());
 }
 
 class GameServices : public ::testing::Test {

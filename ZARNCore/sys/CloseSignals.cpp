@@ -1,15 +1,26 @@
 #include "sys/CloseSignals.h"
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <initializer_list>
 
 namespace {
 
-// All the handler does: async-signal-safe, read by the next input poll.
 volatile sig_atomic_t Signalled = 0;
+volatile sig_atomic_t LoopRunning = 0;
 
-void OnCloseSignal(int) { Signalled = 1; }
+// Async-signal-safe only: a flag, or a line and _exit.
+void OnCloseSignal(int) {
+    if (LoopRunning) {
+        Signalled = 1;
+        return;
+    }
+    static const char line[] = "Closed during start-up\n";
+    ssize_t written = write(STDOUT_FILENO, line, sizeof line - 1);
+    (void)written;
+    _exit(0);
+}
 
 }  // namespace
 
@@ -22,5 +33,7 @@ void CatchCloseSignals() {
     action.sa_flags = SA_RESTART | SA_RESETHAND;
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &action, nullptr);
 }
+
+void CloseSignalsToMainLoop() { LoopRunning = 1; }
 
 bool CloseSignalled() { return Signalled != 0; }

@@ -7,6 +7,7 @@
 #include "shell/LaunchValues.h"
 #include "shell/MyGame.h"
 #include "shell/Scheduler.h"
+#include "sys/CloseSignals.h"
 #include "sys/SysGlobals.h"
 #include "sys/ZARNSys.h"
 
@@ -110,6 +111,7 @@ void MyGame::InstallDefaults() {
 
 void MyGame::GameLoop() {
     GameBreak = 0;
+    CloseSignalsToMainLoop();
     while (GameBreak == 0) KeepAlive();
     // Closing the game while a settings screen is open keeps what was
     // changed there, as leaving the screen would.
