@@ -74,28 +74,35 @@ int Open(const char* path, bool writing) {
 }
 }  // namespace
 
-FILE* OpenRegularFile(const char* path) {
+int OpenRegularFd(const char* path, int flags, struct stat& st) {
     if (!path) {
         errno = ENOENT;
-        return nullptr;
+        return -1;
     }
     // Looked at first, so that a device is not opened at all (opening one
     // can have effects of its own); the check after the open rules out a
     // swap in between. O_NONBLOCK: a FIFO without a writer would otherwise
     // hold the open for ever.
-    struct stat st;
-    if (stat(path, &st) == 0 && !S_ISREG(st.st_mode)) {
-        errno = NotRegularError(st);
-        return nullptr;
+    bool follow = (flags & O_NOFOLLOW) == 0;
+    if ((follow ? stat(path, &st) : lstat(path, &st)) == 0 && !S_ISREG(st.st_mode)) {
+        errno = S_ISLNK(st.st_mode) ? ELOOP : NotRegularError(st);
+        return -1;
     }
-    int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return nullptr;
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | flags);
+    if (fd < 0) return -1;
     int error = fstat(fd, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : NotRegularError(st);
     if (error) {
         close(fd);
         errno = error;
-        return nullptr;
+        return -1;
     }
+    return fd;
+}
+
+FILE* OpenRegularFile(const char* path) {
+    struct stat st;
+    int fd = OpenRegularFd(path, 0, st);
+    if (fd < 0) return nullptr;
     // Reads of a regular file never wait; the stream gets a plain descriptor.
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return StreamOver(fd, "rb");

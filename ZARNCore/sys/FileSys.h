@@ -3,6 +3,7 @@
 // file by name.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstdio>
@@ -38,6 +39,10 @@ void ReportWriteError(const char* path, int error);
 // FIFO, device or folder is not even opened for long: nullptr, errno set
 // (EISDIR for a folder, EINVAL for the rest).
 FILE* OpenRegularFile(const char* path);
+// The same as a descriptor, still non-blocking, with flags added to the
+// open (O_NOFOLLOW: a link is refused, ELOOP); st describes the file. -1
+// with errno otherwise.
+int OpenRegularFd(const char* path, int flags, struct stat& st);
 // The whole of the regular file at path (as OpenRegularFile takes it).
 bool ReadRegularFile(const char* path, std::vector<unsigned char>& bytes);
 // True when the name path itself (no link followed) is a regular file of

@@ -63,20 +63,6 @@ long TempOwner(const std::string& name, const std::string& final) {
     return std::strtol(pid.c_str(), nullptr, 10);
 }
 
-// Opens the temporary file to flush and rename it: the regular file under
-// that name and nothing else, without waiting on a FIFO. -1 with errno.
-int OpenFinished(const std::string& path, struct stat& st) {
-    int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    int error = fstat(fd, &st) != 0 ? ErrorOr(EIO) : S_ISREG(st.st_mode) ? 0 : EINVAL;
-    if (error) {
-        close(fd);
-        errno = error;
-        return -1;
-    }
-    return fd;
-}
-
 // Flushes the folder's list of names, so that the rename is on disk too: 0,
 // else the error.
 int SyncFolder(const std::string& dir) {
@@ -156,9 +142,11 @@ bool ReplaceWithTemp(const char* home, const char* temp, const char* final) {
     std::string dir = home;
     std::string from = dir + "/" + temp;
     std::string to = dir + "/" + final;
-    // The data must be on disk before the name points at it.
+    // The data must be on disk before the name points at it. Only the
+    // regular file under the name is taken, never a link planted there, and
+    // a FIFO is not waited on.
     struct stat st;
-    int fd = OpenFinished(from, st);
+    int fd = OpenRegularFd(from.c_str(), O_NOFOLLOW, st);
     int error = fd < 0 ? errno : Sync(fd);
     // What is renamed is what was flushed: a link put in its place after
     // the check would otherwise become the save file.
