@@ -88,10 +88,30 @@ protected:
     void ClearFolder() {
         for (const auto& entry : fs::directory_iterator(dir_)) fs::remove_all(entry.path());
     }
-    std::string SaveCaught() {
-        testing::internal::CaptureStdout();
-        SaveAll();
-        return testing::internal::GetCapturedStdout();
+    // Plants something under each temporary name of a child process and
+    // saves there, so that a write that waits on a FIFO ends in the child
+    // (status 142). temps gets the child's temporary names (they carry its
+    // pid); the result is what the save printed, or "" when plant failed.
+    std::string SaveInChild(const std::function<bool(const std::string& path)>& plant,
+                            std::vector<std::string>& temps) {
+        int status = -1;
+        std::string log = InChild(
+            [&] {
+                for (const char* file : {SettingsFile, ScoreFile})
+                    if (!plant(Path(TempNameFor(file)))) return 77;
+                std::printf("pid %d\n", int(getpid()));
+                SaveAll();
+                return 0;
+            },
+            &status, 10);
+        temps.clear();
+        if (status == 77) return "";
+        EXPECT_EQ(status, 0) << "the save waited on something (142) or failed\n" << log;
+        int pid = 0;
+        EXPECT_EQ(std::sscanf(log.c_str(), "pid %d", &pid), 1) << log;
+        for (const char* file : {SettingsFile, ScoreFile})
+            temps.push_back(std::string(file) + "." + std::to_string(pid) + ".tmp");
+        return log;
     }
     std::string LoadCaught() {
         ThisGame.InstallDefaults();
@@ -118,19 +138,18 @@ protected:
 // it is never written through, never removed, and the save goes ahead under
 // the next name.
 TEST_F(SaveFolder, ANamePlantedAsTheTemporaryFileIsPassedOverAndLeftAlone) {
-    const std::string temps[] = {TempNameFor(SettingsFile), TempNameFor(ScoreFile)};
+    std::vector<std::string> temps;
     for (const Planted& plant : Plants) {
         SCOPED_TRACE(plant.what);
         ClearFolder();
         WriteBytes("victim", VictimBytes);
-        bool made = true;
-        for (const std::string& temp : temps) made = made && plant.make(Path(temp), Path("victim"));
-        if (!made) {
+        Player(3);
+        const std::string victim = Path("victim");
+        std::string log = SaveInChild([&](const std::string& path) { return plant.make(path, victim); }, temps);
+        if (temps.empty()) {
             std::printf("%s could not be made here; its row is left out\n", plant.what);
             continue;
         }
-        Player(3);
-        std::string log = SaveCaught();
         EXPECT_EQ(ReadBytes("victim"), VictimBytes);
         for (const std::string& temp : temps) {
             EXPECT_EQ(Kind(Path(temp)), plant.kind) << temp;
@@ -146,8 +165,12 @@ TEST_F(SaveFolder, ANamePlantedAsTheTemporaryFileIsPassedOverAndLeftAlone) {
     // A regular file of this user's under the name is what an earlier copy
     // of the game with the same pid left when it crashed: it is replaced.
     ClearFolder();
-    for (const std::string& temp : temps) WriteBytes(temp, {1, 2, 3});
-    std::string log = SaveCaught();
+    std::string log = SaveInChild(
+        [](const std::string& path) {
+            FILE* f = std::fopen(path.c_str(), "wb");
+            return f && std::fclose(f) == 0;
+        },
+        temps);
     EXPECT_EQ(log.find("is taken"), std::string::npos) << log;
     for (const std::string& temp : temps) EXPECT_EQ(Kind(Path(temp)), "") << temp;
     ExpectSavedWhole();
