@@ -84,6 +84,11 @@ protected:
         ThisGame.Scores[20] = 4321;
         ThisGame.Scores[21000] = 17;
     }
+    // The bytes of a regular file, and none of anything else a fault may
+    // have left under the name: reading a FIFO would wait for ever.
+    std::vector<uint8_t> ReadBytes(const std::string& name) const {
+        return Kind(Path(name)) == "file" ? PersistTest::ReadBytes(name) : std::vector<uint8_t>{};
+    }
     // Empties the folder between the rows of a table.
     void ClearFolder() {
         for (const auto& entry : fs::directory_iterator(dir_)) fs::remove_all(entry.path());
@@ -122,10 +127,12 @@ protected:
     }
     // Both save files are whole regular files of this player's.
     void ExpectSavedWhole() {
-        EXPECT_EQ(Kind(Path(SettingsFile)), "file");
-        EXPECT_EQ(Kind(Path(ScoreFile)), "file");
         EXPECT_EQ(ReadBytes(SettingsFile).size(), 4496u);
         EXPECT_EQ(ReadBytes(ScoreFile).size(), 90788u);
+        if (Kind(Path(SettingsFile)) != "file" || Kind(Path(ScoreFile)) != "file") {
+            ADD_FAILURE() << "a save file is not a regular file";
+            return;
+        }
         std::string log = LoadCaught();
         EXPECT_EQ(log.find("Checksum Error"), std::string::npos) << log;
         EXPECT_EQ(ThisGame.Settings[Setting::SfxVolume], 3);
