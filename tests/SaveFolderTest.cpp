@@ -1,7 +1,8 @@
 // A save folder that others can write to (a portable copy on a shared disk):
 // names planted where the game is about to write, special files where it
 // reads, a link slipped into the temporary file's place before the rename,
-// links players make to their own saves, and who may read the saves.
+// links players make to their own saves, journals, and who may read the
+// saves.
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "persist/Journals.h"
 #include "persist/SaveFormat.h"
 #include "shell/MyGame.h"
 #include "support/InChild.h"
@@ -93,19 +95,26 @@ protected:
     void ClearFolder() {
         for (const auto& entry : fs::directory_iterator(dir_)) fs::remove_all(entry.path());
     }
-    // Plants something under each temporary name of a child process and
-    // saves there, so that a write that waits on a FIFO ends in the child
-    // (status 142). temps gets the child's temporary names (they carry its
-    // pid); the result is what the save printed, or "" when plant failed.
+    // Plants something under the temporary name of each of files in a
+    // child process and saves there (the settings and score files unless
+    // save says otherwise), so that a write that waits on a FIFO ends in the
+    // child (status 142). temps gets the child's temporary names (they carry
+    // its pid); the result is what the save printed, or "" when plant failed.
     std::string SaveInChild(const std::function<bool(const std::string& path)>& plant,
-                            std::vector<std::string>& temps) {
+                            std::vector<std::string>& temps,
+                            const std::vector<std::string>& files = {SettingsFile, ScoreFile},
+                            const std::function<void()>& save = nullptr) {
         int status = -1;
         std::string log = InChild(
             [&] {
-                for (const char* file : {SettingsFile, ScoreFile})
-                    if (!plant(Path(TempNameFor(file)))) return 77;
+                for (const std::string& file : files)
+                    if (!plant(Path(TempNameFor(file.c_str())))) return 77;
                 std::printf("pid %d\n", int(getpid()));
-                SaveAll();
+                if (save)
+                    save();
+                else
+                    SaveAll();
+                FinishReplacements(10000);
                 return 0;
             },
             &status, 10);
@@ -114,8 +123,7 @@ protected:
         EXPECT_EQ(status, 0) << "the save waited on something (142) or failed\n" << log;
         int pid = 0;
         EXPECT_EQ(std::sscanf(log.c_str(), "pid %d", &pid), 1) << log;
-        for (const char* file : {SettingsFile, ScoreFile})
-            temps.push_back(std::string(file) + "." + std::to_string(pid) + ".tmp");
+        for (const std::string& file : files) temps.push_back(file + "." + std::to_string(pid) + ".tmp");
         return log;
     }
     std::string LoadCaught() {
@@ -181,6 +189,49 @@ TEST_F(SaveFolder, ANamePlantedAsTheTemporaryFileIsPassedOverAndLeftAlone) {
     EXPECT_EQ(log.find("is taken"), std::string::npos) << log;
     for (const std::string& temp : temps) EXPECT_EQ(Kind(Path(temp)), "") << temp;
     ExpectSavedWhole();
+}
+
+// Journals go to the same folder the same way: a name planted as the
+// temporary file is left alone and the journal written under the next one;
+// a FIFO, device or folder under a journal's name is not read, nor waited on.
+TEST_F(SaveFolder, JournalsAreWrittenAndReadTheSameWay) {
+    const std::string journal = JournalFileName(0);
+    const std::vector<uint8_t> bytes = {'j', 'o', 'u', 'r', 'n', 'a', 'l'};
+    std::vector<std::string> temps;
+    for (const Planted& plant : Plants) {
+        SCOPED_TRACE(plant.what);
+        ClearFolder();
+        WriteBytes("victim", VictimBytes);
+        const std::string victim = Path("victim");
+        std::string log = SaveInChild([&](const std::string& path) { return plant.make(path, victim); }, temps,
+                                      {journal}, [&] { SaveWholeFile(dir_.c_str(), journal.c_str(), bytes.data(), bytes.size()); });
+        if (temps.empty()) continue;  // said by the save files' test
+        EXPECT_EQ(ReadBytes("victim"), VictimBytes);
+        EXPECT_EQ(Kind(Path(temps[0])), plant.kind);
+        EXPECT_EQ(ReadBytes(journal), bytes);
+        EXPECT_EQ(ModeOf(Path(journal)), 0600u);
+        EXPECT_EQ(log.find("Error Writing File"), std::string::npos) << log;
+    }
+
+    ClearFolder();
+    ASSERT_EQ(mkfifo(Path("fifo.journal").c_str(), 0666), 0);
+    ASSERT_EQ(mkdir(Path("folder.journal").c_str(), 0777), 0);
+    ASSERT_EQ(symlink("fifo.journal", Path("link.journal").c_str()), 0);
+    int status = -1;
+    std::string out = InChild(
+        [&] {
+            for (const char* name : {"fifo.journal", "folder.journal", "link.journal"}) {
+                Journal read;
+                std::string error;
+                bool loaded = LoadJournal(Path(name), read, error);
+                std::printf("%s: %d %s\n", name, int(loaded), error.c_str());
+            }
+            return 0;
+        },
+        &status, 10);
+    ASSERT_EQ(status, 0) << "a journal read waited (142) or failed\n" << out;
+    for (const char* name : {"fifo.journal", "folder.journal", "link.journal"})
+        EXPECT_NE(out.find(std::string(name) + ": 0 not a regular file\n"), std::string::npos) << out;
 }
 
 // A FIFO, a device or a folder in place of a save file is reported with the

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -108,13 +109,15 @@ FILE* OpenRegularFile(const char* path) {
     return StreamOver(fd, "rb");
 }
 
-bool ReadRegularFile(const char* path, std::vector<unsigned char>& bytes) {
+bool ReadRegularFile(const char* path, std::vector<unsigned char>& bytes, std::size_t most) {
     bytes.clear();
     FILE* file = OpenRegularFile(path);
     if (!file) return false;
     unsigned char block[65536];
     size_t n;
-    while ((n = std::fread(block, 1, sizeof block, file)) > 0) bytes.insert(bytes.end(), block, block + n);
+    while (bytes.size() < most &&
+           (n = std::fread(block, 1, std::min(sizeof block, most - bytes.size()), file)) > 0)
+        bytes.insert(bytes.end(), block, block + n);
     bool whole = !std::ferror(file);
     std::fclose(file);
     return whole;

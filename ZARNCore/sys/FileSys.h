@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -43,8 +44,9 @@ FILE* OpenRegularFile(const char* path);
 // open (O_NOFOLLOW: a link is refused, ELOOP); st describes the file. -1
 // with errno otherwise.
 int OpenRegularFd(const char* path, int flags, struct stat& st);
-// The whole of the regular file at path (as OpenRegularFile takes it).
-bool ReadRegularFile(const char* path, std::vector<unsigned char>& bytes);
+// The regular file at path (as OpenRegularFile takes it), whole or up to
+// most bytes.
+bool ReadRegularFile(const char* path, std::vector<unsigned char>& bytes, std::size_t most = SIZE_MAX);
 // True when the name path itself (no link followed) is a regular file of
 // this user with no other name: a file the game left, safe to delete.
 bool LeftByThisUser(const char* path);

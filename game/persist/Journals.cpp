@@ -1,11 +1,14 @@
 #include "persist/Journals.h"
 
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
+#include <vector>
 
 #include "persist/SaveFormat.h"
 #include "rules/Replay.h"
-#include "rules/VerifyCommand.h"
 #include "shell/MyGame.h"
+#include "sys/FileSys.h"
 
 std::string JournalFileName(int board) {
     static const char* const Names[] = {"Latest.journal", "Best_Easy.journal", "Best_Normal.journal",
@@ -13,11 +16,17 @@ std::string JournalFileName(int board) {
     return board >= 0 && board <= 3 ? Names[board] : Names[0];
 }
 
+// Read through the file layer, like the save files: the save folder may
+// hold anything under a journal's name, and only a regular file is read,
+// never waited on. One byte more than a journal may have lets the decoder
+// tell a file that is too long.
 bool LoadJournal(const std::string& path, Journal& out, std::string& error) {
-    std::string bytes;
-    return ReadJournalFile(path, bytes, error) &&
-           DecodeJournal(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), out, error) &&
-           JournalFitsTheseRules(out, error);
+    std::vector<unsigned char> bytes;
+    if (!ReadRegularFile(path.c_str(), bytes, MaxJournalBytes + 1)) {
+        error = errno == EISDIR || errno == EINVAL ? "not a regular file" : std::strerror(errno);
+        return false;
+    }
+    return DecodeJournal(bytes.data(), bytes.size(), out, error) && JournalFitsTheseRules(out, error);
 }
 
 void MyGame::KeepJournals(int board, bool newBest) {

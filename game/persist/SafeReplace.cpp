@@ -202,32 +202,21 @@ bool FinishReplacements(int ms) { return FileWorker().WaitIdle(ms); }
 
 bool SaveWholeFile(const char* home, const char* final, const void* data, std::size_t size) {
     if (!home || !*home) return false;  // no save folder: "/name" is nobody's file
-    const std::string temp = TempNameFor(final);
-    // This process's temporary file of final may still be on its way.
-    if (ReplacePending(home, temp.c_str()) && !FinishReplacements(ExitSaveWaitMs)) return false;
+    // This process's last temporary file of final may still be on its way.
+    if (ReplacePending(home, final) && !FinishReplacements(ExitSaveWaitMs)) return false;
+    const std::string temp = TempNameFor(final, FreeTempNumber(home, final));
     const std::string path = std::string(home) + "/" + temp;
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) {
+    FILE* file = CreateFileAnew(path.c_str(), SaveFileMode);
+    if (!file) {
         ReportWriteError(path.c_str(), errno);
         return false;
     }
-    const char* p = static_cast<const char*>(data);
-    std::size_t left = size;
-    int error = 0;
-    while (left > 0) {
-        ssize_t n = write(fd, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            error = n < 0 ? errno : EIO;
-            break;
-        }
-        p += n;
-        left -= std::size_t(n);
-    }
-    if (close(fd) != 0 && error == 0) error = errno;
+    errno = 0;
+    int error = std::fwrite(data, 1, size, file) == size ? 0 : ErrorOr(EIO);
+    if (std::fclose(file) != 0 && error == 0) error = ErrorOr(EIO);
     if (error) {
         ReportWriteError(path.c_str(), error);
-        unlink(path.c_str());
+        RemoveIfLeftByThisUser(path.c_str());
         return false;
     }
     ReplaceLater(home, temp.c_str(), final);
