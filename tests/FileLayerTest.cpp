@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <lodepng.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "shell/MyGame.h"
+#include "support/FileKinds.h"
 #include "support/InChild.h"
 #include "sys/AssetDecode.h"
 #include "sys/FileSys.h"
@@ -201,9 +201,8 @@ TEST_F(FileLayerTest, OnlyRegularFilesAreReadAndNoneIsWaitedOn) {
     };
     std::vector<Case> cases = {{"picture.png", true}, {"link-to-picture", true}, {"fifo", false},
                                {"link-to-fifo", false}, {"folder", false}};
-    // A character device that reads as endless zeros, like /dev/zero (root
-    // only: without it that row is left out).
-    if (mknod(Path("zeros").c_str(), S_IFCHR | 0600, makedev(1, 5)) == 0) cases.push_back({"zeros", false});
+    // Root only: without it that row is left out.
+    if (MakeZeroDevice(Path("zeros"))) cases.push_back({"zeros", false});
 
     // In a child, so that a read that waits on the FIFO ends there.
     int status = -1;

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -18,6 +17,7 @@
 #include "persist/Journals.h"
 #include "persist/SaveFormat.h"
 #include "shell/MyGame.h"
+#include "support/FileKinds.h"
 #include "support/InChild.h"
 #include "support/PersistFixture.h"
 
@@ -27,27 +27,6 @@ namespace {
 
 const int U1 = 20251210, U2 = 134501, U3 = 75234321;
 const std::vector<uint8_t> VictimBytes = {'k', 'e', 'e', 'p'};
-
-// What a name itself holds (a link is not followed): "file", "link",
-// "fifo", "folder", "device", or "" for nothing.
-std::string Kind(const std::string& path) {
-    struct stat st;
-    if (lstat(path.c_str(), &st) != 0) return "";
-    if (S_ISREG(st.st_mode)) return "file";
-    if (S_ISLNK(st.st_mode)) return "link";
-    if (S_ISFIFO(st.st_mode)) return "fifo";
-    if (S_ISDIR(st.st_mode)) return "folder";
-    return "device";
-}
-
-mode_t ModeOf(const std::string& path) {
-    struct stat st{};
-    return stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
-}
-
-// A character device that reads as endless zeros, like /dev/zero: false
-// where device nodes cannot be made (they need root).
-bool MakeZeroDevice(const std::string& path) { return mknod(path.c_str(), S_IFCHR | 0600, makedev(1, 5)) == 0; }
 
 // Things someone else can leave under a name in the folder, made at path;
 // "victim" in the same folder stands for a file of the player's elsewhere.
@@ -59,8 +38,8 @@ struct Planted {
 const Planted Plants[] = {
     {"a link to another file", "link", [](auto& p, auto& v) { return symlink(v.c_str(), p.c_str()) == 0; }},
     {"a link to nowhere", "link", [](auto& p, auto& v) { return symlink((v + "-gone").c_str(), p.c_str()) == 0; }},
-    {"a FIFO", "fifo", [](auto& p, auto&) { return mkfifo(p.c_str(), 0666) == 0; }},
-    {"a folder", "folder", [](auto& p, auto&) { return mkdir(p.c_str(), 0777) == 0; }},
+    {"a FIFO", "fifo", [](auto& p, auto&) { return MakeFifo(p); }},
+    {"a folder", "folder", [](auto& p, auto&) { return MakeFolder(p); }},
     {"a device", "device", [](auto& p, auto&) { return MakeZeroDevice(p); }},
     {"a second name of another file", "file", [](auto& p, auto& v) { return link(v.c_str(), p.c_str()) == 0; }},
     {"another user's file", "file",
@@ -239,16 +218,7 @@ TEST_F(SaveFolder, JournalsAreWrittenAndReadTheSameWay) {
 // waits on it, and the next save puts a file in its place instead of
 // writing through it.
 TEST_F(SaveFolder, SpecialFilesInPlaceOfTheSaveFilesAreNeitherReadNorWaitedOn) {
-    struct Special {
-        const char* what;
-        std::function<bool(const std::string&)> make;
-        bool replacedBySave;  // a folder cannot be renamed over
-    } specials[] = {
-        {"a FIFO", [](const std::string& p) { return mkfifo(p.c_str(), 0666) == 0; }, true},
-        {"a device of endless zeros", MakeZeroDevice, true},
-        {"a folder", [](const std::string& p) { return mkdir(p.c_str(), 0777) == 0; }, false},
-    };
-    for (const Special& special : specials) {
+    for (const SpecialFile& special : SpecialFiles) {
         for (const char* file : {SettingsFile, ScoreFile}) {
             SCOPED_TRACE(std::string(special.what) + " as " + file);
             ClearFolder();

@@ -8,18 +8,17 @@
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <string>
 #include <thread>
 
+#include "support/FileKinds.h"
 #include "support/GameProcess.h"
 
 namespace {
@@ -36,21 +35,6 @@ void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)
 std::string Bytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// What a name itself holds (a link is not followed).
-std::string Kind(const std::string& path) {
-    struct stat st;
-    if (lstat(path.c_str(), &st) != 0) return "";
-    if (S_ISREG(st.st_mode)) return "file";
-    if (S_ISLNK(st.st_mode)) return "link";
-    if (S_ISDIR(st.st_mode)) return "folder";
-    return "special";
-}
-
-mode_t ModeOf(const std::string& path) {
-    struct stat st{};
-    return stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
 // Waits until both save files are whole regular files (start-up saves
@@ -80,18 +64,7 @@ void CloseWithOneSignal(GameProcess& game) {
 // written through; a folder cannot be replaced and stays.
 TEST(SaveFolderGame, SpecialFilesAsSaveFilesNeitherHoldUpNorStopTheGame) {
     if (!HaveDisplay()) GTEST_SKIP() << "needs a display";
-    struct Special {
-        const char* what;
-        std::function<bool(const std::string&)> make;
-        bool replaced;
-    } specials[] = {
-        {"a FIFO", [](const std::string& p) { return mkfifo(p.c_str(), 0666) == 0; }, true},
-        // Reads as endless zeros, like /dev/zero.
-        {"a device", [](const std::string& p) { return mknod(p.c_str(), S_IFCHR | 0600, makedev(1, 5)) == 0; },
-         true},
-        {"a folder", [](const std::string& p) { return mkdir(p.c_str(), 0777) == 0; }, false},
-    };
-    for (const Special& special : specials) {
+    for (const SpecialFile& special : SpecialFiles) {
         for (const char* file : {SettingsFile, ScoreFile}) {
             SCOPED_TRACE(std::string(special.what) + " as " + file);
             GameProcess game;
@@ -118,11 +91,11 @@ TEST(SaveFolderGame, SpecialFilesAsSaveFilesNeitherHoldUpNorStopTheGame) {
                  at = out.find("Error Reading File", at + 1))
                 refused++;
             EXPECT_EQ(refused, 2) << out;
-            if (special.replaced) {
+            if (special.replacedBySave) {
                 EXPECT_TRUE(SavedWhole(game.Home())) << game.Output();
             }
             CloseWithOneSignal(game);
-            if (special.replaced) {
+            if (special.replacedBySave) {
                 EXPECT_EQ(Kind(path), "file");
                 EXPECT_EQ(ModeOf(path), 0600u);
             } else {
