@@ -1,7 +1,5 @@
 // Start-up, the millisecond clock, the hand-over of one recorded frame to the
 // renderer, and shutdown.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -65,9 +63,7 @@ int ZARNCore::Mills() {
 
 int ZARNCore::StartTick() { return int(GameStartTime); }
 
-void ZARNCore::Rest(int ms) {
-    if (ms > 0) usleep(useconds_t(ms) * 1000);
-}
+void ZARNCore::Rest(int ms) { ASys.RestSys(ms); }
 
 void ZARNCore::SetTitle(const char* title) {
     CopyTitle(GameTitle, title);

@@ -23,6 +23,7 @@ long long NowMs() {
 const char* StatusText(int status) {
     switch (status) {
     case 200: return "OK";
+    case 301: return "Moved Permanently";
     case 400: return "Bad Request";
     case 404: return "Not Found";
     case 405: return "Method Not Allowed";

@@ -39,7 +39,7 @@ std::string HtmlEscape(const std::string& text) {
     return out;
 }
 
-std::string LeaderboardHtml(const std::vector<std::vector<RankedScore>>& boards, int only) {
+std::string LeaderboardHtml(const std::vector<std::vector<RankedScore>>& boards, int only, bool playLink) {
     std::string h =
         "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
         "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
@@ -48,6 +48,7 @@ std::string LeaderboardHtml(const std::vector<std::vector<RankedScore>>& boards,
     h += "</style></head><body>\n<h1>Gobbit high scores</h1>\n<nav><a href=\"/\">All</a>";
     for (int b = 1; b <= ServerBoards; b++)
         h += "<a href=\"/?board=" + std::to_string(b) + "\">" + BoardNames[b - 1] + "</a>";
+    if (playLink) h += "<a href=\"/play/\">Play Gobbit</a>";
     h += "</nav>\n";
     for (int b = 1; b <= ServerBoards; b++) {
         if (only && b != only) continue;
@@ -95,7 +96,7 @@ HttpResponse Leaderboard::Serve(const std::string& target) {
             return r;
         }
     }
-    r.Body = LeaderboardHtml(boards, only);
+    r.Body = LeaderboardHtml(boards, only, playLink_);
     pages_[only] = {r.Body, now};
     return r;
 }

@@ -16,12 +16,14 @@
 // Text made safe inside HTML elements and attribute values.
 std::string HtmlEscape(const std::string& text);
 
-// The page for one board (1..ServerBoards) or for all (0).
-std::string LeaderboardHtml(const std::vector<std::vector<RankedScore>>& boards, int only);
+// The page for one board (1..ServerBoards) or for all (0); with playLink,
+// its links lead to the game in the browser too (served at /play/).
+std::string LeaderboardHtml(const std::vector<std::vector<RankedScore>>& boards, int only, bool playLink = false);
 
 class Leaderboard {
 public:
-    Leaderboard(ScoreStore& store, int cacheMs) : store_(store), cacheMs_(cacheMs) {}
+    Leaderboard(ScoreStore& store, int cacheMs, bool playLink = false)
+        : store_(store), cacheMs_(cacheMs), playLink_(playLink) {}
     // The reply for a target of "/" or "/?board=N": 404 for anything else.
     HttpResponse Serve(const std::string& target);
 
@@ -32,6 +34,7 @@ private:
     };
     ScoreStore& store_;
     int cacheMs_;
+    bool playLink_;
     std::map<int, Cached> pages_;
     std::mutex lock_;
 };

@@ -1,9 +1,10 @@
-// gobbit_score_server [--workers N] DATABASE [PORT [ADDRESS]]
+// gobbit_score_server [--workers N] [--web DIR] DATABASE [PORT [ADDRESS]]
 //
 // Answers the game's "GET /Scores.php?Game=0564&Score=..." requests: stores
 // the scores of a valid message and replies with every board's top five
 // between the data markers the game looks for. "GET /" is the public
-// leaderboard page. DATABASE is an SQLite file or a postgresql:// URL.
+// leaderboard page. With --web, the browser build of the game in DIR is
+// served at /play/. DATABASE is an SQLite file or a postgresql:// URL.
 // Port 0 picks a free port.
 #include <sys/resource.h>
 
@@ -17,6 +18,7 @@
 #include "Leaderboard.h"
 #include "ScoreMessage.h"
 #include "ScoreStore.h"
+#include "StaticFiles.h"
 
 namespace {
 
@@ -73,7 +75,7 @@ HttpResponse ScoreRequest(ScoreStore& store, const std::string& target) {
 }
 
 int Usage(const char* self) {
-    std::fprintf(stderr, "usage: %s [--workers N] DATABASE [PORT [ADDRESS]]\n", self);
+    std::fprintf(stderr, "usage: %s [--workers N] [--web DIR] DATABASE [PORT [ADDRESS]]\n", self);
     return 2;
 }
 
@@ -82,10 +84,17 @@ int Usage(const char* self) {
 int main(int argc, char** argv) {
     FrontLimits limits;
     int first = 1;
-    if (argc > 2 && std::strcmp(argv[1], "--workers") == 0) {
-        limits.Workers = std::atoi(argv[2]);
-        if (limits.Workers < 1 || limits.Workers > 256) return Usage(argv[0]);
-        first = 3;
+    const char* webDir = nullptr;
+    while (first + 1 < argc && argv[first][0] == '-') {
+        if (std::strcmp(argv[first], "--workers") == 0) {
+            limits.Workers = std::atoi(argv[first + 1]);
+            if (limits.Workers < 1 || limits.Workers > 256) return Usage(argv[0]);
+        } else if (std::strcmp(argv[first], "--web") == 0) {
+            webDir = argv[first + 1];
+        } else {
+            return Usage(argv[0]);
+        }
+        first += 2;
     }
     int args = argc - first;
     if (args < 1 || args > 3) return Usage(argv[0]);
@@ -113,11 +122,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot open %s: %s\n", database, reason.c_str());
         return 1;
     }
-    Leaderboard page(*store, PageCacheMs);
+    StaticFiles game;
+    if (webDir && !game.Load(webDir, reason)) {
+        std::fprintf(stderr, "cannot serve the game: %s\n", reason.c_str());
+        return 1;
+    }
+    Leaderboard page(*store, PageCacheMs, webDir != nullptr);
 
-    HttpFront front(limits, [&store, &page](const HttpRequest& req) {
+    HttpFront front(limits, [&store, &page, &game, webDir](const HttpRequest& req) {
         if (req.Method != "GET") return Status(405, "Method Not Allowed\n");
         if (req.Target.compare(0, 11, "/Scores.php") == 0) return ScoreRequest(*store, req.Target);
+        if (webDir && StaticFiles::Claims(req.Target)) return game.Serve(req.Target);
         return page.Serve(req.Target);
     });
     if (!front.Listen(address, int(port), reason)) {

@@ -43,7 +43,9 @@ Worker& DecodeWorker() {
 void StopAtExit() { StopDecodingAhead(); }
 
 void Queue(bool image, const char* path, unsigned frame) {
-    if (!path) return;
+    // Without a thread the decode would run now, all files at once, instead
+    // of a file per loading step: each step then decodes its own.
+    if (!path || !Worker::ThreadsAvailable()) return;
     static bool atExit = false;
     if (!atExit) {
         atExit = true;

@@ -215,6 +215,10 @@ void ZARNSys::URLDataOld(const char* host, const char* path) {
 
 // ---- The worker ----
 //
+// A browser page has neither sockets nor threads: there the exchange is a
+// fetch to the page's own server, in sys/web/FetchExchange.cpp.
+#ifndef __EMSCRIPTEN__
+//
 // The exchanges run on their own worker, started with the first request. At
 // exit the game waits for it a little, then leaves it behind. The replies are
 // kept in state allocated once and never freed, so a worker still blocked in
@@ -285,3 +289,5 @@ int ZARNSys::URLDataBusy() {
 }
 
 void HttpShutdown(int waitMs) { ExchangeWorker().Stop(waitMs, LeaveMs); }
+
+#endif  // __EMSCRIPTEN__

@@ -29,6 +29,12 @@ void SysLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 void error_callback(int code, const char* text);
 
+// Makes the game's window for SetScreen: on the desktop a w x h window (or
+// the whole monitor in full screen) in sys/DesktopWindow.cpp; in a browser
+// the page's canvas at the page's size (sys/web/PageWindow.cpp), with w and
+// h set to that size.
+GLFWwindow* OpenGameWindow(int& w, int& h);
+
 // Filled by the sound-effect table; Close() releases them.
 void ReleaseEffectBuffers();
 // Fills the printable key-name table once, before the first poll.

@@ -87,16 +87,7 @@ void ZARNSys::SetScreen(int w, int h) {
         glfwDestroyWindow(window);
         window = nullptr;
     }
-    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
-    const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
-    if (isFullscreen == 0 || !mode) {
-        window = glfwCreateWindow(w, h, GameTitleSys, nullptr, nullptr);
-        if (window && mode) glfwSetWindowPos(window, mode->width / 2 - w / 2, mode->height / 2 - h / 2);
-        if (window) Debuglog("Opened Window");
-    } else {
-        window = glfwCreateWindow(mode->width, mode->height, GameTitleSys, monitor, nullptr);
-        if (window) Debuglog("Opened Fullscreen");
-    }
+    window = OpenGameWindow(w, h);
     FrameW = w;
     FrameH = h;
     if (!window) {
@@ -118,12 +109,6 @@ void ZARNSys::SetScreen(int w, int h) {
 bool ZARNSys::HasWindow() { return window != nullptr; }
 
 bool WindowLost() { return WindowEverOpened && window == nullptr; }
-
-void ZARNSys::FlipFull() {
-    isFullscreen = 1 - isFullscreen;
-    SetScreen(800, 600);
-    WarmUpPipeline();
-}
 
 void ZARNSys::HiResRender() {
     if (window) glfwMakeContextCurrent(window);

@@ -104,11 +104,16 @@ bool Worker::Queue(Task task, bool replaceWaiting) {
     if (replaceWaiting) dropped.swap(s->Waiting);
     s->Waiting.push_back(std::move(task));
     if (!s->Started) {
-        try {
-            s->Thread = std::thread(RunTasks, s);
-            s->Started = true;
-            s->Exited = false;
-        } catch (const std::system_error&) {
+        bool started = false;
+        if (ThreadsAvailable()) {
+            try {
+                s->Thread = std::thread(RunTasks, s);
+                s->Started = started = true;
+                s->Exited = false;
+            } catch (const std::system_error&) {
+            }
+        }
+        if (!started) {
             // No thread today: the work is done here, in order, and a later
             // post tries again.
             while (!s->Waiting.empty() && !s->Running) {
@@ -186,6 +191,14 @@ void Worker::Restart() {
     }
     s->Refusing = false;
     s->StopFlag.store(false);
+}
+
+bool Worker::ThreadsAvailable() {
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+    return false;
+#else
+    return true;
+#endif
 }
 
 bool Worker::Threaded() const {

@@ -52,6 +52,9 @@ public:
 
     // A thread of its own is running the tasks.
     bool Threaded() const;
+    // False where no thread can ever start (a browser build without
+    // threads): every task then runs on the thread that posts it.
+    static bool ThreadsAvailable();
 
     struct State;
 

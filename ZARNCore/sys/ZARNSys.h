@@ -34,6 +34,9 @@ public:
     void HiResRender();
     void Force1920();
     void Close();
+    // Sleeps ms between passes of the loop; a browser page, whose passes
+    // the browser schedules, returns at once.
+    void RestSys(int ms);
     // True once a window exists; the launch refuses to loop without one.
     bool HasWindow();
     int Debuglog(const char* text);

@@ -113,6 +113,10 @@ void MyGame::GameLoop() {
     GameBreak = 0;
     CloseSignalsToMainLoop();
     while (GameBreak == 0) KeepAlive();
+    CloseDown();
+}
+
+void MyGame::CloseDown() {
     // Closing the game while a settings screen is open keeps what was
     // changed there, as leaving the screen would.
     if (Overlay == Overlays::Options || Overlay == Overlays::RedefineKeys ||

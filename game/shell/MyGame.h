@@ -48,6 +48,10 @@ public:
     // The factory settings and key bindings, before the saved ones are read.
     void InstallDefaults();
     void GameLoop();
+    // What follows the loop once GameBreak is set: the last save is
+    // finished and the framework closed. A browser, which runs the passes
+    // itself, calls it when the game asks to stop.
+    void CloseDown();
     void KeepAlive();
     void Update();
     void Render();
