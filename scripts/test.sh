@@ -68,6 +68,18 @@ stage "tests under sanitizers" env ASAN_OPTIONS="detect_leaks=1:verify_asan_link
   UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" LD_PRELOAD="$dri" \
   ctest --test-dir "$asan_build" --output-on-failure -j2 --timeout 600
 
+# The browser build (scripts/web.sh, with the assets and the score server
+# built above) played in headless Chromium (tests/web/browser.test.mjs); its
+# screenshots stay in <build>-web/shots.
+browser() {
+  local web="${WEB_BUILD_DIR:-$build-web}"
+  WEB_BUILD_DIR="$web" NATIVE_BUILD_DIR="$build" bash "$root/scripts/web.sh" &&
+    (cd "$root/tests/web" && npm ci --no-audit --no-fund --loglevel=error) &&
+    GOBBIT_SCORE_SERVER="$build/server/gobbit_score_server" GOBBIT_WEB_PLAY="$web/play" \
+      GOBBIT_WEB_SHOTS="$web/shots" node --test "$root/tests/web/"
+}
+stage "browser" browser
+
 # A few seconds of every fuzz target over its corpus (clang, own build directory).
 stage "fuzzing" env FUZZ_BUILD_DIR="${FUZZ_BUILD_DIR:-$build-fuzz}" bash "$root/scripts/fuzz.sh" 5
 

@@ -44,6 +44,7 @@ const ListBars = (s) => share(s, 262, 462, 350, 482, (r, g, b) => g > r + 20 && 
 const EasyBar = (s) => share(s, 262, 462, 350, 482, (r, g, b) => b > r + 40 && b > g + 20) > 0.7;
 const EatCounter = (s) => share(s, 300, 12, 500, 52, (r, g, b) => r > 200 && g > 130 && g < 230 && b < 160) > 0.04;
 const PausedCaption = (s) => share(s, 100, 88, 200, 112, white) > 0.08;
+const OptionsBack = (s) => share(s, 230, 58, 570, 86, (r, g, b) => r > 90 && g > r && b < 50) > 0.5;
 const QuitGameBanner = (s) => share(s, 280, 262, 360, 290, white) > 0.08 && share(s, 430, 310, 530, 338, white) > 0.08;
 
 // The score panel of the difficulty page cycles through its Top 5, Last 5
@@ -107,9 +108,10 @@ function launch(profile) {
 
 // A page of the game with its log collected: the game's log lines go to the
 // console, and a script error would stop the game's loop.
-async function openGame(browser, url, viewport) {
+async function openGame(browser, url, viewport, beforeLoad) {
   const page = await browser.newPage();
   await page.setViewport(viewport);
+  if (beforeLoad) await page.evaluateOnNewDocument(beforeLoad);
   const game = { page, log: '', errors: [] };
   page.on('console', (m) => (game.log += m.text() + '\n'));
   page.on('pageerror', (e) => game.errors.push(e.message));
@@ -165,6 +167,32 @@ async function press(game, key, times = 1) {
   }
 }
 
+// A controller as the browser's Gamepad API shows one, at rest; the test
+// moves its stick through window.testPad.
+function plugInPad() {
+  const pad = {
+    id: 'Test pad', index: 0, connected: true, mapping: 'standard', timestamp: 0,
+    axes: [0, 0, 0, 0],
+    buttons: Array.from({ length: 17 }, () => ({ pressed: false, touched: false, value: 0 })),
+  };
+  window.testPad = pad;
+  navigator.getGamepads = () => [pad, null, null, null];
+}
+
+async function pushStick(game, x, y) {
+  await game.page.evaluate((x, y) => { window.testPad.axes[0] = x; window.testPad.axes[1] = y; }, x, y);
+  await sleep(150);
+  await game.page.evaluate(() => { window.testPad.axes[0] = 0; window.testPad.axes[1] = 0; });
+  await sleep(100);
+}
+
+async function touch(game, x, y) {
+  await game.page.touchscreen.touchStart(x, y);
+  await sleep(150);
+  await game.page.touchscreen.touchEnd();
+  await sleep(100);
+}
+
 async function click(game, x, y) {
   await game.page.mouse.move(x, y);
   await game.page.mouse.down();
@@ -202,15 +230,31 @@ test('the browser build plays, keeps its scores and sends them to its server', {
   const browser = await launch(join(dir, 'profile'));
   try {
     const opened = Date.now();
-    const game = await openGame(browser, url, { width: 800, height: 600 });
+    const game = await openGame(browser, url, { width: 800, height: 600 }, plugInPad);
     assert.ok(await waitFor(game, 'title', StartCircle, 60000), 'the title was not seen\n' + game.log);
     console.log(`# figure: opening the page to the title: ${Date.now() - opened} ms`);
     console.log(`# figure: title: ${await frameTimes(game, 3000)}`);
-    // A fresh profile: no scores yet, so the Top 5's rows are alike.
+    assert.match(game.log, /OpenAL Audio Engaged!/, 'the sound device opened');
 
-    // The online name "ABC" on the reels of Options -> Online Name.
-    await press(game, 'ArrowRight');
+    // The keys the game uses are kept from the browser: no scrolling, no
+    // reload, no help page, no browser full screen.
+    const taken = await game.page.evaluate(() => {
+      const seen = {};
+      const note = (e) => (seen[e.code] = e.defaultPrevented);
+      window.addEventListener('keydown', note);
+      for (const [key, code] of [[' ', 'Space'], ['ArrowDown', 'ArrowDown'], ['F1', 'F1'], ['F5', 'F5'], ['F11', 'F11']])
+        window.dispatchEvent(new KeyboardEvent('keydown', { key, code, cancelable: true }));
+      window.removeEventListener('keydown', note);
+      return seen;
+    });
+    assert.deepEqual(taken, { Space: true, ArrowDown: true, F1: true, F5: true, F11: true });
+
+    // The online name "ABC" on the reels of Options -> Online Name; the
+    // controller's stick moves the title's choice to Options.
+    assert.ok(await waitForLog(game, /Controller ID 'Test pad'/), 'the controller was seen at rest\n' + game.log);
+    await pushStick(game, 1, 0);
     await press(game, 'Enter');
+    assert.ok(await waitFor(game, 'options', OptionsBack), 'the stick chose Options');
     await press(game, 'ArrowDown', 3);
     await press(game, 'Enter');
     await sleep(200);
@@ -244,6 +288,7 @@ test('the browser build plays, keeps its scores and sends them to its server', {
     await sleep(300);  // the buttons slide up
     await click(game, 200, 472);
     await game.page.mouse.move(790, 300);  // off the list, which then shows the game's difficulty
+    const stores = await game.page.evaluate(() => Module.gobbitStores().asked);
     const ended = await waitForLog(game, /Game ended by quitting with score (\d+)/);
     assert.ok(ended, 'the quit was not logged\n' + game.log);
     const score = Number(ended[1]);
@@ -266,7 +311,12 @@ test('the browser build plays, keeps its scores and sends them to its server', {
     assert.ok(board.includes('ABC') && board.includes(`>${score}<`), `the server's page lists ABC with ${score}:\n${board}`);
     assert.match(board, /href="\/play\/"/, "the server's page links to the game");
 
-    // A reload reads the scores back from the browser's storage.
+    // A reload reads the scores back from the browser's storage, once the
+    // save that followed the game (both files) has been stored there.
+    await game.page.waitForFunction((n) => {
+      const s = Module.gobbitStores();
+      return s.asked >= n + 2 && !s.storing;
+    }, { timeout: 20000 }, stores);
     const before = game.log.length;
     await game.page.reload();
     assert.ok(await waitFor(game, 'title-reloaded', StartCircle, 60000), 'the title after the reload\n' + game.log);
@@ -298,9 +348,13 @@ test('the browser build plays, keeps its scores and sends them to its server', {
     const upright = await keep(phone, 'portrait');
     const size = await phone.page.$eval('#canvas', (c) => [c.width, c.height]);
     assert.deepEqual(size, [390, 780], 'the canvas takes the page size');
-    // The title's green Start circle, scaled into the upright canvas.
-    const green = share(upright, 0, 380, 390, 780, (r, g, b) => g > r + 50 && g > b + 50);
-    assert.ok(green > 0.02, 'the Start circle shows in the lower part');
+    // The title's green Start circle, at the foot of the upright canvas;
+    // a touch on it starts, and the difficulty list follows.
+    const circle = (s) => share(s, 165, 670, 225, 730, (r, g, b) => g > r + 50 && g > b + 50) > 0.7;
+    assert.ok(circle(upright), 'the Start circle shows at the foot');
+    await touch(phone, 195, 700);
+    await touch(phone, 195, 700);
+    assert.ok(await waitFor(phone, 'portrait-difficulty', (s) => !circle(s)), 'a touch on Start opened the list');
     assert.deepEqual(phone.errors, [], 'no script error on the phone page');
   } finally {
     await browser.close();

@@ -27,9 +27,12 @@
     });
   });
 
-  // One store at a time; a request during one runs once it is over.
-  var storing = false, again = false, whenStored = [];
+  // One store at a time; a request during one runs once it is over. The
+  // requests are counted, so a test can tell when a save has been stored.
+  var storing = false, again = false, whenStored = [], asked = 0;
+  Module.gobbitStores = function () { return { asked: asked, storing: storing || again }; };
   Module.gobbitPersist = function () {
+    asked++;
     if (storing) {
       again = true;
       return;
