@@ -38,7 +38,10 @@ emcmake cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_EXE_LINKER_FLAGS_RELEASE="-O2" \
   -DGOBBIT_WEB_DATA="$native/Data" >/dev/null
 cmake --build "$build"
-echo "The browser build is in $build/play"
+echo "The browser build is in $build/play; what a browser downloads:"
+for f in "$build"/play/index.{html,js,wasm,data}; do
+  printf '  %-11s %9d bytes, %9d gzipped\n' "$(basename "$f")" "$(stat -c %s "$f")" "$(gzip -9c "$f" | wc -c)"
+done
 
 if [ $serve = 1 ]; then
   echo "Open http://127.0.0.1:$port/play/ (the high scores are at http://127.0.0.1:$port/)"

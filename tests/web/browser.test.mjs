@@ -167,9 +167,14 @@ async function press(game, key, times = 1) {
   }
 }
 
-// A controller as the browser's Gamepad API shows one, at rest; the test
-// moves its stick through window.testPad.
-function plugInPad() {
+// Run in the page before its own scripts (the function's text is sent
+// alone, so it is whole in itself):
+// - a controller as the browser's Gamepad API shows one, at rest; the test
+//   moves its stick through window.testPad;
+// - the time of every animation frame from the page's start: a frame that
+//   holds up the page shows as a long gap (the game's pass runs in the same
+//   frames).
+function instrument() {
   const pad = {
     id: 'Test pad', index: 0, connected: true, mapping: 'standard', timestamp: 0,
     axes: [0, 0, 0, 0],
@@ -177,6 +182,22 @@ function plugInPad() {
   };
   window.testPad = pad;
   navigator.getGamepads = () => [pad, null, null, null];
+  window.frameTimes = [];
+  const tick = (t) => {
+    window.frameTimes.push(t);
+    requestAnimationFrame(tick);
+  };
+  requestAnimationFrame(tick);
+}
+
+// The longest gap between frames from the frame numbered `from` on.
+async function longestFrame(game, from = 0) {
+  return game.page.evaluate((from) => {
+    const t = window.frameTimes.slice(from);
+    let longest = 0;
+    for (let i = 1; i < t.length; i++) longest = Math.max(longest, t[i] - t[i - 1]);
+    return { longest: longest.toFixed(1), frames: window.frameTimes.length };
+  }, from);
 }
 
 async function pushStick(game, x, y) {
@@ -230,9 +251,11 @@ test('the browser build plays, keeps its scores and sends them to its server', {
   const browser = await launch(join(dir, 'profile'));
   try {
     const opened = Date.now();
-    const game = await openGame(browser, url, { width: 800, height: 600 }, plugInPad);
+    const game = await openGame(browser, url, { width: 800, height: 600 }, instrument);
     assert.ok(await waitFor(game, 'title', StartCircle, 60000), 'the title was not seen\n' + game.log);
     console.log(`# figure: opening the page to the title: ${Date.now() - opened} ms`);
+    const loading = await longestFrame(game);
+    console.log(`# figure: longest frame from opening the page to the title: ${loading.longest} ms`);
     console.log(`# figure: title: ${await frameTimes(game, 3000)}`);
     assert.match(game.log, /OpenAL Audio Engaged!/, 'the sound device opened');
 
@@ -248,6 +271,12 @@ test('the browser build plays, keeps its scores and sends them to its server', {
       return seen;
     });
     assert.deepEqual(taken, { Space: true, ArrowDown: true, F1: true, F5: true, F11: true });
+
+    // F11 is the browser's full screen, both ways.
+    await press(game, 'F11');
+    await game.page.waitForFunction(() => !!document.fullscreenElement, { timeout: 5000 });
+    await press(game, 'F11');
+    await game.page.waitForFunction(() => !document.fullscreenElement, { timeout: 5000 });
 
     // The online name "ABC" on the reels of Options -> Online Name; the
     // controller's stick moves the title's choice to Options.
@@ -289,6 +318,7 @@ test('the browser build plays, keeps its scores and sends them to its server', {
     await click(game, 200, 472);
     await game.page.mouse.move(790, 300);  // off the list, which then shows the game's difficulty
     const stores = await game.page.evaluate(() => Module.gobbitStores().asked);
+    const quitFrame = (await longestFrame(game)).frames;
     const ended = await waitForLog(game, /Game ended by quitting with score (\d+)/);
     assert.ok(ended, 'the quit was not logged\n' + game.log);
     const score = Number(ended[1]);
@@ -317,6 +347,8 @@ test('the browser build plays, keeps its scores and sends them to its server', {
       const s = Module.gobbitStores();
       return s.asked >= n + 2 && !s.storing;
     }, { timeout: 20000 }, stores);
+    const saving = await longestFrame(game, quitFrame);
+    console.log(`# figure: longest frame from the quit through the save, its storing and the score exchange: ${saving.longest} ms`);
     const before = game.log.length;
     await game.page.reload();
     assert.ok(await waitFor(game, 'title-reloaded', StartCircle, 60000), 'the title after the reload\n' + game.log);
