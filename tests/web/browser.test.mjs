@@ -370,6 +370,7 @@ test('the browser build plays, keeps its scores and sends them to its server', {
     await game.page.click('#again');
     assert.ok(await waitFor(game, 'title-again', StartCircle, 60000), 'playing again brings the title back');
     assert.deepEqual(game.errors, [], 'no script error on the page');
+    assert.doesNotMatch(game.log, /Error Opening|Buffer Error|Error with Audio/, 'sound and music played without an error');
     await game.page.close();
 
     // A phone held upright: the canvas fills the page and the game takes

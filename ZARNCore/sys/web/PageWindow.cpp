@@ -80,7 +80,8 @@ void FollowPage() {
     int w = 0, h = 0, fw = 0, fh = 0;
     PageSize(w, h);
     glfwGetFramebufferSize(window, &fw, &fh);
-    if (w > 0 && h > 0 && (w != fw || h != fh)) emscripten_set_canvas_size(w, h);
+    // Through the browser library, which tells GLFW the window's new size.
+    if (w > 0 && h > 0 && (w != fw || h != fh)) EM_ASM({ Browser.setCanvasSize($0, $1); }, w, h);
     isFullscreen = EM_ASM_INT({ return document.fullscreenElement ? 1 : 0; });
 }
 

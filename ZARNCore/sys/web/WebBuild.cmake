@@ -15,6 +15,11 @@ file(GLOB_RECURSE WEB_SOURCES CONFIGURE_DEPENDS
 list(REMOVE_ITEM WEB_SOURCES
   ${CMAKE_SOURCE_DIR}/game/shell/main.cpp
   ${CMAKE_SOURCE_DIR}/ZARNCore/sys/DesktopWindow.cpp)
+# The rules of play, held to the same float arithmetic as on the desktop
+# (see the top-level CMakeLists.txt), so a game plays out alike in both.
+file(GLOB WEB_RULES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/rules/*.cpp)
+set_source_files_properties(${WEB_RULES} PROPERTIES COMPILE_OPTIONS "-ffp-contract=off;-fno-fast-math")
+list(APPEND WEB_SOURCES ${WEB_RULES})
 
 # stb's headers (libstb-dev) on their own, without the rest of the
 # desktop's /usr/include.
@@ -27,8 +32,9 @@ set_target_properties(gobbit PROPERTIES
   OUTPUT_NAME index SUFFIX .html RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/play
   LINK_DEPENDS "${WEB_DIR}/page.html;${WEB_DIR}/page.js")
 target_include_directories(gobbit PRIVATE
-  ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/ZARNCore ${CMAKE_SOURCE_DIR}/game ${WEB_DIR}
-  ${CMAKE_BINARY_DIR}/stb-include)
+  ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/ZARNCore ${CMAKE_SOURCE_DIR}/game ${WEB_DIR})
+# System headers, as they are on the desktop: their own warnings are not ours.
+target_include_directories(gobbit SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/stb-include)
 target_link_options(gobbit PRIVATE
   -sUSE_GLFW=3 -sLEGACY_GL_EMULATION=1 -lopenal -sFETCH=1 -lidbfs.js -sFORCE_FILESYSTEM=1
   # One batch of the renderer may hold the whole recording list of boxes
