@@ -132,6 +132,8 @@ test('the browser build plays, keeps its scores and sends them to its server', {
     const reloaded = await shot(game);
     assert.ok(rowsDiffer(reloaded, 0, 1) > 30, 'the reloaded Top 5 still shows the score');
     assert.doesNotMatch(game.log.slice(before), /Checksum Error|Reset User/, 'the saves came back whole');
+    // The settings came back too: with the name kept, the start sends the scores.
+    assert.match(game.log.slice(before), /Sending Highscores/, 'the online name was kept');
 
     // Quit from the title: the page says so and offers to play again.
     await press(game, 'Escape');
