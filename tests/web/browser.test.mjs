@@ -2,9 +2,10 @@
 // SwiftShader), served by the real score server on 127.0.0.1: the title
 // appears; an online name is entered; a game is started with keys, played a
 // few moves, paused and quit; the Top 5 shows the score; the score reaches
-// the server's page; a reload keeps it; quitting the game leaves a page that
-// says so and plays again; a phone-sized portrait window gets the portrait
-// layout. Each screen is recognised from a screenshot of the page
+// the server's page; a reload keeps it, the name and the best run's
+// journal, which replays; quitting the game leaves a page that says so and
+// plays again; a phone-sized portrait window gets the portrait layout, and
+// a touch starts there. Each screen is recognised from a screenshot of the page
 // (GameDriver.mjs); the screenshots stay in GOBBIT_WEB_SHOTS for a person to
 // look at. Frame times are the benchmark's (bench/web/WebFrames.mjs).
 //
@@ -135,8 +136,16 @@ test('the browser build plays, keeps its scores and sends them to its server', {
     // The settings came back too: with the name kept, the start sends the scores.
     assert.match(game.log.slice(before), /Sending Highscores/, 'the online name was kept');
 
+    // The journal of the best run came back too: C on the difficulty page
+    // watches it.
+    await press(game, 'KeyC');
+    assert.ok(await waitForLog(game, /Watching \S*\/Best_Easy\.journal/), 'the best run was kept\n' + game.log.slice(before));
+    assert.ok(await waitFor(game, 'watching', EatCounter), 'the best run replays');
+    await press(game, 'Escape');  // stops watching
+
     // Quit from the title: the page says so and offers to play again.
-    await press(game, 'Escape');
+    assert.ok(await waitFor(game, 'after-watching', (s) => StartCircle(s) || EasyBar(s)), 'back on the menus');
+    if (!StartCircle(await shot(game))) await press(game, 'Escape');
     assert.ok(await waitFor(game, 'title-before-quit', StartCircle), 'back on the title');
     await press(game, 'ArrowLeft');
     await press(game, 'Enter');
