@@ -56,6 +56,13 @@ GLFWwindow* OpenGameWindow(int& w, int& h) {
         w = pw;
         h = ph;
     }
+    // The game draws with neither depth nor stencil, and its picture is
+    // opaque: without an alpha channel the page shows the colours drawn
+    // (a canvas's alpha would be taken as premultiplied) and composites the
+    // canvas with less work.
+    glfwWindowHint(GLFW_ALPHA_BITS, 0);
+    glfwWindowHint(GLFW_DEPTH_BITS, 0);
+    glfwWindowHint(GLFW_STENCIL_BITS, 0);
     GLFWwindow* made = glfwCreateWindow(w, h, GameTitleSys, nullptr, nullptr);
     if (made) ASys.Debuglog("Opened Window");
     return made;
