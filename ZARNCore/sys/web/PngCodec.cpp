@@ -2,8 +2,6 @@
 #include "lodepng.h"
 
 #include <climits>
-#include <cstdio>
-#include <cstring>
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
@@ -15,18 +13,6 @@
 
 namespace {
 constexpr unsigned Failed = 1;
-}
-
-unsigned lodepng::load_file(std::vector<unsigned char>& buffer, const std::string& filename) {
-    buffer.clear();
-    FILE* f = std::fopen(filename.c_str(), "rb");
-    if (!f) return Failed;
-    unsigned char block[65536];
-    size_t n;
-    while ((n = std::fread(block, 1, sizeof block, f)) > 0) buffer.insert(buffer.end(), block, block + n);
-    bool bad = std::ferror(f) != 0;
-    std::fclose(f);
-    return bad ? Failed : 0;
 }
 
 unsigned lodepng::decode(std::vector<unsigned char>& out, unsigned& w, unsigned& h,
@@ -43,9 +29,15 @@ unsigned lodepng::decode(std::vector<unsigned char>& out, unsigned& w, unsigned&
     return 0;
 }
 
-unsigned lodepng::encode(const std::string& filename, const unsigned char* in, unsigned w, unsigned h) {
+unsigned lodepng::encode(std::vector<unsigned char>& out, const unsigned char* in, unsigned w, unsigned h) {
+    out.clear();
     if (!in || w == 0 || h == 0 || w > unsigned(INT_MAX / 4)) return Failed;
-    return stbi_write_png(filename.c_str(), int(w), int(h), 4, in, int(w * 4)) ? 0 : Failed;
+    auto append = [](void* context, void* data, int size) {
+        auto* to = static_cast<std::vector<unsigned char>*>(context);
+        auto* bytes = static_cast<unsigned char*>(data);
+        to->insert(to->end(), bytes, bytes + size);
+    };
+    return stbi_write_png_to_func(append, &out, int(w), int(h), 4, in, int(w * 4)) ? 0 : Failed;
 }
 
 unsigned lodepng_inspect(unsigned* w, unsigned* h, LodePNGState*, const unsigned char* in, std::size_t insize) {

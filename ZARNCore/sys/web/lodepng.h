@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
 #include <vector>
 
 struct LodePNGState {};
@@ -14,10 +13,10 @@ namespace lodepng {
 
 struct State : LodePNGState {};
 
-// 0 on success, as lodepng's calls return.
-unsigned load_file(std::vector<unsigned char>& buffer, const std::string& filename);
+// 0 on success, as lodepng's calls return. Both work in memory; the
+// platform layer reads and writes the files itself.
 unsigned decode(std::vector<unsigned char>& out, unsigned& w, unsigned& h, const std::vector<unsigned char>& in);
-unsigned encode(const std::string& filename, const unsigned char* in, unsigned w, unsigned h);
+unsigned encode(std::vector<unsigned char>& out, const unsigned char* in, unsigned w, unsigned h);
 
 }  // namespace lodepng
 
