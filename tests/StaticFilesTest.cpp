@@ -24,8 +24,8 @@ void Write(const fs::path& path, const std::string& bytes) {
 class PlayFolder : public testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/gobbit-play-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        std::string tmpl = (fs::temp_directory_path() / "gobbit-play-XXXXXX").string();
+        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
         root = tmpl;
         play = root / "play";
         fs::create_directories(play / "sub");

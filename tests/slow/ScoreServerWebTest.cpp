@@ -16,8 +16,8 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(ScoreServerWeb, ServesTheGameAtPlayAndTheLeaderboardLinksToIt) {
-    char tmpl[] = "/tmp/gobbit-server-web-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    std::string tmpl = (fs::temp_directory_path() / "gobbit-server-web-XXXXXX").string();
+    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
     const fs::path dir = tmpl, play = dir / "play";
     fs::create_directories(play);
     std::ofstream(play / "index.html") << "<title>Gobbit in a browser</title>";
