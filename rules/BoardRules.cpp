@@ -5,29 +5,6 @@
 
 #include "rules/Match.h"
 
-BoardCell& Match::CellAt(int x, int y) {
-    // An unbuilt board has no size yet; fall back to the fixed one. A board
-    // is a whole number of cells across and down, so the remainder is an
-    // integer's (the estimator's walks ask this millions of times).
-    const int w = Play.BoardW > 0 ? int(Play.BoardW) : BoardCols;
-    const int h = Play.BoardH > 0 ? int(Play.BoardH) : BoardRows;
-    int cx = x % w;
-    if (cx < 0) cx += w;
-    int cy = y % h;
-    if (cy < 0) cy += h;
-    return Board[cy * BoardPitch + cx];
-}
-
-int Match::isSolid(int x, int y, int dir, int mode) {
-    const BoardCell& c = CellAt(x, y);
-    if (c.Pellet == 0) return 1;
-    if (mode == 2 && c.Trial == 0) return 1;
-    if (c.Type == 16) return 0;
-    if (c.Type == 20 && dir == 1) return 0;
-    if (c.Type == 24 && dir == 3) return 0;
-    return 1;
-}
-
 void Match::GetMatrix(int x, int y, int mode) {
     OpenUp = OpenDown = OpenLeft = OpenRight = 0;
     if (isSolid(x - 1, y, 3, mode) == 0) OpenLeft = 1;
@@ -36,7 +13,10 @@ void Match::GetMatrix(int x, int y, int mode) {
     if (isSolid(x, y + 1, 2, mode) == 0) OpenDown = 1;
 }
 
-void Match::Drop(int x, int y) { CellAt(x, y).Speed = 0.1f; }
+void Match::Drop(int x, int y) {
+    CellAt(x, y).Speed = 0.1f;
+    CellsMayMove = true;
+}
 
 void Match::Eat(int x, int y) {
     PlayState& P = Play;
@@ -69,6 +49,7 @@ void Match::Eat(int x, int y) {
                 if (c.Type > 15 && c.Pellet == 0) {
                     c.Pellet = 3;
                     c.Speed = -Rng.Rnd(0.4f, 3.4f);
+                    CellsMayMove = true;
                 }
             }
         }

@@ -128,6 +128,7 @@ void Match::GetLev(int advance) {
         }
     }
 
+    CellsMayMove = true;
     P.PathRuns = 1;
     P.DotCount -= P.PowerCount;
     P.BestWalk = 0;

@@ -76,9 +76,32 @@ public:
     void GetLev(int advance);
     void FindPaths();
 
-    // Board rules; every cell access wraps around the board.
-    BoardCell& CellAt(int x, int y);
-    int isSolid(int x, int y, int dir, int mode);
+    // Board rules; every cell access wraps around the board. The first two
+    // are here to be inlined: the estimator's walks ask them millions of
+    // times a game.
+    BoardCell& CellAt(int x, int y) {
+        // An unbuilt board has no size yet; fall back to the fixed one. A
+        // board is a whole number of cells across and down, so the
+        // remainder is an integer's.
+        const int w = Play.BoardW > 0 ? int(Play.BoardW) : BoardCols;
+        const int h = Play.BoardH > 0 ? int(Play.BoardH) : BoardRows;
+        int cx = x % w;
+        if (cx < 0) cx += w;
+        int cy = y % h;
+        if (cy < 0) cy += h;
+        return Board[cy * BoardPitch + cx];
+    }
+    // 1 when the hero may not enter (x, y) going dir (0 up, 1 right, 2 down,
+    // 3 left); mode 2 asks the estimator's scratch layer too.
+    int isSolid(int x, int y, int dir, int mode) {
+        const BoardCell& c = CellAt(x, y);
+        if (c.Pellet == 0) return 1;
+        if (mode == 2 && c.Trial == 0) return 1;
+        if (c.Type == 16) return 0;
+        if (c.Type == 20 && dir == 1) return 0;
+        if (c.Type == 24 && dir == 3) return 0;
+        return 1;
+    }
     void GetMatrix(int x, int y, int mode);
     void Drop(int x, int y);
     void Eat(int x, int y);
@@ -88,6 +111,12 @@ public:
 
     // This update's input, as BeginUpdate took it.
     Controls Input;
+    // Whether some cell may be rising or falling. Set by everything that
+    // starts one moving (building a level, dropping a cell, a power item;
+    // a test that moves a cell by hand sets it too) and cleared by the
+    // update that finds every cell at rest, so play on a board at rest
+    // passes over its cells.
+    bool CellsMayMove = true;
     // Cell motion of this update.
     bool CellLanded = false;  // some cell settled into place this update
     bool BoardStill = false;  // no cell is rising

@@ -11,6 +11,7 @@ void Match::Reset() {
     Play = PlayState{};
     EndReason = 0;
     OpenUp = OpenDown = OpenLeft = OpenRight = 0;
+    CellsMayMove = true;
     CellLanded = BoardStill = false;
     Input = Controls{};
     Record = Journal{};
@@ -70,19 +71,23 @@ void Match::MoveCells() {
     // At a level's end the board flies apart, but only as a picture: the
     // next level's build replaces every cell, so the game animates that
     // (MyGame::FlyBoardApart) and the rules leave the cells be.
-    if (P.LevelState == 0) {
+    if (P.LevelState == 0 && CellsMayMove) {
+        bool moving = false, still = true, landed = false;
         for (int y = 0; y < BoardRows; ++y) {
             for (int x = 0; x < BoardCols; ++x) {
                 BoardCell& c = Board[y * BoardPitch + x];
-                if (c.Speed > 0) {  // falling after the hero left it
+                if (c.Speed == 0) continue;  // at rest, as most of the board is in play
+                if (c.Speed > 0) {           // falling after the hero left it
                     c.Speed += 0.1f;
                     c.Offset += c.Speed;
                     if (c.Offset > 128) {
                         c.Offset = 128;
                         c.Speed = 0;
+                    } else {
+                        moving = true;
                     }
-                } else if (c.Speed < 0) {  // rising into place
-                    BoardStill = false;
+                } else {  // rising into place
+                    still = false;
                     c.Speed -= Rng.Rnd(0.1f, 0.15f);
                     c.Offset += c.Speed;
                     if (c.Offset < 0.1f) {
@@ -90,12 +95,17 @@ void Match::MoveCells() {
                         c.Speed = 0;
                         if (c.Settled == 0) {
                             c.Settled = 1;
-                            CellLanded = true;
+                            landed = true;
                         }
+                    } else {
+                        moving = true;
                     }
                 }
             }
         }
+        CellsMayMove = moving;
+        BoardStill = still;
+        CellLanded = landed;
     }
 
     // Play starts, with the level's tune, once the whole board has risen.
