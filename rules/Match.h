@@ -21,6 +21,7 @@
 #include "rules/Journal.h"
 #include "rules/PlayState.h"
 #include "rules/SeededRandom.h"
+#include "rules/WinnabilitySearch.h"
 
 // What the rules tell the game, in the order it happens. Every call is made
 // in the middle of the rules' work, before any later random number is drawn.
@@ -75,6 +76,17 @@ public:
     // Level builder and target estimator.
     void GetLev(int advance);
     void FindPaths();
+    // The target the estimator sets for the level as built, given its best
+    // walk; walkEst gets the pellet-supply estimate.
+    float EstimatedTarget(float bestWalk, float& walkEst) const;
+
+    // The winnability check: a search for a walk that reaches the level's
+    // target, begun with the level's first estimator pass and run a slice
+    // of SearchSlice positions per pass, so no update carries all of it.
+    // On the thirtieth pass it is finished, and the target lowered to what
+    // it found if it found no walk reaching the estimator's.
+    WinnabilitySearch Search;
+    static constexpr long SearchSlice = 8000;
 
     // Board rules; every cell access wraps around the board. The first two
     // are here to be inlined: the estimator's walks ask them millions of
@@ -122,6 +134,8 @@ public:
     bool BoardStill = false;  // no cell is rising
 
 private:
+    void BeginSearch();
+    void CheckWinnable();
     void StepHero();
     void TakeCheckpoint();
     void Emit(void (MatchEvents::*event)()) {

@@ -29,6 +29,11 @@ struct PlayState {
     float RunLen[4];        // free run per direction, up/right/down/left
     float PickDir, PickLen; // the walker's preferred direction this step
     float WalkEst;          // pellet-supply estimate of the last target
+    // The winnability check
+    float Estimate;         // the estimator's target; Target is lower when
+                            // no walk was found that reaches it
+    float WalkFound;        // longest walk the check found (it stops at
+                            // the first that reaches the estimate)
     // Play loop, scoring and game flow
     float RepeatX, RepeatY; // move repeat countdowns, in updates
     float GateFrame;        // 0-15; gate animation frame is GateFrame / 4

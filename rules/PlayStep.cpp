@@ -15,6 +15,7 @@ void Match::Reset() {
     CellLanded = BoardStill = false;
     Input = Controls{};
     Record = Journal{};
+    Search = WinnabilitySearch{};
 }
 
 void Match::Start(int difficulty) {

@@ -13,6 +13,7 @@ const int StepY[4] = {-1, 0, 1, 0};
 
 void Match::FindPaths() {
     PlayState& P = Play;
+    if (P.PathRuns == 1 || !Search.Started()) BeginSearch();
     Rng.Reseed(int(P.Level * 1234 + Difficulty * 69 + P.PathRuns * 3177), Gobbit::Number);
 
     int passBest = 0;
@@ -56,19 +57,50 @@ void Match::FindPaths() {
     if (passBest > P.BestWalk) P.BestWalk = float(passBest);
 
     P.PathRuns += 1;
+    // The walks only ever raise the estimate, so the search can chase each
+    // pass's estimate and stop where it would have stopped for the last.
+    float walkEst = 0;
+    const float estimate = EstimatedTarget(P.BestWalk, walkEst);
+    Search.SetGoal(int(estimate));
     if (P.PathRuns > 30) {
-        // The smallest of a difficulty ramp, the pellet supply and a value
-        // halfway between the supply and the best walk found.
-        P.Target = Difficulty * P.Level * 20 + 20;
-        float k = Difficulty == 1 ? 60 : Difficulty == 3 ? 40 : 50;
-        P.WalkEst = 20 * std::floor((P.PowerCount + 1) * (P.DotCount - k) / 20);
-        if (P.WalkEst < P.Target) P.Target = P.WalkEst;
-        float m = P.WalkEst;
-        if (P.BestWalk < m) m = P.BestWalk + (P.WalkEst - P.BestWalk) / 2;
-        if (m < P.Target) P.Target = m;
-        if (P.Target < 40) P.Target = 40;
-        P.Target = 5 * std::floor(P.Target / 5);
+        P.Target = estimate;
+        P.WalkEst = walkEst;
+        P.Estimate = estimate;
+        CheckWinnable();
         P.Eaten = 0;
         Emit(&MatchEvents::TargetSet);
+    } else {
+        Search.Run(SearchSlice);
     }
 }
+
+// The smallest of a difficulty ramp, the pellet supply and a value halfway
+// between the supply and the best walk found; at least 40, and a multiple
+// of 5.
+float Match::EstimatedTarget(float bestWalk, float& walkEst) const {
+    const PlayState& P = Play;
+    float target = Difficulty * P.Level * 20 + 20;
+    float k = Difficulty == 1 ? 60 : Difficulty == 3 ? 40 : 50;
+    walkEst = 20 * std::floor((P.PowerCount + 1) * (P.DotCount - k) / 20);
+    if (walkEst < target) target = walkEst;
+    float m = walkEst;
+    if (bestWalk < m) m = bestWalk + (walkEst - bestWalk) / 2;
+    if (m < target) target = m;
+    if (target < 40) target = 40;
+    return 5 * std::floor(target / 5);
+}
+
+void Match::CheckWinnable() {
+    PlayState& P = Play;
+    while (!Search.Run(SearchSlice)) {
+    }
+    // No walk found reaches the estimate: the target becomes the longest
+    // walk found, down to a multiple of 5 as every target is.
+    if (Search.Best() < P.Target) P.Target = float(5 * (Search.Best() / 5));
+    P.WalkFound = float(Search.Best());
+    Search.Stop();
+}
+
+// The search starts with the level's first pass and goes on a slice per
+// pass while the board rises.
+void Match::BeginSearch() { Search.Begin(Board, int(Play.HeroX), int(Play.HeroY), 0); }

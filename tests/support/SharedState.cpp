@@ -89,6 +89,7 @@ void EveryGlobal(Visit& v) {
     RESTORED(ThisGame.Rules.OpenLeft);
     RESTORED(ThisGame.Rules.OpenRight);
     RESTORED(ThisGame.Rules.Record);
+    RESTORED(ThisGame.Rules.Search);
     RESTORED(ThisGame.Rules.Input);
     RESTORED(ThisGame.Rules.CellLanded);
     RESTORED(ThisGame.Rules.BoardStill);
