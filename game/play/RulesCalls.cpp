@@ -1,8 +1,6 @@
 // The rules' level builder, target estimator and board rules under the
 // game's own names, and the log line of each level built.
-#include <string>
-
-#include "rules/LevelData.h"
+#include "rules/LevelTable.h"
 #include "shell/MyGame.h"
 
 void MyGame::GetLev(int advance) { Rules.GetLev(advance); }
@@ -15,13 +13,5 @@ void MyGame::Eat(int x, int y) { Rules.Eat(x, y); }
 void MyGame::Eat2(int x, int y) { Rules.Eat2(x, y); }
 
 // One line per level built: enough to tell which board a player had and to
-// check it against a level built by a test.
-void MyGame::LogLevel() {
-    std::string items;
-    for (int y = 0; y < BoardRows; ++y)
-        for (int x = 0; x < BoardCols; ++x)
-            if (Board[y * BoardPitch + x].Pellet == 2) items += fstr(" %i,%i", x, y);
-    Debuglog(fstr("Level %i, difficulty %i: layout %i, hero %i,%i, power items%s, target %i", int(Play.Level),
-                  Difficulty, LayoutFor(Difficulty, Play.Level), int(Play.HeroX), int(Play.HeroY),
-                  items.empty() ? " none" : items.c_str(), int(Play.Target)));
-}
+// check it against `gobbit --levels`, which prints the same line.
+void MyGame::LogLevel() { Debuglog(LevelLine(Rules)); }
