@@ -338,7 +338,7 @@ void WinnabilitySearch::Widen(int s) {
             const int a = Next[u][p], b = Next[v][p];
             if (!Have[a] || !Have[b]) continue;
             if (!Opens(Enter[a], p) || !Opens(Enter[b], d) || !Opens(Enter[v], back)) continue;
-            for (int k = length; k > i + 1; --k) cells[k + 2] = cells[k];
+            for (int k = length; k > i; --k) cells[k + 2] = cells[k];
             for (int k = length - 1; k > i; --k) dirs[k + 2] = dirs[k];
             cells[i + 1] = std::int16_t(a);
             cells[i + 2] = std::int16_t(b);

@@ -73,6 +73,11 @@ TEST_F(Winnability, ATargetNoWalkReachesBecomesTheLongestWalk) {
         {"a room", {"#########################", "#.......................#", "#.......................#",
                     "#...........H...........#", "#.......................#", "#.......................#"},
          60, 60},
+        // The shortest way to the item, lengthened square by square, is
+        // the first walk the search has.
+        {"a room with an item in the far corner", {"#########################", "#H......................#",
+                                                  "#.......................#", "#......................o#"},
+         60, 60},
     };
     for (const Case& c : cases) {
         ThisGame.FlushGame();
