@@ -91,6 +91,7 @@ void EveryGlobal(Visit& v) {
     RESTORED(ThisGame.Rules.Record);
     RESTORED(ThisGame.Rules.Search);
     RESTORED(ThisGame.Rules.Input);
+    RESTORED(ThisGame.Rules.CellsMayMove);
     RESTORED(ThisGame.Rules.CellLanded);
     RESTORED(ThisGame.Rules.BoardStill);
     RESTORED(ThisGame.Particle);
