@@ -8,9 +8,13 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <set>
 #include <unordered_map>
 
 namespace {
@@ -28,6 +32,11 @@ const char* StatusText(int status) {
     case 404: return "Not Found";
     case 405: return "Method Not Allowed";
     case 408: return "Request Timeout";
+    case 409: return "Conflict";
+    case 411: return "Length Required";
+    case 413: return "Content Too Large";
+    case 422: return "Unprocessable Content";
+    case 429: return "Too Many Requests";
     case 431: return "Request Header Fields Too Large";
     case 500: return "Internal Server Error";
     case 503: return "Service Unavailable";
@@ -42,13 +51,43 @@ HttpResponse Plain(int status) {
     return r;
 }
 
-// A request still arriving.
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+
+bool SameName(const std::string& a, const char* b) {
+    std::size_t n = std::strlen(b);
+    if (a.size() != n) return false;
+    for (std::size_t i = 0; i < n; i++)
+        if (Lower(a[i]) != b[i]) return false;
+    return true;
+}
+
+std::string Trim(const std::string& s) {
+    std::size_t a = s.find_first_not_of(" \t"), b = s.find_last_not_of(" \t");
+    return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
+}
+
+// A connection whose request is still arriving.
 struct Pending {
-    std::string Head;
+    std::string Data;
     long long Deadline = 0;
+    long long Accepted = 0;
+    std::uint32_t Address = 0;
+    std::uint64_t Seq = 0;       // accept order, oldest first
+    bool HaveHead = false;
+    std::size_t HeadEnd = 0;     // bytes of the head, blank line included
+    int Lane = 0;
+    HttpRequest Request;
 };
 
 }  // namespace
+
+std::string AddressText(std::uint32_t address) {
+    in_addr a;
+    a.s_addr = htonl(address);
+    char text[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &a, text, sizeof text);
+    return text;
+}
 
 bool ParseRequestLine(const std::string& head, HttpRequest& out) {
     std::size_t end = head.find("\r\n");
@@ -64,7 +103,47 @@ bool ParseRequestLine(const std::string& head, HttpRequest& out) {
            (version == "HTTP/1.1" || version == "HTTP/1.0");
 }
 
-HttpFront::HttpFront(const FrontLimits& limits, Handler handler) : limits_(limits), handler_(std::move(handler)) {}
+int ParseHead(const std::string& head, HttpRequest& out) {
+    if (!ParseRequestLine(head, out)) return 400;
+    out.Length = 0;
+    bool haveLength = false;
+    std::size_t at = head.find("\r\n") + 2;
+    for (;;) {
+        std::size_t end = head.find("\r\n", at);
+        if (end == std::string::npos || end == at) break;
+        std::string line = head.substr(at, end - at);
+        at = end + 2;
+        std::size_t colon = line.find(':');
+        if (colon == std::string::npos || colon == 0) return 400;
+        std::string name = line.substr(0, colon), value = Trim(line.substr(colon + 1));
+        if (SameName(name, "transfer-encoding")) return 411;
+        if (!SameName(name, "content-length")) continue;
+        // One length, in digits only: two that disagree are how requests
+        // get smuggled past a proxy.
+        if (haveLength || value.empty() || value.size() > 12 ||
+            value.find_first_not_of("0123456789") != std::string::npos)
+            return 400;
+        haveLength = true;
+        out.Length = std::size_t(std::stoull(value));
+    }
+    return 0;
+}
+
+HttpFront::HttpFront(const FrontLimits& limits, Handler handler) : limits_(limits) {
+    router_ = [](const HttpRequest&) { return Route{}; };
+    auto pool = std::make_unique<Pool>();
+    pool->Spec = {limits.Workers, limits.Queue, std::move(handler)};
+    pools_.push_back(std::move(pool));
+}
+
+HttpFront::HttpFront(const FrontLimits& limits, Router router, std::vector<Lane> lanes)
+    : limits_(limits), router_(std::move(router)) {
+    for (Lane& l : lanes) {
+        auto pool = std::make_unique<Pool>();
+        pool->Spec = std::move(l);
+        pools_.push_back(std::move(pool));
+    }
+}
 
 HttpFront::~HttpFront() {
     if (listenFd_ >= 0) close(listenFd_);
@@ -112,32 +191,64 @@ void HttpFront::Reply(int fd, const HttpResponse& r, bool blocking) {
     close(fd);
 }
 
-void HttpFront::Work() {
+void HttpFront::Work(Pool& pool) {
     for (;;) {
         Job job;
         {
-            std::unique_lock<std::mutex> guard(lock_);
-            ready_.wait(guard, [this] { return !jobs_.empty(); });
-            job = std::move(jobs_.front());
-            jobs_.pop_front();
+            std::unique_lock<std::mutex> guard(pool.Lock);
+            pool.Ready.wait(guard, [&pool] { return !pool.Jobs.empty(); });
+            job = std::move(pool.Jobs.front());
+            pool.Jobs.pop_front();
         }
-        Reply(job.Fd, handler_(job.Request), true);
+        Reply(job.Fd, pool.Spec.Handle(job.Request), true);
     }
 }
 
+bool HttpFront::Queue(int lane, int fd, HttpRequest&& request) {
+    if (lane < 0 || lane >= int(pools_.size())) return false;
+    Pool& pool = *pools_[std::size_t(lane)];
+    {
+        std::lock_guard<std::mutex> guard(pool.Lock);
+        if (int(pool.Jobs.size()) >= pool.Spec.Queue) return false;
+        pool.Jobs.push_back({fd, std::move(request)});
+    }
+    pool.Ready.notify_one();
+    return true;
+}
+
 void HttpFront::Run() {
-    for (int i = 0; i < limits_.Workers; i++) workers_.emplace_back([this] { Work(); });
+    for (auto& pool : pools_)
+        for (int i = 0; i < pool->Spec.Workers; i++) pool->Threads.emplace_back([this, p = pool.get()] { Work(*p); });
 
     int ep = epoll_create1(EPOLL_CLOEXEC);
     epoll_event ev = {};
     ev.events = EPOLLIN;
     ev.data.fd = listenFd_;
     epoll_ctl(ep, EPOLL_CTL_ADD, listenFd_, &ev);
+
     std::unordered_map<int, Pending> pending;
-    auto drop = [&](int fd, int status) {
+    std::map<std::uint64_t, int> byAge;                              // accept order -> fd
+    std::unordered_map<std::uint32_t, std::set<std::uint64_t>> byAddress;  // address -> accept orders
+    std::uint64_t nextSeq = 0;
+    std::size_t bodiesHeld = 0;
+
+    // Stops watching a connection; the caller answers or closes it.
+    auto forget = [&](int fd) {
+        auto it = pending.find(fd);
+        if (it == pending.end()) return;
         epoll_ctl(ep, EPOLL_CTL_DEL, fd, nullptr);
-        pending.erase(fd);
-        // Only a short error reply: the socket stays non-blocking.
+        byAge.erase(it->second.Seq);
+        auto a = byAddress.find(it->second.Address);
+        if (a != byAddress.end()) {
+            a->second.erase(it->second.Seq);
+            if (a->second.empty()) byAddress.erase(a);
+        }
+        if (it->second.HaveHead) bodiesHeld -= it->second.Request.Length;
+        pending.erase(it);
+    };
+    // Only a short error reply: the socket stays non-blocking.
+    auto drop = [&](int fd, int status) {
+        forget(fd);
         Reply(fd, Plain(status), false);
     };
 
@@ -152,18 +263,62 @@ void HttpFront::Run() {
         lev.data.fd = listenFd_;
         epoll_ctl(ep, EPOLL_CTL_MOD, listenFd_, &lev);
     };
+
+    // A request whose head arrived: routed, refused or left to take its body.
+    // True when the connection is still being read.
+    auto headArrived = [&](int fd, Pending& p) {
+        int bad = ParseHead(p.Data.substr(0, p.HeadEnd), p.Request);
+        if (bad) {
+            drop(fd, bad);
+            return false;
+        }
+        Route route = router_(p.Request);
+        if (route.Refuse) {
+            drop(fd, route.Refuse);
+            return false;
+        }
+        if (p.Request.Length > route.MaxBody) {
+            drop(fd, 413);
+            return false;
+        }
+        if (bodiesHeld + p.Request.Length > limits_.BodiesHeld) {
+            drop(fd, 503);
+            return false;
+        }
+        bodiesHeld += p.Request.Length;
+        p.HaveHead = true;
+        p.Lane = route.Lane;
+        if (p.Request.Length > 0) p.Deadline = p.Accepted + limits_.BodyMs;
+        return true;
+    };
+
     for (;;) {
         int n = epoll_wait(ep, events, 64, 100);
         for (int i = 0; i < n; i++) {
             int fd = events[i].data.fd;
             if (fd == listenFd_) {
                 int c;
-                while ((c = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0) {
-                    if (int(pending.size()) >= limits_.Connections) {
-                        Reply(c, Plain(503), false);
-                        continue;
-                    }
-                    pending[c].Deadline = NowMs() + limits_.RequestMs;
+                sockaddr_in from = {};
+                socklen_t fromLen = sizeof from;
+                while ((c = accept4(listenFd_, reinterpret_cast<sockaddr*>(&from), &fromLen,
+                                    SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0) {
+                    fromLen = sizeof from;
+                    std::uint32_t address = ntohl(from.sin_addr.s_addr);
+                    // The newcomer is served; the oldest connection still
+                    // sending from the same address makes room, or failing
+                    // that the oldest of all.
+                    auto mine = byAddress.find(address);
+                    if (mine != byAddress.end() && int(mine->second.size()) >= limits_.PerAddress)
+                        drop(byAge[*mine->second.begin()], 429);
+                    else if (int(pending.size()) >= limits_.Connections && !byAge.empty())
+                        drop(byAge.begin()->second, 503);
+                    Pending& p = pending[c];
+                    p.Accepted = NowMs();
+                    p.Deadline = p.Accepted + limits_.RequestMs;
+                    p.Address = address;
+                    p.Seq = nextSeq++;
+                    byAge[p.Seq] = c;
+                    byAddress[address].insert(p.Seq);
                     epoll_event cev = {};
                     cev.events = EPOLLIN | EPOLLRDHUP;
                     cev.data.fd = c;
@@ -177,48 +332,45 @@ void HttpFront::Run() {
             }
             auto it = pending.find(fd);
             if (it == pending.end()) continue;
-            std::string& head = it->second.Head;
-            char buf[4096];
+            Pending& p = it->second;
+            char buf[16384];
             bool closed = false;
             for (;;) {
-                ssize_t got = recv(fd, buf, sizeof buf, 0);
+                // Never more than the head cap, or the body the head announced.
+                std::size_t want = p.HaveHead ? p.HeadEnd + p.Request.Length : std::size_t(limits_.HeadBytes) + 1;
+                if (p.Data.size() >= want) break;
+                ssize_t got = recv(fd, buf, std::min(want - p.Data.size(), sizeof buf), 0);
                 if (got > 0) {
-                    head.append(buf, std::size_t(got));
-                    if (head.size() > std::size_t(limits_.HeadBytes) + 4) break;
+                    p.Data.append(buf, std::size_t(got));
+                    if (!p.HaveHead) {
+                        std::size_t end = p.Data.find("\r\n\r\n");
+                        if (end != std::string::npos && end + 4 <= std::size_t(limits_.HeadBytes)) {
+                            p.HeadEnd = end + 4;
+                            if (!headArrived(fd, p)) break;
+                        }
+                    }
                     continue;
                 }
-                closed = got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
                 if (got < 0 && errno == EINTR) continue;
+                closed = got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
                 break;
             }
-            std::size_t end = head.find("\r\n\r\n");
-            if (end != std::string::npos && end + 4 <= std::size_t(limits_.HeadBytes)) {
-                HttpRequest req;
-                bool good = ParseRequestLine(head, req);
-                epoll_ctl(ep, EPOLL_CTL_DEL, fd, nullptr);
-                pending.erase(it);
-                if (!good) {
-                    Reply(fd, Plain(400), false);
-                    continue;
-                }
-                bool queued = false;
-                {
-                    std::lock_guard<std::mutex> guard(lock_);
-                    if (int(jobs_.size()) < limits_.Queue) {
-                        jobs_.push_back({fd, std::move(req)});
-                        queued = true;
-                    }
-                }
-                if (queued) {
-                    ready_.notify_one();
-                } else {
-                    Reply(fd, Plain(503), false);
-                }
-            } else if (head.size() > std::size_t(limits_.HeadBytes)) {
+            it = pending.find(fd);
+            if (it == pending.end()) continue;  // answered already
+            Pending& q = it->second;
+            // Bytes past the announced body are not read: every reply closes.
+            if (q.HaveHead && q.Data.size() > q.HeadEnd + q.Request.Length) q.Data.resize(q.HeadEnd + q.Request.Length);
+            if (q.HaveHead && q.Data.size() == q.HeadEnd + q.Request.Length) {
+                HttpRequest req = std::move(q.Request);
+                req.Address = q.Address;
+                req.Body = q.Data.substr(q.HeadEnd);
+                int lane = q.Lane;
+                forget(fd);
+                if (!Queue(lane, fd, std::move(req))) Reply(fd, Plain(503), false);
+            } else if (!q.HaveHead && q.Data.size() > std::size_t(limits_.HeadBytes)) {
                 drop(fd, 431);
             } else if (closed) {
-                epoll_ctl(ep, EPOLL_CTL_DEL, fd, nullptr);
-                pending.erase(it);
+                forget(fd);
                 close(fd);
             }
         }

@@ -11,7 +11,8 @@ const char Style[] =
     "h1{font-size:1.6em}h2{font-size:1.2em;margin-top:1.4em}"
     "table{width:100%;border-collapse:collapse}td,th{padding:6px 4px;border-bottom:1px solid #333}"
     "th{text-align:left;color:#9ab}.n{text-align:right;font-variant-numeric:tabular-nums}"
-    "nav a{color:#8cf;margin-right:1em}";
+    "nav a{color:#8cf;margin-right:1em}a{color:#8cf}.v{color:#7d7}.u{color:#a98}"
+    "code{background:#223;padding:1px 4px}";
 
 // The board number of a "/?board=N" target; 0 for "/", -1 for anything else.
 int BoardOf(const std::string& target) {
@@ -50,6 +51,8 @@ std::string LeaderboardHtml(const std::vector<std::vector<RankedScore>>& boards,
         h += "<a href=\"/?board=" + std::to_string(b) + "\">" + BoardNames[b - 1] + "</a>";
     if (playLink) h += "<a href=\"/play/\">Play Gobbit</a>";
     h += "</nav>\n";
+    h += "<p>A score marked verified was replayed by this server from the game's journal. Download a journal "
+         "and watch the game with <code>gobbit --replay FILE</code>.</p>\n";
     for (int b = 1; b <= ServerBoards; b++) {
         if (only && b != only) continue;
         const std::vector<RankedScore>& rows = boards[std::size_t(b - 1)];
@@ -58,10 +61,16 @@ std::string LeaderboardHtml(const std::vector<std::vector<RankedScore>>& boards,
             h += "<p>No scores yet.</p>\n";
             continue;
         }
-        h += "<table><tr><th>Rank</th><th>Name</th><th class=\"n\">Score</th></tr>\n";
-        for (std::size_t r = 0; r < rows.size(); r++)
-            h += "<tr><td>" + std::to_string(r + 1) + "</td><td>" + HtmlEscape(rows[r].Name) + "</td><td class=\"n\">" +
-                 std::to_string(rows[r].Score) + "</td></tr>\n";
+        h += "<table><tr><th>Rank</th><th>Name</th><th class=\"n\">Score</th><th>Proof</th></tr>\n";
+        for (std::size_t r = 0; r < rows.size(); r++) {
+            const RankedScore& row = rows[r];
+            // The hash is hex digits only; escaped all the same.
+            std::string proof = row.Verified ? "<span class=\"v\">verified</span> <a href=\"/journal/" +
+                                                   HtmlEscape(row.Journal) + "\" download>journal</a>"
+                                             : "<span class=\"u\">unverified</span>";
+            h += "<tr><td>" + std::to_string(r + 1) + "</td><td>" + HtmlEscape(row.Name) + "</td><td class=\"n\">" +
+                 std::to_string(row.Score) + "</td><td>" + proof + "</td></tr>\n";
+        }
         h += "</table>\n";
     }
     h += "</body></html>\n";

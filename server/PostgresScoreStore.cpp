@@ -26,6 +26,27 @@ const char Schema[] =
     " PRIMARY KEY (board, \"user\"));"
     "CREATE INDEX IF NOT EXISTS scores_rank ON scores (board, best DESC, reached);"
     "CREATE INDEX IF NOT EXISTS scores_user ON scores (\"user\");"
+    // Every verified journal, named by its hash, and each user's best
+    // verified game per board.
+    "CREATE TABLE IF NOT EXISTS journals ("
+    " hash text PRIMARY KEY,"
+    " board integer NOT NULL,"
+    " \"user\" text NOT NULL,"
+    " name text NOT NULL,"
+    " score integer NOT NULL,"
+    " reached bigint NOT NULL,"
+    " received timestamptz NOT NULL DEFAULT now(),"
+    " bytes bytea NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS verified ("
+    " board integer NOT NULL,"
+    " \"user\" text NOT NULL,"
+    " name text NOT NULL,"
+    " best integer NOT NULL,"
+    " reached bigint NOT NULL,"
+    " hash text NOT NULL,"
+    " PRIMARY KEY (board, \"user\"));"
+    "CREATE INDEX IF NOT EXISTS verified_rank ON verified (board, best DESC, reached);"
+    "CREATE INDEX IF NOT EXISTS verified_user ON verified (\"user\");"
     "COMMIT;";
 
 // One statement for the whole message: each sent board's best goes up and
@@ -42,13 +63,38 @@ const char RecordSql[] =
     "  RETURNING board)"
     " UPDATE scores SET name = $2 WHERE \"user\" = $1 AND name <> $2 AND board NOT IN (SELECT board FROM up)";
 
-const char TopSql[] = "SELECT name, best FROM scores WHERE board = $1 ORDER BY best DESC, reached ASC LIMIT $2";
+// One statement for a verified game: the journal is kept unless its hash is
+// there already, and only a kept journal can raise the user's best (an equal
+// score keeps its earlier place). Returns whether it was kept, and the
+// user of a journal that was there before. $1 hash, $2 board, $3 user,
+// $4 name, $5 score, $6 bytes.
+const char KeepVerifiedSql[] =
+    "WITH kept AS (INSERT INTO journals (hash, board, \"user\", name, score, reached, bytes)"
+    "  VALUES ($1, $2, $3, $4, $5, nextval('score_order'), $6)"
+    "  ON CONFLICT (hash) DO NOTHING RETURNING reached),"
+    " up AS (INSERT INTO verified (board, \"user\", name, best, reached, hash)"
+    "  SELECT $2, $3, $4, $5, reached, $1 FROM kept"
+    "  ON CONFLICT (board, \"user\") DO UPDATE SET"
+    "   name = excluded.name, best = excluded.best, reached = excluded.reached, hash = excluded.hash"
+    "  WHERE excluded.best > verified.best)"
+    " SELECT EXISTS (SELECT 1 FROM kept), (SELECT \"user\" FROM journals WHERE hash = $1)";
 
-const char TopAllSql[] =
-    "(SELECT 1, name, best FROM scores WHERE board = 1 ORDER BY best DESC, reached ASC LIMIT 5)"
-    " UNION ALL (SELECT 2, name, best FROM scores WHERE board = 2 ORDER BY best DESC, reached ASC LIMIT 5)"
-    " UNION ALL (SELECT 3, name, best FROM scores WHERE board = 3 ORDER BY best DESC, reached ASC LIMIT 5)";
-static_assert(ServerBoards == 3, "TopAllSql names every board");
+// The best n of board $1: verified ones only, or (ClaimsSql) verified and
+// claimed scores side by side, each user once with whichever of the two is
+// higher, the verified one when they are equal.
+const char TopSql[] =
+    "SELECT name, best, true, hash FROM verified WHERE board = $1 ORDER BY best DESC, reached ASC LIMIT $2";
+const char TopClaimsSql[] =
+    "SELECT name, best, verified, hash FROM ("
+    " SELECT v.name, v.best, v.reached, true AS verified, v.hash FROM verified v WHERE v.board = $1"
+    "  AND NOT EXISTS (SELECT 1 FROM scores s WHERE s.board = v.board AND s.\"user\" = v.\"user\" AND s.best > v.best)"
+    " UNION ALL"
+    " SELECT s.name, s.best, s.reached, false, '' FROM scores s WHERE s.board = $1"
+    "  AND NOT EXISTS (SELECT 1 FROM verified v WHERE v.board = s.board AND v.\"user\" = s.\"user\" AND v.best >= s.best)"
+    ") ranked ORDER BY best DESC, reached ASC LIMIT $2";
+
+const char KnownSql[] =
+    "SELECT EXISTS (SELECT 1 FROM verified WHERE \"user\" = $1) OR EXISTS (SELECT 1 FROM scores WHERE \"user\" = $1)";
 
 bool Ok(PGresult* r, ExecStatusType want) {
     bool ok = r && PQresultStatus(r) == want;
@@ -118,7 +164,10 @@ bool PostgresScoreStore::Ready(Link& link) {
     }
     if (link.prepared) return true;
     bool ok = true;
-    for (auto [name, sql] : {std::pair{"record", RecordSql}, {"top", TopSql}, {"top_all", TopAllSql}}) {
+    for (auto [name, sql] : {std::pair{"record", RecordSql}, {"keep_verified", KeepVerifiedSql}, {"top", TopSql},
+                             {"top_claims", TopClaimsSql}, {"known", KnownSql},
+                             {"owner", "SELECT \"user\" FROM journals WHERE hash = $1"},
+                             {"bytes", "SELECT bytes FROM journals WHERE hash = $1"}}) {
         PGresult* r = PQprepare(link.conn, name, sql, 0, nullptr);
         ok = ok && Ok(r, PGRES_COMMAND_OK);
         PQclear(r);
@@ -152,31 +201,95 @@ bool PostgresScoreStore::Record(const ScoreMessage& m) {
     return ok;
 }
 
-bool PostgresScoreStore::TopAll(std::vector<RankedScore> (&tops)[ServerBoards]) {
+// Runs a prepared statement on a borrowed connection, resetting a broken
+// connection once; the result (null when there is none) is the caller's.
+PGresult* PostgresScoreStore::Run(const char* name, int n, const char* const* values, const int* lengths,
+                                  const int* formats, int resultFormat) {
     Link* link = Take();
-    PGresult* r = Ready(*link) ? PQexecPrepared(link->conn, "top_all", 0, nullptr, nullptr, nullptr, 0) : nullptr;
-    bool ok = Ok(r, PGRES_TUPLES_OK);
-    for (auto& t : tops) t.clear();
-    for (int i = 0; ok && i < PQntuples(r); i++) {
-        int board = std::atoi(PQgetvalue(r, i, 0));
-        if (board >= 1 && board <= ServerBoards)
-            tops[board - 1].push_back({PQgetvalue(r, i, 1), std::atoi(PQgetvalue(r, i, 2))});
+    PGresult* r = nullptr;
+    for (int attempt = 0; attempt < 2; attempt++) {
+        if (!Ready(*link)) continue;
+        r = PQexecPrepared(link->conn, name, n, values, lengths, formats, resultFormat);
+        if (PQstatus(link->conn) == CONNECTION_OK) break;
+        PQclear(r);
+        r = nullptr;
     }
-    PQclear(r);
     Give(link);
+    return r;
+}
+
+ScoreStore::Kept PostgresScoreStore::RecordVerified(const VerifiedGame& g) {
+    std::string board = std::to_string(g.Board), score = std::to_string(g.Score);
+    const char* values[6] = {g.Hash.c_str(), board.c_str(), g.User.c_str(), g.Name.c_str(), score.c_str(),
+                             g.Journal.data()};
+    const int lengths[6] = {0, 0, 0, 0, 0, int(g.Journal.size())};
+    const int formats[6] = {0, 0, 0, 0, 0, 1};  // the journal goes as binary
+    Kept kept = Kept::Failed;
+    // A deadlock PostgreSQL cancelled is safe to run again.
+    for (int attempt = 0; attempt < 3 && kept == Kept::Failed; attempt++) {
+        PGresult* r = Run("keep_verified", 6, values, lengths, formats, 0);
+        if (Ok(r, PGRES_TUPLES_OK) && PQntuples(r) == 1) {
+            if (PQgetvalue(r, 0, 0)[0] == 't') {
+                kept = Kept::New;
+            } else {
+                // Kept by a transaction this statement could not see yet:
+                // ask again now that it has committed.
+                std::string owner = PQgetisnull(r, 0, 1) ? "" : PQgetvalue(r, 0, 1);
+                if (owner.empty() && !JournalOwner(g.Hash, owner)) owner.clear();
+                if (!owner.empty()) kept = owner == g.User ? Kept::Again : Kept::OtherPlayer;
+            }
+        }
+        bool again = kept == Kept::Failed && Retryable(r);
+        PQclear(r);
+        if (!again) break;
+    }
+    return kept;
+}
+
+bool PostgresScoreStore::JournalOwner(const std::string& hash, std::string& user) {
+    const char* values[1] = {hash.c_str()};
+    PGresult* r = Run("owner", 1, values, nullptr, nullptr, 0);
+    bool ok = Ok(r, PGRES_TUPLES_OK);
+    user = ok && PQntuples(r) > 0 ? PQgetvalue(r, 0, 0) : "";
+    PQclear(r);
     return ok;
+}
+
+bool PostgresScoreStore::JournalBytes(const std::string& hash, std::string& bytes, bool& found) {
+    const char* values[1] = {hash.c_str()};
+    PGresult* r = Run("bytes", 1, values, nullptr, nullptr, 1);
+    bool ok = Ok(r, PGRES_TUPLES_OK);
+    found = ok && PQntuples(r) > 0;
+    bytes = found ? std::string(PQgetvalue(r, 0, 0), std::size_t(PQgetlength(r, 0, 0))) : "";
+    PQclear(r);
+    return ok;
+}
+
+bool PostgresScoreStore::KnownUser(const std::string& user, bool& known) {
+    const char* values[1] = {user.c_str()};
+    PGresult* r = Run("known", 1, values, nullptr, nullptr, 0);
+    bool ok = Ok(r, PGRES_TUPLES_OK) && PQntuples(r) == 1;
+    known = ok && PQgetvalue(r, 0, 0)[0] == 't';
+    PQclear(r);
+    return ok;
+}
+
+bool PostgresScoreStore::TopAll(std::vector<RankedScore> (&tops)[ServerBoards]) {
+    for (int b = 0; b < ServerBoards; b++)
+        if (!Top(b + 1, 5, tops[b])) return false;
+    return true;
 }
 
 bool PostgresScoreStore::Top(int board, int n, std::vector<RankedScore>& out) {
     std::string b = std::to_string(board), limit = std::to_string(n);
     const char* values[2] = {b.c_str(), limit.c_str()};
-    Link* link = Take();
-    PGresult* r = Ready(*link) ? PQexecPrepared(link->conn, "top", 2, values, nullptr, nullptr, 0) : nullptr;
+    PGresult* r = Run(rankClaims_ ? "top_claims" : "top", 2, values, nullptr, nullptr, 0);
     bool ok = Ok(r, PGRES_TUPLES_OK);
     out.clear();
-    for (int i = 0; ok && i < PQntuples(r); i++) out.push_back({PQgetvalue(r, i, 0), std::atoi(PQgetvalue(r, i, 1))});
+    for (int i = 0; ok && i < PQntuples(r); i++)
+        out.push_back({PQgetvalue(r, i, 0), std::atoi(PQgetvalue(r, i, 1)), PQgetvalue(r, i, 2)[0] == 't',
+                       PQgetvalue(r, i, 3)});
     PQclear(r);
-    Give(link);
     return ok;
 }
 
@@ -188,6 +301,20 @@ bool PostgresScoreStore::All(std::vector<StoredScore>& out) {
     for (int i = 0; ok && i < PQntuples(r); i++)
         out.push_back({std::atoi(PQgetvalue(r, i, 0)), PQgetvalue(r, i, 1), PQgetvalue(r, i, 2),
                        std::atoi(PQgetvalue(r, i, 3))});
+    PQclear(r);
+    Give(link);
+    return ok;
+}
+
+bool PostgresScoreStore::AllVerified(std::vector<VerifiedGame>& out) {
+    Link* link = Take();
+    PGresult* r =
+        Ready(*link) ? PQexec(link->conn, "SELECT hash, board, \"user\", name, score FROM journals") : nullptr;
+    bool ok = Ok(r, PGRES_TUPLES_OK);
+    out.clear();
+    for (int i = 0; ok && i < PQntuples(r); i++)
+        out.push_back({PQgetvalue(r, i, 0), std::atoi(PQgetvalue(r, i, 1)), PQgetvalue(r, i, 2), PQgetvalue(r, i, 3),
+                       std::atoi(PQgetvalue(r, i, 4)), ""});
     PQclear(r);
     Give(link);
     return ok;

@@ -67,6 +67,23 @@ bool Fail(std::string& reason, const char* why) {
 
 }  // namespace
 
+bool ValidUser(const std::string& user) {
+    if (user.empty() || user.size() > 18) return false;
+    for (char c : user)
+        if (c < 'A' || c > 'Z') return false;
+    return true;
+}
+
+bool ValidName(const std::string& name) {
+    if (name.empty() || name.size() > 12) return false;
+    bool visible = false;
+    for (char c : name) {
+        if (!NameChar(c)) return false;
+        visible = visible || c != ' ';
+    }
+    return visible;
+}
+
 bool Unescape(const std::string& text, std::string& out) {
     out.clear();
     for (std::size_t i = 0; i < text.size(); i++) {
@@ -109,18 +126,10 @@ bool ParseScoreRequest(const std::string& target, ScoreMessage& out, std::string
         return Fail(reason, "wrong field count");
 
     const std::string& user = f[0];
-    if (user.empty() || user.size() > 18) return Fail(reason, "bad user ID");
-    for (char c : user)
-        if (c < 'A' || c > 'Z') return Fail(reason, "bad user ID");
+    if (!ValidUser(user)) return Fail(reason, "bad user ID");
 
     const std::string& name = f[1];
-    if (name.size() != 12) return Fail(reason, "bad name");
-    bool visible = false;
-    for (char c : name) {
-        if (!NameChar(c)) return Fail(reason, "bad name");
-        visible = visible || c != ' ';
-    }
-    if (!visible) return Fail(reason, "bad name");
+    if (name.size() != 12 || !ValidName(name)) return Fail(reason, "bad name");
 
     if (!AllDigits(f[2], 4, 4) || std::stoi(f[2]) != ServerGameNumber) return Fail(reason, "wrong game");
     if (!AllDigits(f[3], 4, 4) || !AllDigits(f[4], 4, 4)) return Fail(reason, "bad version");

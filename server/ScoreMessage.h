@@ -28,6 +28,12 @@ struct ScoreMessage {
 // False, with a reason, for anything that is not a well-formed request.
 bool ParseScoreRequest(const std::string& target, ScoreMessage& out, std::string& reason);
 
+// A user ID as the game sends it: 1 to 18 capital letters.
+bool ValidUser(const std::string& user);
+// An online name as shown: 1 to 12 letters, digits, '-' and spaces, not all
+// spaces.
+bool ValidName(const std::string& name);
+
 // Undoes the "*!X!*" escapes. False when the text holds characters that the
 // client never sends.
 bool Unescape(const std::string& text, std::string& out);

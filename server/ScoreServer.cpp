@@ -1,22 +1,27 @@
-// gobbit_score_server [--workers N] [--web DIR] DATABASE [PORT [ADDRESS]]
+// gobbit_score_server [OPTIONS] DATABASE [PORT [ADDRESS]]
 //
-// Answers the game's "GET /Scores.php?Game=0564&Score=..." requests: stores
-// the scores of a valid message and replies with every board's top five
-// between the data markers the game looks for. "GET /" is the public
-// leaderboard page. With --web, the browser build of the game in DIR is
-// served at /play/. DATABASE is an SQLite file or a postgresql:// URL.
-// Port 0 picks a free port.
+// The reference server of the online score boards (server/README.md): takes
+// the game's score messages and journals, replays every journal before its
+// score ranks, and serves the leaderboard page with each verified game's
+// journal. With --web, the browser build of the game in DIR is served at
+// /play/. DATABASE is an SQLite file or a postgresql:// URL. Port 0 picks a
+// free port.
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "HttpFront.h"
 #include "Leaderboard.h"
-#include "ScoreMessage.h"
+#include "Privileges.h"
+#include "ReplayCheckers.h"
+#include "ScoreService.h"
 #include "ScoreStore.h"
 #include "StaticFiles.h"
 
@@ -24,73 +29,55 @@ namespace {
 
 // How long a leaderboard page is served from memory.
 constexpr int PageCacheMs = 2000;
-
-std::string Reply(const std::vector<RankedScore> (&tops)[ServerBoards]) {
-    std::string body = "[-\r\nData-]";
-    for (int b = 1; b <= ServerBoards; b++) {
-        const std::vector<RankedScore>& top = tops[b - 1];
-        // 22 fields a board: the marker, the board, then per rank name,
-        // score, rank and a spare field.
-        body += "OnlineScores{" + std::to_string(b) + "{";
-        for (int r = 0; r < 5; r++) {
-            bool has = r < int(top.size());
-            body += (has ? top[r].Name : std::string()) + "{";
-            body += std::to_string(has ? top[r].Score : 0) + "{";
-            body += std::to_string(r + 1) + "{-{";
-        }
-    }
-    body += "[-\r\nEnd-]";
-    return body;
-}
-
-HttpResponse Status(int status, const char* text) {
-    HttpResponse r;
-    r.Status = status;
-    r.Body = text;
-    return r;
-}
-
-HttpResponse ScoreRequest(ScoreStore& store, const std::string& target) {
-    // The raw target: the score text holds "=" and other characters a query
-    // parser would split on.
-    ScoreMessage m;
-    std::string why;
-    if (!ParseScoreRequest(target, m, why)) {
-        std::printf("rejected: %s\n", why.c_str());
-        std::fflush(stdout);
-        return Status(400, "Bad Request\n");
-    }
-    if (!store.Record(m)) {
-        std::printf("cannot store: %s\n", m.User.c_str());
-        std::fflush(stdout);
-        return Status(500, "Cannot store\n");
-    }
-    std::printf("stored: %s\n", m.User.c_str());
-    std::fflush(stdout);
-    std::vector<RankedScore> tops[ServerBoards];
-    if (!store.TopAll(tops)) return Status(500, "Cannot read\n");
-    HttpResponse r;
-    r.Body = Reply(tops);
-    return r;
-}
+// Who a server started as root runs as, unless --user says otherwise.
+constexpr const char* DefaultUser = "nobody";
 
 int Usage(const char* self) {
-    std::fprintf(stderr, "usage: %s [--workers N] [--web DIR] DATABASE [PORT [ADDRESS]]\n", self);
+    std::fprintf(stderr,
+                 "usage: %s [--workers N] [--replays N] [--accept-unverified] [--user NAME] [--web DIR]\n"
+                 "       DATABASE [PORT [ADDRESS]]\n",
+                 self);
     return 2;
+}
+
+bool Count(const char* text, int most, int& out) {
+    char* end = nullptr;
+    long v = std::strtol(text, &end, 10);
+    if (*text == 0 || *end != 0 || v < 1 || v > most) return false;
+    out = int(v);
+    return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--checker") == 0) return RunChecker();
+
     FrontLimits limits;
-    int first = 1;
+    ServiceOptions options;
+    // One checker per processor: replaying is all processor work.
+    unsigned cores = std::thread::hardware_concurrency();
+    int replays = cores ? int(cores) : 1;
+    std::string user = DefaultUser;
     const char* webDir = nullptr;
-    while (first + 1 < argc && argv[first][0] == '-') {
-        if (std::strcmp(argv[first], "--workers") == 0) {
-            limits.Workers = std::atoi(argv[first + 1]);
-            if (limits.Workers < 1 || limits.Workers > 256) return Usage(argv[0]);
-        } else if (std::strcmp(argv[first], "--web") == 0) {
-            webDir = argv[first + 1];
+    int first = 1;
+    while (first < argc && std::strncmp(argv[first], "--", 2) == 0) {
+        std::string option = argv[first];
+        const char* value = first + 1 < argc ? argv[first + 1] : nullptr;
+        if (option == "--accept-unverified") {
+            options.AcceptUnverified = true;
+            first += 1;
+            continue;
+        }
+        if (!value) return Usage(argv[0]);
+        if (option == "--workers") {
+            if (!Count(value, 256, limits.Workers)) return Usage(argv[0]);
+        } else if (option == "--replays") {
+            if (!Count(value, 64, replays)) return Usage(argv[0]);
+        } else if (option == "--user") {
+            user = value;
+        } else if (option == "--web") {
+            webDir = value;
         } else {
             return Usage(argv[0]);
         }
@@ -98,7 +85,10 @@ int main(int argc, char** argv) {
     }
     int args = argc - first;
     if (args < 1 || args > 3) return Usage(argv[0]);
-    const char* database = argv[first];
+    // The URL's password stays here; the process list and the log show stars.
+    const std::string database = argv[first];
+    HidePasswordInArguments(argv[first]);
+    const std::string shownDatabase = ShownDatabase(database);
     const char* portText = args > 1 ? argv[first + 1] : "80";
     std::string address = args > 2 ? argv[first + 2] : "0.0.0.0";
     char* end = nullptr;
@@ -108,6 +98,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::signal(SIGPIPE, SIG_IGN);
+    // Whatever the server creates (the database, its WAL) is its own alone.
+    umask(077);
     // Every waiting client holds a descriptor: allow as many as the system lets us.
     rlimit files;
     if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
@@ -115,11 +107,42 @@ int main(int argc, char** argv) {
         setrlimit(RLIMIT_NOFILE, &files);
     }
 
+    std::unique_ptr<ScoreStore> store;
+    ReplayCheckers checkers;
+    std::unique_ptr<Leaderboard> page;
+    std::unique_ptr<ScoreService> service;
+    std::vector<HttpFront::Lane> lanes(2);
+    lanes[QuickLane] = {limits.Workers, limits.Queue, [&service](const HttpRequest& r) { return service->Quick(r); }};
+    // Journals waiting for a checker: a few per checker, 503 past them.
+    lanes[JournalLane] = {replays, 16 * replays, [&service](const HttpRequest& r) { return service->TakeJournal(r); }};
+    HttpFront front(limits, [&service](const HttpRequest& head) { return service->Admit(head); }, lanes);
+
     std::string reason;
-    // One connection per worker: a worker never waits for another's.
-    std::unique_ptr<ScoreStore> store = OpenScoreStore(database, limits.Workers, reason);
+    if (!front.Listen(address, int(port), reason)) {
+        std::fprintf(stderr, "cannot listen on %s:%s: %s\n", address.c_str(), portText, reason.c_str());
+        return 1;
+    }
+    if (!checkers.Open(reason)) {
+        std::fprintf(stderr, "cannot replay journals: %s\n", reason.c_str());
+        return 1;
+    }
+    // The port is bound: root has nothing left to do.
+    bool wasRoot = geteuid() == 0;
+    if (!DropRoot(user, reason)) {
+        std::fprintf(stderr, "will not run as root: %s\n", reason.c_str());
+        return 1;
+    }
+    if (wasRoot) std::printf("Running as %s, not root\n", user.c_str());
+
+    // One connection per worker of either lane: none waits for another's.
+    store = OpenScoreStore(database, limits.Workers + replays, reason);
     if (!store) {
-        std::fprintf(stderr, "cannot open %s: %s\n", database, reason.c_str());
+        std::fprintf(stderr, "cannot open %s: %s\n", shownDatabase.c_str(), reason.c_str());
+        return 1;
+    }
+    store->RankClaims(options.AcceptUnverified);
+    if (!checkers.Start(replays, reason)) {
+        std::fprintf(stderr, "cannot replay journals: %s\n", reason.c_str());
         return 1;
     }
     StaticFiles game;
@@ -127,19 +150,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot serve the game: %s\n", reason.c_str());
         return 1;
     }
-    Leaderboard page(*store, PageCacheMs, webDir != nullptr);
+    page = std::make_unique<Leaderboard>(*store, PageCacheMs, webDir != nullptr);
+    service = std::make_unique<ScoreService>(*store, checkers, *page, options, webDir ? &game : nullptr);
 
-    HttpFront front(limits, [&store, &page, &game, webDir](const HttpRequest& req) {
-        if (req.Method != "GET") return Status(405, "Method Not Allowed\n");
-        if (req.Target.compare(0, 11, "/Scores.php") == 0) return ScoreRequest(*store, req.Target);
-        if (webDir && StaticFiles::Claims(req.Target)) return game.Serve(req.Target);
-        return page.Serve(req.Target);
-    });
-    if (!front.Listen(address, int(port), reason)) {
-        std::fprintf(stderr, "cannot listen on %s:%s: %s\n", address.c_str(), portText, reason.c_str());
-        return 1;
-    }
     std::printf("Listening on %s:%d\n", address.c_str(), front.Port());
+    if (options.AcceptUnverified) std::printf("Unverified scores rank too (--accept-unverified)\n");
     std::fflush(stdout);
     front.Run();
     return 0;

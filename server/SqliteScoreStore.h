@@ -1,4 +1,4 @@
-// The score table in one SQLite file, for a single server process.
+// The score tables in one SQLite file, for a single server process.
 #pragma once
 
 #include <condition_variable>
@@ -14,18 +14,25 @@ struct sqlite3_stmt;
 class SqliteScoreStore : public ScoreStore {
 public:
     ~SqliteScoreStore() override;
-    // Opens (or creates) the file. False with a reason on failure.
+    // Opens (or creates, mode 0600) the file. False with a reason on failure.
     bool Open(const std::string& path, std::string& reason);
 
     bool Record(const ScoreMessage& m) override;
+    Kept RecordVerified(const VerifiedGame& g) override;
+    bool JournalOwner(const std::string& hash, std::string& user) override;
+    bool JournalBytes(const std::string& hash, std::string& bytes, bool& found) override;
+    bool KnownUser(const std::string& user, bool& known) override;
     bool TopAll(std::vector<RankedScore> (&tops)[ServerBoards]) override;
     bool Top(int board, int n, std::vector<RankedScore>& out) override;
     bool All(std::vector<StoredScore>& out) override;
+    bool AllVerified(std::vector<VerifiedGame>& out) override;
 
 private:
     bool Exec(const char* sql);
     bool Prepare(sqlite3_stmt*& s, const char* sql);
     bool TopLocked(int board, int n, std::vector<RankedScore>& out);
+    bool OwnerLocked(const std::string& hash, std::string& user);
+    bool Ticket(long long& ticket);
     void Checkpoints(std::string path);
 
     sqlite3* db_ = nullptr;
@@ -36,7 +43,13 @@ private:
     sqlite3_stmt* ticket_ = nullptr;
     sqlite3_stmt* rename_ = nullptr;
     sqlite3_stmt* upsert_ = nullptr;
-    sqlite3_stmt* top_ = nullptr;
+    sqlite3_stmt* topVerified_ = nullptr;
+    sqlite3_stmt* topAll_ = nullptr;
+    sqlite3_stmt* owner_ = nullptr;
+    sqlite3_stmt* keepJournal_ = nullptr;
+    sqlite3_stmt* raiseVerified_ = nullptr;
+    sqlite3_stmt* bytes_ = nullptr;
+    sqlite3_stmt* known_ = nullptr;
     // One connection, used by one thread at a time; SQLite has one writer
     // anyway.
     std::mutex lock_;
