@@ -75,6 +75,12 @@ int ZARNCore::URLReply(std::string& reply) {
 
 int ZARNCore::URLPending() { return ASys.URLDataBusy(); }
 
+void ZARNCore::UploadURL(const char* host, const char* path, const std::string& bytes, int tag) {
+    ASys.URLUploadAsync(host, path, bytes, tag);
+}
+
+int ZARNCore::UploadReply(int& tag, int& status, std::string& bytes) { return ASys.URLUploadDone(tag, status, bytes); }
+
 // xdg-open gets the URL as its one argument; no shell ever sees it.
 int ZARNCore::OpenBrowser(const char* url) {
     pid_t pid = fork();

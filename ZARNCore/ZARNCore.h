@@ -328,6 +328,13 @@ public:
     int URLReply(std::string& reply);
     // 1 while a requested exchange has not been collected by URLReply.
     int URLPending();
+    // Sends bytes to host with a POST of path (a file of the game's, such as
+    // a journal), on the network worker ahead of the next exchange. tag
+    // names it in the answer; a waiting upload of the same tag is replaced.
+    void UploadURL(const char* host, const char* path, const std::string& bytes, int tag);
+    // 1 when an upload has finished since the last call: its tag, the
+    // server's status code (0 when no reply came) and the bytes sent.
+    int UploadReply(int& tag, int& status, std::string& bytes);
     int OpenBrowser(const char* url);
     std::string MyName();
 };

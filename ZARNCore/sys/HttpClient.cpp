@@ -10,6 +10,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -118,11 +119,25 @@ void ReplyFilter::Block(const char* bytes, std::size_t count) {
     }
 }
 
-HttpResult HttpExchange(const std::string& host, const std::string& path, const HttpLimits& limits,
-                        bool blockingConnect, const std::atomic<bool>* stop) {
+namespace {
+
+// The status code of "HTTP/1.x NNN ...", or 0.
+int StatusOf(const std::string& start) {
+    if (start.size() < 12 || start.compare(0, 7, "HTTP/1.") != 0 || start[8] != ' ') return 0;
+    int code = 0;
+    for (int i = 9; i < 12; i++) {
+        if (start[std::size_t(i)] < '0' || start[std::size_t(i)] > '9') return 0;
+        code = code * 10 + (start[std::size_t(i)] - '0');
+    }
+    return code;
+}
+
+// Sends request to host and reads the reply through the filter: the
+// exchange both the score request and an upload make.
+HttpResult Exchange(const std::string& host, const std::string& request, const HttpLimits& limits,
+                    bool blockingConnect, const std::atomic<bool>* stop) {
     HttpResult result;
     Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limits.TotalMs);
-    std::string request = "GET /" + path + " HTTP/1.1\r\nHost: " + host + "\r\nConnection: close\r\n\r\n";
 
     std::string name;
     int port = 80;
@@ -185,6 +200,7 @@ HttpResult HttpExchange(const std::string& host, const std::string& path, const 
 
     ReplyFilter filter;
     std::size_t total = 0;
+    std::string start;  // the reply's first bytes, for its status
     char block[ReceiveBlock];
     while (total < limits.MaxReply) {
         if (!WaitFor(fd, POLLIN, limits.ReceiveMs, deadline, stop)) break;
@@ -194,12 +210,30 @@ HttpResult HttpExchange(const std::string& host, const std::string& path, const 
             if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) continue;
             break;
         }
+        if (start.size() < 12) start.append(block, std::min(std::size_t(n), 12 - start.size()));
         filter.Block(block, std::size_t(n));
         total += std::size_t(n);
     }
     close(fd);
     result.Data = filter.Data();
+    result.Status = StatusOf(start);
     return result;
+}
+
+}  // namespace
+
+HttpResult HttpExchange(const std::string& host, const std::string& path, const HttpLimits& limits,
+                        bool blockingConnect, const std::atomic<bool>* stop) {
+    std::string request = "GET /" + path + " HTTP/1.1\r\nHost: " + host + "\r\nConnection: close\r\n\r\n";
+    return Exchange(host, request, limits, blockingConnect, stop);
+}
+
+HttpResult HttpPost(const std::string& host, const std::string& path, const std::string& body,
+                    const HttpLimits& limits, const std::atomic<bool>* stop) {
+    std::string request = "POST /" + path + " HTTP/1.1\r\nHost: " + host +
+                          "\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
+                          std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+    return Exchange(host, request, limits, false, stop);
 }
 
 void ZARNSys::URLData(const char* host, const char* path) {
@@ -227,9 +261,17 @@ void ZARNSys::URLDataOld(const char* host, const char* path) {
 
 namespace {
 
+struct Upload {
+    int Tag = 0;
+    std::string Host, Path, Body;
+    int Status = 0;
+};
+
 struct Replies {
     std::mutex Lock;
     std::deque<HttpResult> Done;
+    std::deque<Upload> Waiting;   // uploads not yet sent
+    std::deque<Upload> Uploaded;  // uploads answered (or not), not yet collected
 };
 
 Replies& TheReplies() {
@@ -247,13 +289,69 @@ constexpr int LeaveMs = 100;        // an exchange sees the stop flag within 50 
 
 void ShutdownAtExit() { HttpShutdown(1000); }
 
+// Sends every waiting upload, oldest first. Every exchange task runs this
+// before its own request, so an upload posted ahead of a score request
+// goes first even when the newer request has replaced the upload's task.
+void SendUploads(const HttpLimits& limits, const std::atomic<bool>& stop) {
+    Replies& replies = TheReplies();
+    for (;;) {
+        Upload u;
+        {
+            std::lock_guard<std::mutex> lock(replies.Lock);
+            if (replies.Waiting.empty() || stop.load()) return;
+            u = std::move(replies.Waiting.front());
+            replies.Waiting.pop_front();
+        }
+        u.Status = HttpPost(u.Host, u.Path, u.Body, limits, &stop).Status;
+        std::lock_guard<std::mutex> lock(replies.Lock);
+        replies.Uploaded.push_back(std::move(u));
+        while (replies.Uploaded.size() > MaxDone) replies.Uploaded.pop_front();
+    }
+}
+
 }  // namespace
+
+void ZARNSys::URLUploadAsync(const char* host, const char* path, const std::string& body, int tag) {
+    Upload u;
+    u.Tag = tag;
+    u.Host = host ? host : "";
+    u.Path = path ? path : "";
+    u.Body = body;
+    {
+        Replies& replies = TheReplies();
+        std::lock_guard<std::mutex> lock(replies.Lock);
+        bool replaced = false;
+        for (Upload& waiting : replies.Waiting)
+            if (waiting.Tag == tag) {
+                waiting = u;
+                replaced = true;
+            }
+        if (!replaced) replies.Waiting.push_back(std::move(u));
+    }
+    HttpLimits limits = GetHttpLimits();
+    bool queued = ExchangeWorker().Post([limits](const std::atomic<bool>& stop) { SendUploads(limits, stop); });
+    static std::once_flag atExit;
+    if (queued) std::call_once(atExit, [] { std::atexit(ShutdownAtExit); });
+}
+
+int ZARNSys::URLUploadDone(int& tag, int& status, std::string& body) {
+    Replies& replies = TheReplies();
+    std::lock_guard<std::mutex> lock(replies.Lock);
+    if (replies.Uploaded.empty()) return 0;
+    Upload& u = replies.Uploaded.front();
+    tag = u.Tag;
+    status = u.Status;
+    body = std::move(u.Body);
+    replies.Uploaded.pop_front();
+    return 1;
+}
 
 void ZARNSys::URLDataAsync(const char* host, const char* path) {
     std::string h = host ? host : "", p = path ? path : "";
     HttpLimits limits = GetHttpLimits();
     // Only the newest request waits: it carries the latest scores.
     bool queued = ExchangeWorker().PostLatest([h, p, limits](const std::atomic<bool>& stop) {
+        SendUploads(limits, stop);
         HttpResult r = HttpExchange(h, p, limits, false, &stop);
         Replies& replies = TheReplies();
         std::lock_guard<std::mutex> lock(replies.Lock);
@@ -285,7 +383,7 @@ int ZARNSys::URLDataBusy() {
     if (ExchangeWorker().Busy()) return 1;
     Replies& replies = TheReplies();
     std::lock_guard<std::mutex> lock(replies.Lock);
-    return replies.Done.empty() ? 0 : 1;
+    return replies.Done.empty() && replies.Uploaded.empty() ? 0 : 1;
 }
 
 void HttpShutdown(int waitMs) { ExchangeWorker().Stop(waitMs, LeaveMs); }

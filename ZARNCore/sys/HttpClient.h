@@ -32,12 +32,18 @@ private:
 struct HttpResult {
     bool Sent = false;  // the request went out; Data is the reply's data part
     std::string Data;
+    int Status = 0;     // the status code of the reply's first line; 0 without one
 };
 
 // One exchange: "GET /" + path to host ("name" or "name:port", port 80 when
 // absent). Blocks the calling thread; stop, when set, cuts it short quietly.
 HttpResult HttpExchange(const std::string& host, const std::string& path, const HttpLimits& limits,
                         bool blockingConnect = false, const std::atomic<bool>* stop = nullptr);
+
+// "POST /" + path with body (application/octet-stream) to host: the same
+// connection rules and limits. Only the status matters to the caller.
+HttpResult HttpPost(const std::string& host, const std::string& path, const std::string& body,
+                    const HttpLimits& limits, const std::atomic<bool>* stop = nullptr);
 
 // Waits at most waitMs for the worker to finish what it has, then stops it;
 // an exchange stuck in a name look-up is left behind (also run at exit once

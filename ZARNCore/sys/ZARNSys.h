@@ -147,6 +147,13 @@ public:
     int URLDataDone();
     // 1 while a worker exchange runs, waits, or has a reply not yet collected.
     int URLDataBusy();
+    // A POST of body to host, on the same worker, sent ahead of the next
+    // exchange; an upload of the same tag still waiting is replaced. A
+    // browser build routes it through the page's fetch instead.
+    void URLUploadAsync(const char* host, const char* path, const std::string& body, int tag);
+    // 1 when an upload has finished since the last call: its tag, the
+    // server's status (0 when no reply came) and the body that was sent.
+    int URLUploadDone(int& tag, int& status, std::string& body);
 };
 
 extern ZARNSys ASys;

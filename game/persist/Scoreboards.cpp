@@ -132,6 +132,9 @@ void MyGame::SendScores(int board) {
     std::string scrambled = ScrambleTxt(message);
     Debuglog("Sending Highscores");
 
+    // The journals of bests not yet verified go first, so the reply to the
+    // message already ranks them.
+    SendUnsentJournals(user, name);
     char path[64];
     std::snprintf(path, sizeof path, "Scores.php?Game=%04d&Score=", GameNum);
     // The exchange runs on the network worker; PumpOnline reads the reply.
@@ -140,6 +143,9 @@ void MyGame::SendScores(int board) {
 }
 
 void MyGame::PumpOnline() {
+    int board = 0, status = 0;
+    std::string sent;
+    while (UploadReply(board, status, sent)) JournalAnswered(board, status, sent);
     std::string reply;
     while (URLReply(reply)) {
         // The name was cleared while the reply was on its way: the player

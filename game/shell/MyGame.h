@@ -193,6 +193,18 @@ public:
     // Writes the finished game's journal as the latest one, and as the
     // board's best when the game is the board's new best.
     void KeepJournals(int board, bool newBest);
+    // By board: the best game's journal until the score server has answered
+    // for it, kept in the save folder meanwhile (UnsentJournalName) and read
+    // back on the first send after start-up.
+    std::string UnsentJournal[4];
+    bool UnsentRead = false;
+    void ReadUnsentJournals();
+    // Queues every unsent journal ahead of the score message.
+    void SendUnsentJournals(const std::string& user, const std::string& name);
+    // The server's answer for the journal sent of a board: a final one (it
+    // was verified, or will never be) lets the journal go; anything else
+    // keeps it for the next send.
+    void JournalAnswered(int board, int status, const std::string& sent);
     // Notes which boards have a best run kept in the save folder.
     void FindBestJournals();
     // Plays the journal at path back in place of the player; false (and

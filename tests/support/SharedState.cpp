@@ -124,6 +124,8 @@ void EveryGlobal(Visit& v) {
     RESTORED(ThisGame.WatchCursor);
     RESTORED(ThisGame.ReplayPath);
     RESTORED(ThisGame.HasBestJournal);
+    RESTORED(ThisGame.UnsentJournal);
+    RESTORED(ThisGame.UnsentRead);
     RESTORED(ThisGame.ScoreSlide);
     RESTORED(ThisGame.ScoreTimer);
     RESTORED(ThisGame.ScorePage);
