@@ -268,6 +268,7 @@ void HttpFront::Run() {
     // True when the connection is still being read.
     auto headArrived = [&](int fd, Pending& p) {
         int bad = ParseHead(p.Data.substr(0, p.HeadEnd), p.Request);
+        p.Request.Address = p.Address;
         if (bad) {
             drop(fd, bad);
             return false;
@@ -362,7 +363,6 @@ void HttpFront::Run() {
             if (q.HaveHead && q.Data.size() > q.HeadEnd + q.Request.Length) q.Data.resize(q.HeadEnd + q.Request.Length);
             if (q.HaveHead && q.Data.size() == q.HeadEnd + q.Request.Length) {
                 HttpRequest req = std::move(q.Request);
-                req.Address = q.Address;
                 req.Body = q.Data.substr(q.HeadEnd);
                 int lane = q.Lane;
                 forget(fd);

@@ -1,27 +1,40 @@
 // gobbit_score_load: a bounded load of simulated players against running
-// score servers on this machine, then a check of the stored table.
+// score servers on this machine, then a check of what was stored.
 //
 //   gobbit_score_load --ports P[,P...] --database DB [--concurrency C]
 //       [--requests R] [--seconds S] [--players N] [--hostile PERCENT]
-//       [--allow-outage]
+//       [--allow-outage] [--claims]
 //
-// Each of N players has its own user ID and name and keeps its own local
-// score table; every request is that table sent the way the game sends it
-// (the game's launch values, message code, scrambler and escapes): a first score, an
-// improvement on one board, or a game that set no new best. C connections
-// run at once, one request per connection as the game does, spread over the
-// ports like a load balancer would. It stops after R requests or S seconds,
-// whichever comes first, and prints the stored rate and the latencies.
+// Each of N players has its own user ID, name and loopback address (127.1.x.y,
+// so each meets the server's per-address limits as a real player would).
+// By default every request is a finished game the way the game sends one: a
+// new best's journal (POST /journal), then the score message. The journals
+// are games of ten levels won on Normal, played once by the test solver's
+// longest walks and made distinct by a different number of idle updates at
+// the start of the eleventh level before the quit: each costs the server a
+// ten-level replay. The figure is verified games a second.
 //
-// --hostile mixes that share of malformed, oversized and SQL-looking
-// requests and exact repeats of acknowledged messages into the load; the
-// first three must be refused, repeats must be answered like any score.
+// --claims sends score messages alone instead, each the player's local score
+// table the way the game sends it (the game's launch values, message code,
+// scrambler and escapes): a first score, an improvement on one board, or a
+// game that set no new best. For a server started with --accept-unverified.
+//
+// C connections run at once, one request per connection as the game does,
+// spread over the ports like a load balancer would. It stops after R
+// requests or S seconds, whichever comes first, and prints the rate and the
+// latencies.
+//
+// --hostile mixes that share of malformed, oversized, tampered and
+// SQL-looking requests and exact repeats of acknowledged ones into the load;
+// the repeats must be answered like any other, the rest refused.
 // --allow-outage tolerates refused connections and requests cut off without
 // a reply (a server killed and restarted); a wrong reply is still an error.
 //
-// Afterwards the table is read through the server's own store code: every
-// acknowledged best must be there, and nothing the players did not send.
+// Afterwards the tables are read through the server's own store code: every
+// acknowledged game (or best) must be there, and nothing the players did not
+// send.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -43,13 +56,19 @@
 #include "Online.h"
 #include "ScoreMessage.h"
 #include "ScoreStore.h"
+#include "Sha256.h"
+#include "persist/Journals.h"
 #include "persist/OnlineScores.h"
+#include "rules/Match.h"
 #include "shell/MyGame.h"
+#include "support/RecordedGames.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// The largest journal the server takes (ScoreService.h).
+constexpr std::size_t MaxUploadBytesForLoad = 1u << 20;
 // The game's local score table: board b's best at 20 * b, latest at 20 * b + 5.
 constexpr int TableInts = 20 * (ServerBoards + 1);
 // Bounds whatever the arguments say: no run outlives these.
@@ -65,6 +84,7 @@ struct Options {
     int Players = 1000;
     int HostilePercent = 0;
     bool AllowOutage = false;
+    bool Claims = false;
 };
 
 struct Player {
@@ -75,6 +95,11 @@ struct Player {
     std::set<int> Sent[ServerBoards];
     int Acked[ServerBoards] = {};
     std::string LastAcked;  // the target of the last acknowledged request
+    std::string Address;    // the loopback address it sends from
+    // Journal mode: every game sent (by hash, with its score), and those
+    // the server acknowledged.
+    std::map<std::string, int> SentGames, AckedGames;
+    std::string LastJournal;  // the bytes of the last acknowledged journal
 };
 
 struct Tally {
@@ -109,11 +134,23 @@ std::string NameOf(int player) {
     return n;
 }
 
-// Status of one GET, or 0 when the server could not be reached (refused is
-// set) or did not answer properly.
-int Get(int port, const std::string& target, std::string& body, bool& refused) {
+// 127.1.0.0 and on: an address of its own for each player.
+std::string PlayerAddress(int player) {
+    unsigned a = 0x7f010000u + unsigned(player);
+    return std::to_string(a >> 24) + "." + std::to_string((a >> 16) & 255) + "." + std::to_string((a >> 8) & 255) +
+           "." + std::to_string(a & 255);
+}
+
+// Status of one request from the player's address (a POST when body is
+// given), or 0 when the server could not be reached (refused is set) or did
+// not answer properly.
+int Request(const std::string& from, int port, const std::string& target, const std::string* post, std::string& body,
+            bool& refused) {
     refused = false;
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in me = {};
+    me.sin_family = AF_INET;
+    inet_pton(AF_INET, from.c_str(), &me.sin_addr);
     sockaddr_in a = {};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -121,12 +158,17 @@ int Get(int port, const std::string& target, std::string& body, bool& refused) {
     timeval tv = {10, 0};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
     setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+    if (bind(fd, reinterpret_cast<sockaddr*>(&me), sizeof me) != 0 ||
+        connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
         refused = true;
         close(fd);
         return 0;
     }
-    std::string request = "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
+    std::string request = std::string(post ? "POST " : "GET ") + target +
+                          " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n";
+    if (post) request += "Content-Length: " + std::to_string(post->size()) + "\r\n";
+    request += "\r\n";
+    if (post) request += *post;
     std::size_t sent = 0;
     while (sent < request.size()) {
         ssize_t n = send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
@@ -168,6 +210,159 @@ std::string HostileTarget(std::mt19937& rng, const Player& p) {
         std::string t = TargetOf(MessageOf(p.User, p.Name, p.Table));
         return t.substr(0, t.size() / 2);
     }
+    }
+}
+
+// Ten-level games, each distinct: one game of ten levels won on Normal,
+// replayed here to its end, then for each new game one more idle update at
+// the start of the eleventh level and a quit. Taking the game as it stands
+// is what Match::End does (a last checkpoint, the ending, the score), done
+// here on a copy of the journal so the match goes on.
+class TenLevelGames {
+public:
+    TenLevelGames() : match_(stream_) {
+        // The game's log of the levels it builds stays out of the figures.
+        std::fflush(stdout);
+        int out = dup(1), quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        dup2(quiet, 1);
+        Journal base = PlayScriptedGame({2, 10, 10, 0, 20000});
+        std::fflush(stdout);
+        dup2(out, 1);
+        close(out);
+        close(quiet);
+        levels_ = base.Checkpoints.empty() ? 0 : base.Checkpoints.back().Level - 1;
+        match_.Start(base.Difficulty);
+        JournalCursor cursor(base);
+        for (std::uint8_t code; cursor.Next(code);) match_.Update(Controls::FromCode(code));
+    }
+    int Levels() const { return levels_; }
+    // The next game's journal and its score.
+    std::string Next(int& score) {
+        std::lock_guard<std::mutex> guard(lock_);
+        match_.Update(Controls{});
+        Journal j = match_.Record;
+        const PlayState& p = match_.Play;
+        Checkpoint last;
+        last.Update = j.Updates;
+        last.Level = std::int32_t(p.Level);
+        last.Score = std::int32_t(p.Score);
+        last.Eaten = std::int32_t(p.Eaten);
+        last.Target = std::int32_t(p.Target);
+        last.Lives = std::int32_t(p.Lives);
+        j.Checkpoints.push_back(last);
+        j.Ending = Ending::Quit;
+        j.Score = std::int32_t(p.Score);
+        score = j.Score;
+        std::vector<std::uint8_t> bytes = EncodeJournal(j);
+        return std::string(bytes.begin(), bytes.end());
+    }
+
+private:
+    SeededRandom stream_;
+    Match match_;
+    int levels_ = 0;
+    std::mutex lock_;
+};
+
+std::string JournalTargetOf(const Player& p) {
+    return "/" + JournalUploadPath(ThisGame.GameNum, p.User, p.Name);
+}
+
+bool Verified(const std::string& body) { return body.compare(0, 8, "verified") == 0; }
+
+// A journal the server must refuse, of one of several kinds, or (repeat)
+// an acknowledged one sent again by its player or under another player.
+std::string HostileJournal(std::mt19937& rng, TenLevelGames& games, std::string& target, const Player& p) {
+    int score = 0;
+    target = JournalTargetOf(p);
+    switch (rng() % 4) {
+    case 0: return "GobJ" + std::string(rng() % 200, char(rng()));  // noise
+    case 1: return std::string(MaxUploadBytesForLoad + 1, 'J');     // past the size cap
+    case 2: {
+        // A real game whose claimed score is raised: the replay says no.
+        std::string bytes = games.Next(score);
+        Journal j;
+        std::string error;
+        DecodeJournal(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), j, error);
+        j.Score += 100;
+        std::vector<std::uint8_t> raised = EncodeJournal(j);
+        return std::string(raised.begin(), raised.end());
+    }
+    default: {
+        // An SQL-looking name the server must refuse.
+        target = "/journal?game=0564&user=" + p.User + "&name=x'%3B%20DROP%20TABLE%20journals";
+        return games.Next(score);
+    }
+    }
+}
+
+// One connection's share of a journal run: each request is a finished game
+// of one of its players, its journal then its score message.
+void DriveGames(const Options& o, int slot, std::vector<Player>& players, TenLevelGames& games,
+                std::atomic<long>& budget, Clock::time_point stop, Tally& t) {
+    std::mt19937 rng(unsigned(slot) * 7919u + 17u);
+    std::vector<int> mine;
+    for (int p = slot; p < int(players.size()); p += o.Concurrency) mine.push_back(p);
+    if (mine.empty()) return;
+    for (long n = 0; budget.fetch_sub(1) > 0 && Clock::now() < stop; n++) {
+        Player& p = players[std::size_t(mine[std::size_t(rng() % mine.size())])];
+        int port = o.Ports[std::size_t(n + slot) % o.Ports.size()];
+        bool hostile = o.HostilePercent > 0 && int(rng() % 100) < o.HostilePercent;
+        bool repeat = hostile && !p.LastJournal.empty() && rng() % 2 == 0;
+        // A repeat under another player is refused; by its own, answered again.
+        bool stolen = repeat && rng() % 2 == 0;
+
+        std::string target = JournalTargetOf(p), journal, hash;
+        int score = 0;
+        if (repeat) {
+            journal = p.LastJournal;
+            if (stolen) target = JournalTargetOf(players[std::size_t(mine[std::size_t(rng() % mine.size())])]);
+            if (target == JournalTargetOf(p)) stolen = false;
+        } else if (hostile) {
+            journal = HostileJournal(rng, games, target, p);
+        } else {
+            journal = games.Next(score);
+            hash = Sha256Hex(journal.data(), journal.size());
+            p.SentGames[hash] = score;
+        }
+
+        std::string body;
+        bool refused = false;
+        auto t0 = Clock::now();
+        int status = Request(p.Address, port, target, &journal, body, refused);
+        double ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+        if (refused) {
+            t.Refused++;
+            continue;
+        }
+        if (status == 0) {
+            t.Unanswered++;
+            continue;
+        }
+        t.LatencyMs.push_back(ms);
+        if (hostile && !(repeat && !stolen)) {
+            if (status >= 400 && status < 500) t.HostileRefused++;
+            else t.Errors++;
+            continue;
+        }
+        if (status != 200 || !Verified(body)) {
+            t.Errors++;
+            if (t.Errors <= 3) std::printf("unexpected reply %d: %s", status, body.c_str());
+            continue;
+        }
+        if (repeat) {
+            t.Repeats++;
+            continue;
+        }
+        t.Stored++;
+        p.AckedGames[hash] = score;
+        p.LastJournal = journal;
+        // Then the score message, as the game sends it after the journal.
+        p.Table[40] = std::max(p.Table[40], score);
+        p.Table[45] = score;
+        std::string tables;
+        int got = Request(p.Address, port, TargetOf(MessageOf(p.User, p.Name, p.Table)), nullptr, tables, refused);
+        if (got != 200 && !(o.AllowOutage && got == 0)) t.Errors++;
     }
 }
 
@@ -213,7 +408,7 @@ void Drive(const Options& o, int slot, std::vector<Player>& players, std::atomic
         std::string body;
         bool refused = false;
         auto t0 = Clock::now();
-        int status = Get(port, target, body, refused);
+        int status = Request(p.Address, port, target, nullptr, body, refused);
         double ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
         if (refused) {
             t.Refused++;
@@ -288,12 +483,56 @@ bool Check(const Options& o, const std::vector<Player>& players, unsigned run) {
     return problems == 0;
 }
 
+// Every acknowledged game is stored under its player with the score the
+// player's game had, and nothing is stored for this run's players that
+// they did not send.
+bool CheckGames(const Options& o, const std::vector<Player>& players, unsigned run) {
+    std::string why;
+    std::unique_ptr<ScoreStore> store = OpenScoreStore(o.Database, 1, why);
+    std::vector<VerifiedGame> rows;
+    if (!store || !store->AllVerified(rows)) {
+        std::printf("check: cannot read the journals: %s\n", why.c_str());
+        return false;
+    }
+    std::map<std::string, const Player*> byUser;
+    for (const Player& p : players) byUser[p.User] = &p;
+    std::map<std::string, const VerifiedGame*> byHash;
+    long problems = 0, ours = 0;
+    std::string prefix = UserId(run, 0).substr(0, 6);
+    for (const VerifiedGame& r : rows) {
+        if (r.User.compare(0, prefix.size(), prefix) != 0) continue;  // another run's
+        ours++;
+        byHash[r.Hash] = &r;
+        auto it = byUser.find(r.User);
+        auto sent = it == byUser.end() ? nullptr : &it->second->SentGames;
+        bool fine = sent && sent->count(r.Hash) && sent->at(r.Hash) == r.Score && r.Board == 2;
+        if (!fine && problems++ < 5)
+            std::printf("check: unexpected game of %s, score %d, board %d\n", r.User.c_str(), r.Score, r.Board);
+    }
+    long acked = 0;
+    for (const Player& p : players)
+        for (const auto& [hash, score] : p.AckedGames) {
+            acked++;
+            auto it = byHash.find(hash);
+            if ((it == byHash.end() || it->second->User != p.User) && problems++ < 10)
+                std::printf("check: user %s's acknowledged game %s (score %d) is not stored\n", p.User.c_str(),
+                            hash.substr(0, 12).c_str(), score);
+        }
+    std::printf("check: %ld games of this run stored, %ld acknowledged; %s\n", ours, acked,
+                problems ? "FAILED" : "every acknowledged game is stored, and nothing else");
+    return problems == 0;
+}
+
 bool ParseArgs(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; i++) {
         std::string a = argv[i];
         const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
         if (a == "--allow-outage") {
             o.AllowOutage = true;
+            continue;
+        }
+        if (a == "--claims") {
+            o.Claims = true;
             continue;
         }
         if (!v) return false;
@@ -335,7 +574,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "usage: %s --ports P[,P...] --database DB [--concurrency C (8)] [--requests R (5000)]\n"
                      "       [--seconds S (30, at most %d)] [--players N (1000)] [--hostile PERCENT]"
-                     " [--allow-outage]\n",
+                     " [--allow-outage] [--claims]\n",
                      argv[0], MaxSeconds);
         return 2;
     }
@@ -351,6 +590,15 @@ int main(int argc, char** argv) {
     for (int i = 0; i < o.Players; i++) {
         players[std::size_t(i)].User = UserId(run, i);
         players[std::size_t(i)].Name = NameOf(i);
+        players[std::size_t(i)].Address = PlayerAddress(i);
+    }
+    std::unique_ptr<TenLevelGames> games;
+    if (!o.Claims) {
+        games = std::make_unique<TenLevelGames>();
+        if (games->Levels() != 10) {
+            std::fprintf(stderr, "the ten-level game won %d levels\n", games->Levels());
+            return 1;
+        }
     }
 
     std::atomic<long> budget{o.Requests};
@@ -358,9 +606,14 @@ int main(int argc, char** argv) {
     auto start = Clock::now();
     auto stop = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(o.Seconds));
     std::vector<std::thread> threads;
-    for (int c = 0; c < o.Concurrency; c++)
-        threads.emplace_back(Drive, std::cref(o), c, std::ref(players), std::ref(budget), stop,
-                             std::ref(tallies[std::size_t(c)]));
+    for (int c = 0; c < o.Concurrency; c++) {
+        if (o.Claims)
+            threads.emplace_back(Drive, std::cref(o), c, std::ref(players), std::ref(budget), stop,
+                                 std::ref(tallies[std::size_t(c)]));
+        else
+            threads.emplace_back(DriveGames, std::cref(o), c, std::ref(players), std::ref(*games), std::ref(budget),
+                                 stop, std::ref(tallies[std::size_t(c)]));
+    }
     for (std::thread& t : threads) t.join();
     double seconds = std::chrono::duration<double>(Clock::now() - start).count();
 
@@ -376,13 +629,14 @@ int main(int argc, char** argv) {
     }
     double median = Percentile(all.LatencyMs, 0.5), p99 = Percentile(all.LatencyMs, 0.99);
     double most = all.LatencyMs.empty() ? 0 : *std::max_element(all.LatencyMs.begin(), all.LatencyMs.end());
-    std::printf("concurrency %d, %zu port(s): %ld stored in %.2f s = %.0f stored/s; latency median %.1f ms, "
+    const char* what = o.Claims ? "stored" : "verified";
+    std::printf("concurrency %d, %zu port(s): %ld %s in %.2f s = %.1f %s/s; latency median %.1f ms, "
                 "p99 %.1f ms, max %.1f ms; errors %ld; refused connections %ld; unanswered %ld; hostile refused %ld; "
                 "repeats %ld\n",
-                o.Concurrency, o.Ports.size(), all.Stored, seconds, double(all.Stored) / seconds, median, p99, most,
-                all.Errors, all.Refused, all.Unanswered, all.HostileRefused, all.Repeats);
+                o.Concurrency, o.Ports.size(), all.Stored, what, seconds, double(all.Stored) / seconds, what, median,
+                p99, most, all.Errors, all.Refused, all.Unanswered, all.HostileRefused, all.Repeats);
     std::fflush(stdout);
-    bool ok = Check(o, players, run);
+    bool ok = o.Claims ? Check(o, players, run) : CheckGames(o, players, run);
     if (all.Errors > 0 || (all.Refused + all.Unanswered > 0 && !o.AllowOutage) || all.Stored == 0) ok = false;
     return ok ? 0 : 1;
 }

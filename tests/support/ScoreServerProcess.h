@@ -12,11 +12,14 @@
 class ScoreServerProcess {
 public:
     // Starts the server on database; port 0 picks a free one. Port() is 0
-    // when it did not start.
+    // when it did not start. A test run as root starts it as root too, as a
+    // careless operator would: it then runs as "nobody", so the folder of an
+    // SQLite database is handed to nobody first.
     ScoreServerProcess(const std::string& database, const std::string& logFile, int port = 0,
                        const std::vector<std::string>& options = {});
     ~ScoreServerProcess();
     int Port() const { return port_; }
+    pid_t Pid() const { return pid_; }
     // Sends a signal and reaps the process.
     void Kill(int signal);
 
@@ -41,6 +44,17 @@ private:
 };
 
 const char* EngineName(ScoreDatabase::Engine e);
+
+// Gives the folder to the user a server started as root runs as.
+void HandToServerUser(const std::string& folder);
+
+// One request from the loopback address from (127.0.0.1, 127.0.0.2, ...)
+// to 127.0.0.1:port, with a body when there is one; the status (0 when no
+// reply came) and the reply's body.
+int HttpFrom(const std::string& from, int port, const std::string& method, const std::string& target,
+             const std::string& body = "", std::string* reply = nullptr);
+// A connection from that address with nothing sent; -1 when it failed.
+int ConnectFrom(const std::string& from, int port);
 
 // Runs a program to its end with stdout and stderr in one string; its exit
 // status, or -1 when it could not be run.
