@@ -1,6 +1,8 @@
 #include "AddressLimits.h"
 
+#include <algorithm>
 #include <chrono>
+#include <vector>
 
 namespace {
 
@@ -29,8 +31,9 @@ void AddressLimits::Refill(Entry& e, long long nowMs) {
 }
 
 // Forgets the addresses that would come back as new anyway: full allowances
-// and no new player within the hour. If every one is still busy (a flood
-// from very many addresses), the first in the table goes.
+// and no new player within the hour. If most are still busy (a flood from
+// very many addresses), the least busy go until an eighth of the table is
+// free, so the sweep runs once per many new addresses.
 void AddressLimits::Forget(long long nowMs) {
     for (auto it = entries_.begin(); it != entries_.end();) {
         Refill(it->second, nowMs);
@@ -39,7 +42,18 @@ void AddressLimits::Forget(long long nowMs) {
         for (int k = 0; k < 2; k++) idle = idle && it->second.Tokens[k] >= Allowances[k].Burst;
         it = idle ? entries_.erase(it) : std::next(it);
     }
-    if (entries_.size() >= AddressesKept) entries_.erase(entries_.begin());
+    const std::size_t keep = AddressesKept / 8 * 7;
+    if (entries_.size() <= keep) return;
+    // Busier: more new players this hour, less of the allowances left.
+    std::vector<std::pair<double, std::uint32_t>> byUse;
+    for (auto& [address, e] : entries_) {
+        double used = double(e.NewPlayers.size());
+        for (int k = 0; k < 2; k++) used += 1 - e.Tokens[k] / Allowances[k].Burst;
+        byUse.push_back({used, address});
+    }
+    std::size_t drop = entries_.size() - keep;
+    std::nth_element(byUse.begin(), byUse.begin() + long(drop), byUse.end());
+    for (std::size_t i = 0; i < drop; i++) entries_.erase(byUse[i].second);
 }
 
 AddressLimits::Entry& AddressLimits::At(std::uint32_t address, long long nowMs) {

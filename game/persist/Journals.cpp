@@ -94,6 +94,5 @@ void MyGame::JournalAnswered(int board, int status, const std::string& sent) {
     // A newer best made while this one was on its way stays to be sent.
     if (sent != UnsentJournal[board]) return;
     UnsentJournal[board].clear();
-    const std::string name = UnsentJournalName(board);
-    if (!ReplacePending(home, TempNameFor(name.c_str()).c_str())) unlink((std::string(home) + "/" + name).c_str());
+    RemoveLater(home, UnsentJournalName(board).c_str());
 }

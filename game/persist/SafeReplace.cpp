@@ -200,6 +200,12 @@ bool ReplacePending(const char* home, const char* final) {
 
 bool FinishReplacements(int ms) { return FileWorker().WaitIdle(ms); }
 
+void RemoveLater(const char* home, const char* final) {
+    std::string path = std::string(home) + "/" + final;
+    // Only the game's own file: whatever else someone left under the name stays.
+    FileWorker().Post([path](const std::atomic<bool>&) { RemoveIfLeftByThisUser(path.c_str()); });
+}
+
 bool SaveWholeFile(const char* home, const char* final, const void* data, std::size_t size) {
     if (!home || !*home) return false;  // no save folder: "/name" is nobody's file
     // This process's last temporary file of final may still be on its way.

@@ -84,6 +84,10 @@ void ReplaceLater(const char* home, const char* temp, const char* final);
 // True while a queued replacement of home/final has not finished: the next
 // save of final waits for it, as its temporary file may have the same name.
 bool ReplacePending(const char* home, const char* final);
+// Deletes home/final on the file worker, after every replacement queued
+// before it: a file being put in place is deleted once it is there. Only a
+// file the game left is deleted (RemoveIfLeftByThisUser).
+void RemoveLater(const char* home, const char* final);
 // Waits at most ms for every queued replacement; true when none is left.
 // Also run at exit, so the last save is in place before the process ends.
 bool FinishReplacements(int ms);

@@ -28,11 +28,14 @@
 #include "ScoreMessage.h"
 #include "ScoreStore.h"
 #include "Scrambler.h"
+#include "persist/Journals.h"
 #include "persist/OnlineScores.h"
+#include "persist/SaveFormat.h"
 #include "shell/LaunchValues.h"
 #include "shell/MyGame.h"
 #include "support/LoopbackServer.h"
 #include "support/PersistFixture.h"
+#include "support/RecordedGames.h"
 #include "support/ScoreServerProcess.h"
 
 using Engine = ScoreDatabase::Engine;
@@ -146,21 +149,43 @@ INSTANTIATE_TEST_SUITE_P(Engines, ScoreServerOnEngine, ::testing::Values(Engine:
                          [](const auto& info) { return std::string(EngineName(info.param)); });
 
 TEST_P(ScoreServerOnEngine, HostileRequestsInTheLoadAreRefusedAndEveryValidOneLands) {
-    ScoreServerProcess server(db_->Name(), Log("server.log"));
+    // Claims rank on this server too, so the score messages' path is loaded
+    // the same way as the journals'.
+    ScoreServerProcess server(db_->Name(), Log("server.log"), 0, {"--accept-unverified"});
     ASSERT_NE(server.Port(), 0) << ReadFile(Log("server.log"));
-    std::string out;
-    // A quarter of the requests are malformed, oversized, SQL-looking, or
-    // repeats of a message already stored (the game resends at every start).
-    int status = Load({server.Port()},
-                      {"--concurrency", "8", "--requests", "1200", "--players", "150", "--hostile", "25"}, out);
-    EXPECT_EQ(status, 0) << out;
-    EXPECT_NE(out.find("every acknowledged best is stored, and nothing else"), std::string::npos) << out;
-    EXPECT_EQ(Figure(out, "errors"), 0) << out;
-    EXPECT_GT(Figure(out, "hostile refused"), 50) << out;
-    EXPECT_GT(Figure(out, "repeats"), 50) << out;
-    std::smatch stored;
-    ASSERT_TRUE(std::regex_search(out, stored, std::regex("([0-9]+) stored in"))) << out;
-    EXPECT_GT(std::stol(stored[1].str()), 500) << out;
+    struct Run {
+        std::vector<std::string> args;
+        const char* checked;
+        const char* acked;
+        long least;
+    } runs[] = {
+        // A quarter of the journals are noise, past the size cap, tampered,
+        // sent under an SQL-looking name or repeats (by their player, or
+        // under another one).
+        {{"--concurrency", "8", "--requests", "240", "--players", "120", "--hostile", "25"},
+         "every acknowledged game is stored, and nothing else",
+         "verified in",
+         120},
+        // A quarter of the messages are malformed, oversized, SQL-looking,
+        // or repeats of a message already stored (the game resends at every
+        // start).
+        {{"--claims", "--concurrency", "8", "--requests", "1200", "--players", "150", "--hostile", "25"},
+         "every acknowledged best is stored, and nothing else",
+         "stored in",
+         500},
+    };
+    for (const Run& run : runs) {
+        std::string out;
+        int status = Load({server.Port()}, run.args, out);
+        EXPECT_EQ(status, 0) << out;
+        EXPECT_NE(out.find(run.checked), std::string::npos) << out;
+        EXPECT_EQ(Figure(out, "errors"), 0) << out;
+        EXPECT_GT(Figure(out, "hostile refused"), run.least / 10) << out;
+        EXPECT_GT(Figure(out, "repeats"), run.least / 50) << out;
+        std::smatch stored;
+        ASSERT_TRUE(std::regex_search(out, stored, std::regex(std::string("([0-9]+) ") + run.acked))) << out;
+        EXPECT_GT(std::stol(stored[1].str()), run.least) << out;
+    }
 }
 
 TEST_P(ScoreServerOnEngine, AServerKilledMidLoadLosesNoAcknowledgedScore) {
@@ -185,8 +210,8 @@ TEST_P(ScoreServerOnEngine, AServerKilledMidLoadLosesNoAcknowledgedScore) {
                       out);
     });
     // Let the load get going, then kill the server without warning.
-    for (int n = 0; n < 40 && CountOf(ReadFile(Log("victim.log")), "stored:") < 200; n++) usleep(50000);
-    int storedBefore = CountOf(ReadFile(Log("victim.log")), "stored:");
+    for (int n = 0; n < 60 && CountOf(ReadFile(Log("victim.log")), "verified:") < 40; n++) usleep(50000);
+    int storedBefore = CountOf(ReadFile(Log("victim.log")), "verified:");
     victim->Kill(SIGKILL);
 
     if (shared) {
@@ -203,11 +228,11 @@ TEST_P(ScoreServerOnEngine, AServerKilledMidLoadLosesNoAcknowledgedScore) {
 
     EXPECT_GT(storedBefore, 0);
     EXPECT_EQ(status.load(), 0) << out;
-    EXPECT_NE(out.find("every acknowledged best is stored, and nothing else"), std::string::npos) << out;
+    EXPECT_NE(out.find("every acknowledged game is stored, and nothing else"), std::string::npos) << out;
     EXPECT_EQ(Figure(out, "errors"), 0) << out;
-    EXPECT_GT(CountOf(ReadFile(Log("restarted.log")), "stored:"), 0) << "the restarted server took no load";
+    EXPECT_GT(CountOf(ReadFile(Log("restarted.log")), "verified:"), 0) << "the restarted server took no load";
     if (shared) {
-        EXPECT_GT(CountOf(ReadFile(Log("survivor.log")), "stored:"), 10);
+        EXPECT_GT(CountOf(ReadFile(Log("survivor.log")), "verified:"), 10);
     }
 }
 
@@ -215,21 +240,20 @@ TEST_P(ScoreServerOnEngine, TheLeaderboardPageShowsEscapedNamesInOrderInABrowser
     const char* chromium = "/usr/bin/chromium";
     if (access(chromium, X_OK) != 0) GTEST_SKIP() << "Chromium is not installed (Debian package chromium)";
     {
-        // A name the request path refuses, written straight into the table.
+        // A name the request paths refuse, written straight into the table
+        // as a verified game.
         std::string why;
         std::unique_ptr<ScoreStore> store = OpenScoreStore(db_->Name(), 1, why);
         ASSERT_TRUE(store) << why;
-        ScoreMessage raw;
-        raw.User = "RAWWRITE";
-        raw.Name = "<b>\"Q&A'</b>";
-        raw.Boards = {{7000, 7000}, {0, 0}, {0, 0}};
-        ASSERT_TRUE(store->Record(raw));
+        VerifiedGame raw{std::string(64, 'a'), 1, "RAWWRITE", "<b>\"Q&A'</b>", 7000, "GobJ"};
+        ASSERT_EQ(store->RecordVerified(raw), ScoreStore::Kept::New);
     }
-    ScoreServerProcess server(db_->Name(), Log("server.log"));
+    // Claims rank beside it here, so the scores can be chosen.
+    ScoreServerProcess server(db_->Name(), Log("server.log"), 0, {"--accept-unverified"});
     ASSERT_NE(server.Port(), 0) << ReadFile(Log("server.log"));
     EXPECT_EQ(HttpGet(server.Port(), GameRequest("ALPHA", "Alpha       ", 9000)), 200);
     EXPECT_EQ(HttpGet(server.Port(), GameRequest("BRAVO", "Bravo       ", 5000)), 200);
-    // Level with the raw row, and later: it ranks below it.
+    // Level with the verified row, and later: it ranks below it.
     EXPECT_EQ(HttpGet(server.Port(), GameRequest("CHARLIE", "Charlie-3   ", 7000)), 200);
     // The game resends its scores at every start: a repeat keeps its place
     // ahead of a later equal score.
@@ -258,12 +282,18 @@ TEST_P(ScoreServerOnEngine, TheLeaderboardPageShowsEscapedNamesInOrderInABrowser
     ASSERT_NE(easy, std::string::npos) << dom;
     ASSERT_NE(normal, std::string::npos) << dom;
     std::string table = dom.substr(easy, normal - easy);
-    std::regex row("<tr><td>([0-9]+)</td><td>(.*?)</td><td class=\"n\">([0-9]+)</td></tr>");
+    std::regex row("<tr><td>([0-9]+)</td><td>(.*?)</td><td class=\"n\">([0-9]+)</td><td><span class=\"[uv]\">"
+                   "(verified|unverified)</span>(.*?)</td></tr>");
     std::vector<std::string> rows;
     for (std::sregex_iterator it(table.begin(), table.end(), row), end; it != end; ++it)
-        rows.push_back((*it)[1].str() + " " + (*it)[2].str() + " " + (*it)[3].str());
-    std::vector<std::string> expected = {"1 Alpha 9000", "2 &lt;b&gt;\"Q&amp;A'&lt;/b&gt; 7000", "3 Charlie-3 7000",
-                                         "4 Bravo 5000", "5 Echo 3000", "6 Foxtrot 3000"};
+        rows.push_back((*it)[1].str() + " " + (*it)[2].str() + " " + (*it)[3].str() + " " + (*it)[4].str() +
+                       (*it)[5].str());
+    std::vector<std::string> expected = {
+        "1 Alpha 9000 unverified",
+        "2 &lt;b&gt;\"Q&amp;A'&lt;/b&gt; 7000 verified <a href=\"/journal/" + std::string(64, 'a') +
+            "\" download=\"\">journal</a>",
+        "3 Charlie-3 7000 unverified", "4 Bravo 5000 unverified", "5 Echo 3000 unverified",
+        "6 Foxtrot 3000 unverified"};
     EXPECT_EQ(rows, expected) << table;
 
     // A phone-sized picture, kept in the build folder to be looked at.
@@ -282,29 +312,50 @@ class GameAgainstEngine : public PersistTest, public ::testing::WithParamInterfa
 INSTANTIATE_TEST_SUITE_P(Engines, GameAgainstEngine, ::testing::Values(Engine::Sqlite, Engine::Postgres),
                          [](const auto& info) { return std::string(EngineName(info.param)); });
 
-TEST_P(GameAgainstEngine, AStoredScoreAppearsOnTheTopOnlinePage) {
+TEST_P(GameAgainstEngine, AVerifiedBestAppearsOnTheTopOnlinePage) {
     ScoreDatabase db(GetParam(), dir_);
     if (!db.Missing().empty()) GTEST_SKIP() << "PostgreSQL tests skipped: " << db.Missing();
-    ScoreServerProcess server(db.Name(), Path("server.log"));
+    std::string serverDir = Path("server");
+    std::filesystem::create_directory(serverDir);
+    ScoreServerProcess server(GetParam() == Engine::Sqlite ? serverDir + "/scores.db" : db.Name(),
+                              Path("server.log"));
     ASSERT_NE(server.Port(), 0) << ReadFile(Path("server.log"));
     SetScoreHost(("127.0.0.1:" + std::to_string(server.Port())).c_str());
-    ASSERT_EQ(HttpGet(server.Port(), GameRequest("RIVAL", "Rival       ", 900)), 200);
+    // A rival's game, verified, and a claim of far more that is not.
+    testing::internal::CaptureStdout();
+    const Journal rival = PlayScriptedGame({1, 0, -1, 700, 0});
+    const Journal mine = PlayScriptedGame({1, 1, 1, 0, 20000});
+    testing::internal::GetCapturedStdout();
+    ASSERT_GT(rival.Score, 0);
+    ASSERT_GT(mine.Score, rival.Score);
+    std::vector<std::uint8_t> rivalBytes = EncodeJournal(rival);
+    ASSERT_EQ(HttpFrom("127.0.0.1", server.Port(), "POST", "/journal?game=0564&user=RIVAL&name=Rival",
+                       std::string(rivalBytes.begin(), rivalBytes.end())),
+              200);
+    ASSERT_EQ(HttpGet(server.Port(), GameRequest("BOASTER", "Boaster     ", 999999)), 200);
 
-    // This player finishes a game on Easy with a new best.
+    // This player finishes the game on Easy with a new best, as the game
+    // does at the end of play: its journal is the match's own.
     SetUser(20251210, 134501, 75234321);
     SetName("Gobbit-One");
     ThisGame.Settings[Setting::LastDifficulty] = 1;
-    ThisGame.Play.Score = 1234.0f;
+    ASSERT_EQ(ThisGame.Play.Score, float(mine.Score));
     testing::internal::CaptureStdout();
     ThisGame.HandleDefaultScoreboards();
-    testing::internal::GetCapturedStdout();
     ASSERT_TRUE(PumpUntilReplied());
+    std::string log = testing::internal::GetCapturedStdout();
 
+    // One exchange: the journal went first, so the reply ranks it already.
+    EXPECT_NE(log.find("Journal of the best Easy game verified by the score server"), std::string::npos) << log;
     EXPECT_EQ(ThisGame.NetValid, 1);
     EXPECT_EQ(std::string(ThisGame.NetNames[20]), "Gobbit-One");
-    EXPECT_EQ(ThisGame.NetScores[20], 1234);
+    EXPECT_EQ(ThisGame.NetScores[20], mine.Score);
     EXPECT_EQ(std::string(ThisGame.NetNames[21]), "Rival");
-    EXPECT_EQ(ThisGame.NetScores[21], 900);
+    EXPECT_EQ(ThisGame.NetScores[21], rival.Score);
+    EXPECT_EQ(std::string(ThisGame.NetNames[22]), "");
+    FinishReplacements(10000);
+    EXPECT_FALSE(std::filesystem::exists(Path(UnsentJournalName(1)))) << "the verified journal was kept to resend";
+    EXPECT_TRUE(std::filesystem::exists(Path(JournalFileName(1))));
     ThisGame.ScoreTimer = ThisGame.ScorePage = 0;
     for (int n = 0; n < 3 * 301 && ThisGame.ScorePage != 2; n++) ThisGame.DisplayScoreboard();
     EXPECT_EQ(ThisGame.ScorePage, 2) << "no Top Online page";
@@ -339,8 +390,9 @@ TEST(ScoreServerLimits, IdleDrippingAndOversizedClientsAreDroppedWithoutHoldingA
     std::string dir = MakeFolder();
     ASSERT_FALSE(dir.empty());
     {
-        // Two workers and more stalled clients than that.
-        ScoreServerProcess server(dir + "/scores.db", dir + "/server.log", 0, {"--workers", "2"});
+        // Two workers and more stalled clients than that; the player's claim
+        // ranks on this server.
+        ScoreServerProcess server(dir + "/scores.db", dir + "/server.log", 0, {"--workers", "2", "--accept-unverified"});
         ASSERT_NE(server.Port(), 0) << ReadFile(dir + "/server.log");
         std::vector<int> idle;
         for (int i = 0; i < 6; i++) idle.push_back(Connect(server.Port()));

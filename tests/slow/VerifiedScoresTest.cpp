@@ -28,6 +28,7 @@
 #include "Scrambler.h"
 #include "Sha256.h"
 #include "persist/OnlineScores.h"
+#include "rules/Controls.h"
 #include "rules/Replay.h"
 #include "shell/LaunchValues.h"
 #include "support/RecordedGames.h"

@@ -72,10 +72,18 @@ void LoopbackServer::Serve(int fd) {
     int most = mostAtOnce_.load();
     while (now > most && !mostAtOnce_.compare_exchange_weak(most, now)) {
     }
-    // The request ends with an empty line; give up after 2 s or 64 KB.
+    // The request ends with an empty line, and then the body its
+    // Content-Length announces; give up after 2 s or 64 KB.
     std::string request;
     char buf[4096];
-    for (int waits = 0; waits < 100 && request.find("\r\n\r\n") == std::string::npos && request.size() < 65536;) {
+    auto whole = [&request] {
+        std::size_t end = request.find("\r\n\r\n");
+        if (end == std::string::npos) return false;
+        std::size_t length = request.find("\r\nContent-Length: ");
+        if (length == std::string::npos || length > end) return true;
+        return request.size() >= end + 4 + std::size_t(std::atol(request.c_str() + length + 18));
+    };
+    for (int waits = 0; waits < 100 && !whole() && request.size() < 65536;) {
         pollfd p = {fd, POLLIN, 0};
         if (poll(&p, 1, 20) <= 0) {
             waits++;
