@@ -12,7 +12,7 @@ const char Style[] =
     "table{width:100%;border-collapse:collapse}td,th{padding:6px 4px;border-bottom:1px solid #333}"
     "th{text-align:left;color:#9ab}.n{text-align:right;font-variant-numeric:tabular-nums}"
     "nav a{color:#8cf;margin-right:1em}a{color:#8cf}.v{color:#7d7}.u{color:#a98}"
-    "code{background:#223;padding:1px 4px}";
+    "code{background:#223;padding:1px 4px;white-space:nowrap}";
 
 // The board number of a "/?board=N" target; 0 for "/", -1 for anything else.
 int BoardOf(const std::string& target) {

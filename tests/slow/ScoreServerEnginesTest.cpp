@@ -315,11 +315,13 @@ INSTANTIATE_TEST_SUITE_P(Engines, GameAgainstEngine, ::testing::Values(Engine::S
 TEST_P(GameAgainstEngine, AVerifiedBestAppearsOnTheTopOnlinePage) {
     ScoreDatabase db(GetParam(), dir_);
     if (!db.Missing().empty()) GTEST_SKIP() << "PostgreSQL tests skipped: " << db.Missing();
-    std::string serverDir = Path("server");
-    std::filesystem::create_directory(serverDir);
+    // The server's folder apart from the game's save folder, which is its
+    // player's alone.
+    std::string serverDir = MakeFolder();
+    ASSERT_FALSE(serverDir.empty());
     ScoreServerProcess server(GetParam() == Engine::Sqlite ? serverDir + "/scores.db" : db.Name(),
-                              Path("server.log"));
-    ASSERT_NE(server.Port(), 0) << ReadFile(Path("server.log"));
+                              serverDir + "/server.log");
+    ASSERT_NE(server.Port(), 0) << ReadFile(serverDir + "/server.log");
     SetScoreHost(("127.0.0.1:" + std::to_string(server.Port())).c_str());
     // A rival's game, verified, and a claim of far more that is not.
     testing::internal::CaptureStdout();
@@ -356,6 +358,8 @@ TEST_P(GameAgainstEngine, AVerifiedBestAppearsOnTheTopOnlinePage) {
     FinishReplacements(10000);
     EXPECT_FALSE(std::filesystem::exists(Path(UnsentJournalName(1)))) << "the verified journal was kept to resend";
     EXPECT_TRUE(std::filesystem::exists(Path(JournalFileName(1))));
+    std::error_code ec;
+    std::filesystem::remove_all(serverDir, ec);
     ThisGame.ScoreTimer = ThisGame.ScorePage = 0;
     for (int n = 0; n < 3 * 301 && ThisGame.ScorePage != 2; n++) ThisGame.DisplayScoreboard();
     EXPECT_EQ(ThisGame.ScorePage, 2) << "no Top Online page";

@@ -15,6 +15,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -53,9 +54,14 @@ bool Exec(const std::string& url, const std::string& sql, std::string& why) {
 
 void HandToServerUser(const std::string& folder) {
     if (geteuid() != 0) return;
-    if (passwd* pw = getpwnam("nobody")) {
-        if (chown(folder.c_str(), pw->pw_uid, pw->pw_gid) != 0) std::perror(folder.c_str());
-    }
+    passwd* pw = getpwnam("nobody");
+    if (!pw) return;
+    // The folder and what a test wrote in it already (a database it filled).
+    std::vector<std::string> paths = {folder};
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) paths.push_back(entry.path().string());
+    for (const std::string& path : paths)
+        if (chown(path.c_str(), pw->pw_uid, pw->pw_gid) != 0) std::perror(path.c_str());
 }
 
 int ConnectFrom(const std::string& from, int port) {
