@@ -1,6 +1,8 @@
 // The real program against the reference score server: a player with an
-// online name finishes a game, the server stores the score, and the game's
-// score panel turns to its "Top Online" page.
+// online name plays a few moves with keys and quits, the server replays the
+// game's journal and ranks its score as verified, and the game's score panel
+// turns to its "Top Online" page. The same journal with one input changed,
+// and a claim without a journal, take no place.
 //
 // The game sends to the host it was built with (localhost, port 80). The
 // test gives the game and the server a network of their own, with only a
@@ -27,9 +29,16 @@
 #include <thread>
 #include <vector>
 
+#include "Online.h"
 #include "ScoreStore.h"
+#include "Scrambler.h"
+#include "Sha256.h"
+#include "persist/Journals.h"
+#include "persist/OnlineScores.h"
+#include "shell/LaunchValues.h"
 #include "support/GameProcess.h"
 #include "support/PersistFixture.h"
+#include "support/RecordedGames.h"
 #include "support/ScoreServerProcess.h"
 
 // Last: Xlib's macros (AnyKey, None, ...) clash with names in the game's headers.
@@ -76,16 +85,17 @@ bool Port80Answers() {
 }
 
 // Runs in the game's child before the game starts: its own network, and the
-// score server listening on 127.0.0.1:80 in it, its log in the home folder.
-bool ServerInOwnNetwork(const std::string& home) {
+// score server listening on 127.0.0.1:80 in it, its database and log in a
+// folder of its own (started as root, it runs as nobody there).
+bool ServerInOwnNetwork(const std::string& folder) {
     if (!OwnLoopback()) return false;
     pid_t server = fork();
     if (server == 0) {
-        int log = open((home + "/server.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        int log = open((folder + "/server.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(log, 1);
         dup2(log, 2);
         std::string binary = std::string(GOBBIT_BUILD_DIR) + "/server/gobbit_score_server";
-        std::string db = home + "/scores.db";
+        std::string db = folder + "/scores.db";
         execl(binary.c_str(), binary.c_str(), db.c_str(), "80", "127.0.0.1", (char*)nullptr);
         _exit(127);
     }
@@ -188,7 +198,11 @@ TEST_F(GameOnline, AFinishedGamesScoreIsStoredAndShownOnTheTopOnlinePage) {
     ASSERT_TRUE(game.MakeHome());
     const std::string home = game.Home();
     for (const char* name : {SettingsFile, ScoreFile}) fs::copy_file(Path(name), home + "/" + name);
-    game.BeforeExec([home] { return ServerInOwnNetwork(home); });
+    char folderName[] = "/tmp/gobbit-online-XXXXXX";
+    ASSERT_NE(mkdtemp(folderName), nullptr);
+    const std::string serverDir = folderName;
+    HandToServerUser(serverDir);
+    game.BeforeExec([serverDir] { return ServerInOwnNetwork(serverDir); });
     ASSERT_TRUE(game.Start());
     const unsigned long window = game.FindWindow(15000);
     ASSERT_NE(window, 0u) << game.Output();
@@ -229,19 +243,80 @@ TEST_F(GameOnline, AFinishedGamesScoreIsStoredAndShownOnTheTopOnlinePage) {
     const int best = g.Scores[40];
     EXPECT_GT(best, 0) << "the game scored nothing";
 
-    // ...is the score the server stored for this player on board 2.
-    std::string reason;
-    auto store = OpenScoreStore(home + "/scores.db", 1, reason);
-    ASSERT_TRUE(store) << reason;
-    std::vector<StoredScore> rows;
-    ASSERT_TRUE(store->All(rows));
-    int stored = -1;
-    for (const StoredScore& r : rows)
-        if (r.Board == 2 && r.Name.rfind("Online-One", 0) == 0) stored = r.Best;
+    // ...is the score the server verified for this player on board 2, from
+    // the journal the game kept as its best, which it no longer keeps to send.
     std::string log;
-    RunProgram({"cat", home + "/server.log"}, log);
-    EXPECT_EQ(stored, best) << log;
+    RunProgram({"cat", serverDir + "/server.log"}, log);
+    Journal kept;
+    std::string error;
+    ASSERT_TRUE(LoadJournal(home + "/" + JournalFileName(2), kept, error)) << error;
+    EXPECT_EQ(kept.Score, best);
+    EXPECT_FALSE(fs::exists(home + "/" + UnsentJournalName(2))) << "the verified journal is still waiting to be sent";
+    const std::vector<std::uint8_t> bytes = EncodeJournal(kept);
+    const std::string hash = Sha256Hex(bytes.data(), bytes.size());
+    std::string reason;
+    std::vector<VerifiedGame> verified;
+    {
+        auto store = OpenScoreStore(serverDir + "/scores.db", 1, reason);
+        ASSERT_TRUE(store) << reason;
+        ASSERT_TRUE(store->AllVerified(verified));
+    }
+    ASSERT_EQ(verified.size(), 1u) << log;
+    EXPECT_EQ(verified[0].Board, 2);
+    EXPECT_EQ(verified[0].Name, "Online-One");
+    EXPECT_EQ(verified[0].Score, best) << log;
+    EXPECT_EQ(verified[0].Hash, hash);
+
+    // The same database served again, here: the page lists the score as
+    // verified with its journal.
+    ScoreServerProcess server(serverDir + "/scores.db", serverDir + "/again.log");
+    ASSERT_NE(server.Port(), 0);
+    std::string page;
+    ASSERT_EQ(HttpFrom("127.0.0.1", server.Port(), "GET", "/?board=2", "", &page), 200);
+    const std::string row = "<td>Online-One</td><td class=\"n\">" + std::to_string(best) +
+                            "</td><td><span class=\"v\">verified</span> <a href=\"/journal/" + hash + "\"";
+    EXPECT_NE(page.find(row), std::string::npos) << page;
+
+    // The same journal with one input changed is refused and changes nothing.
+    const Journal changed = OneInputChanged(kept);
+    const std::vector<std::uint8_t> changedBytes = EncodeJournal(changed);
+    ASSERT_NE(changedBytes, bytes) << "no input of the game changes its outcome";
+    std::string user;
+    for (char c : g.SixDigitString(20251210, 134501, 75234321))
+        if (c != ' ') user += c;
+    std::string reply;
+    EXPECT_EQ(HttpFrom("127.0.0.1", server.Port(), "POST", "/" + JournalUploadPath(564, user, "Online-One  "),
+                       std::string(changedBytes.begin(), changedBytes.end()), &reply),
+              422)
+        << reply;
+
+    // The score message alone, claiming 999,999,999, gets its tables and no
+    // place on the page.
+    int claimed[80] = {};
+    claimed[40] = claimed[45] = 999999999;
+    char table[ScrambleTableSize] = {};
+    DeriveScrambleTable(GobbitScoreKeyword, GobbitNumber, table);
+    const std::string claim = "/Scores.php?Game=0564&Score=" +
+                              EscapeURLData(ScrambleWithTable(
+                                  ScoreMessageText("CLAIMER", "Claimer     ", 564, 1, 0, claimed, 3), table));
+    std::string tables;
+    EXPECT_EQ(HttpFrom("127.0.0.1", server.Port(), "GET", claim, "", &tables), 200);
+    EXPECT_NE(tables.find("OnlineScores{2{Online-One{" + std::to_string(best) + "{1{"), std::string::npos) << tables;
+    usleep(2100000);  // the page is kept for two seconds
+    ASSERT_EQ(HttpFrom("127.0.0.1", server.Port(), "GET", "/?board=2", "", &page), 200);
+    EXPECT_NE(page.find(row), std::string::npos) << page;
+    EXPECT_EQ(page.find("999999999"), std::string::npos) << page;
+    EXPECT_EQ(page.find("Claimer"), std::string::npos) << page;
+    {
+        auto store = OpenScoreStore(serverDir + "/scores.db", 1, reason);
+        ASSERT_TRUE(store) << reason;
+        std::vector<VerifiedGame> after;
+        ASSERT_TRUE(store->AllVerified(after));
+        EXPECT_EQ(after.size(), 1u);
+    }
     std::snprintf(g.home, sizeof g.home, "%s", dir_.c_str());
+    std::error_code ec;
+    fs::remove_all(serverDir, ec);
 }
 
 }  // namespace

@@ -59,26 +59,6 @@ std::string Bytes(const Journal& j) {
 // quitAt gives a journal of its own.
 Journal ShortGame(std::uint32_t quitAt) { return PlayScriptedGame({1, 0, -1, quitAt, 0}); }
 
-// The journal with the input of one update changed, chosen so that the
-// replay goes another way; the checkpoints are the game's as played.
-Journal OneInputChanged(const Journal& j) {
-    std::vector<std::uint8_t> codes;
-    JournalCursor cursor(j);
-    for (std::uint8_t c; cursor.Next(c);) codes.push_back(c);
-    for (std::size_t at = codes.size() / 2; at < codes.size(); at++)
-        for (int dir = 0; dir < 4; dir++) {
-            Controls held;
-            held.Way[dir] = Controls::Held;
-            if (held.Code() == codes[at]) continue;
-            Journal t = j;
-            t.Runs.clear();
-            t.Updates = 0;
-            for (std::size_t u = 0; u < codes.size(); u++) t.AddUpdate(u == at ? held.Code() : codes[u]);
-            if (ReplayJournal(t).Outcome == ReplayResult::Differs) return t;
-        }
-    return j;
-}
-
 std::string JournalTarget(const std::string& user, const std::string& name) {
     return "/journal?game=0564&user=" + user + "&name=" + name;
 }

@@ -3,6 +3,8 @@
 #include <deque>
 
 #include "Random.h"
+#include "rules/Controls.h"
+#include "rules/Replay.h"
 #include "shell/MyGame.h"
 #include "support/PathSolver.h"
 
@@ -67,4 +69,22 @@ Journal PlayScriptedGame(const ScriptedGame& script) {
         if ((P.HeroX != x || P.HeroY != y) && !walk.empty()) walk.pop_front();
     }
     return m.Record;
+}
+
+Journal OneInputChanged(const Journal& j) {
+    std::vector<std::uint8_t> codes;
+    JournalCursor cursor(j);
+    for (std::uint8_t c; cursor.Next(c);) codes.push_back(c);
+    for (std::size_t at = codes.size() / 2; at < codes.size(); at++)
+        for (int dir = 0; dir < 4; dir++) {
+            Controls held;
+            held.Way[dir] = Controls::Held;
+            if (held.Code() == codes[at]) continue;
+            Journal t = j;
+            t.Runs.clear();
+            t.Updates = 0;
+            for (std::size_t u = 0; u < codes.size(); u++) t.AddUpdate(u == at ? held.Code() : codes[u]);
+            if (ReplayJournal(t).Outcome == ReplayResult::Differs) return t;
+        }
+    return j;
 }

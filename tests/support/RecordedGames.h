@@ -22,3 +22,8 @@ struct ScriptedGame {
 // Plays the game and returns its journal. ThisGame's play state is left as
 // the game left it.
 Journal PlayScriptedGame(const ScriptedGame& script);
+
+// The journal with the input of one update changed (from the middle on),
+// chosen so that the replay goes another way: the checkpoints stay the
+// game's as played. The journal itself when no change makes a difference.
+Journal OneInputChanged(const Journal& journal);
