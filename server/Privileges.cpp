@@ -1,7 +1,10 @@
 #include "Privileges.h"
 
 #include <grp.h>
+#include <linux/capability.h>
 #include <pwd.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -33,6 +36,13 @@ bool DropRoot(const std::string& user, std::string& reason) {
         return false;
     }
     return true;
+}
+
+void DropCapabilities() {
+    prctl(PR_CAP_AMBIENT, PR_CAP_AMBIENT_CLEAR_ALL, 0, 0, 0);
+    __user_cap_header_struct header = {_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct none[2] = {};
+    syscall(SYS_capset, &header, none);
 }
 
 void HidePasswordInArguments(char* argument) {

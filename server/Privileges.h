@@ -10,6 +10,11 @@
 // Not root: does nothing. False with a reason when root cannot be given up.
 bool DropRoot(const std::string& user, std::string& reason);
 
+// Gives up every capability the process holds (the service is given the one
+// to bind port 80, needed no longer once the port is bound), for this
+// process and whatever it starts. Called before any thread is started.
+void DropCapabilities();
+
 // Overwrites the password of a database URL among the program's arguments,
 // so other users of the machine do not see it in the process list.
 void HidePasswordInArguments(char* argument);

@@ -110,6 +110,7 @@ bool ReplayCheckers::Spawn(Checker& c) {
         if (program > 3) syscall(SYS_close_range, 3u, program - 1, 0u);
         syscall(SYS_close_range, program + 1, ~0u, 0u);
         prctl(PR_SET_PDEATHSIG, SIGKILL);
+        prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0);
         if (getppid() != parent) _exit(1);
         rlimit memory = {CheckerMemoryBytes, CheckerMemoryBytes};
         rlimit none = {0, 0};

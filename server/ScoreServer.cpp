@@ -113,8 +113,9 @@ int main(int argc, char** argv) {
     std::unique_ptr<ScoreService> service;
     std::vector<HttpFront::Lane> lanes(2);
     lanes[QuickLane] = {limits.Workers, limits.Queue, [&service](const HttpRequest& r) { return service->Quick(r); }};
-    // Journals waiting for a checker: a few per checker, 503 past them.
-    lanes[JournalLane] = {replays, 16 * replays, [&service](const HttpRequest& r) { return service->TakeJournal(r); }};
+    // Journals waiting for a checker: about half a second of replays per
+    // checker, 503 past them (the game sends the journal again later).
+    lanes[JournalLane] = {replays, 32 * replays, [&service](const HttpRequest& r) { return service->TakeJournal(r); }};
     HttpFront front(limits, [&service](const HttpRequest& head) { return service->Admit(head); }, lanes);
 
     std::string reason;
@@ -133,6 +134,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (wasRoot) std::printf("Running as %s, not root\n", user.c_str());
+    DropCapabilities();
 
     // One connection per worker of either lane: none waits for another's.
     store = OpenScoreStore(database, limits.Workers + replays, reason);

@@ -332,6 +332,8 @@ TEST_F(AbusiveClients, TheDatabaseFileIsItsOwnersAloneAndRootIsGivenUp) {
             // a checker's memory is capped.
             std::string status = ReadFile("/proc/" + std::to_string(server.Pid()) + "/status");
             EXPECT_NE(status.find("\nUid:\t65534\t65534\t65534\t65534\n"), std::string::npos) << status;
+            EXPECT_NE(status.find("\nCapEff:\t0000000000000000\n"), std::string::npos) << status;
+            EXPECT_NE(status.find("\nCapPrm:\t0000000000000000\n"), std::string::npos) << status;
             EXPECT_NE(ReadFile(dir_ + "/server.log").find("Running as nobody, not root"), std::string::npos);
             std::string children = ReadFile("/proc/" + std::to_string(server.Pid()) + "/task/" +
                                             std::to_string(server.Pid()) + "/children");
