@@ -1,9 +1,12 @@
-// The score server's request handling: the raw request target through
-// ParseScoreRequest, and what it accepts through the score store (an
-// in-memory database) and back out as a top five.
+// The score server's request handling: the bytes as a request's head
+// through ParseHead, the raw request target through ParseScoreRequest, and
+// what it accepts through the score store (an in-memory database, ranking
+// claims as a server with --accept-unverified does) and back out as a top
+// five.
 #include <string>
 
 #include "FuzzSupport.h"
+#include "HttpFront.h"
 #include "ScoreMessage.h"
 #include "SqliteScoreStore.h"
 
@@ -17,6 +20,7 @@ SqliteScoreStore& FreshStore() {
     Store = new SqliteScoreStore;
     std::string why;
     if (!Store->Open(":memory:", why)) FuzzFail(why.c_str());
+    Store->RankClaims(true);
     Recorded = 0;
     return *Store;
 }
@@ -25,6 +29,11 @@ SqliteScoreStore& FreshStore() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string target(reinterpret_cast<const char*>(data), size);
+
+    HttpRequest head;
+    int refused = ParseHead(target, head);
+    FUZZ_CHECK(refused == 0 || refused == 400 || refused == 411);
+    if (refused == 0) FUZZ_CHECK(!head.Method.empty() && head.Target[0] == '/' && head.Length < 1000000000000ULL);
 
     std::string unescaped;
     if (Unescape(target, unescaped)) FUZZ_CHECK(unescaped.size() <= target.size());

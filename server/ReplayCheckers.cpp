@@ -115,7 +115,7 @@ bool ReplayCheckers::Spawn(Checker& c) {
         rlimit memory = {CheckerMemoryBytes, CheckerMemoryBytes};
         rlimit none = {0, 0};
         rlimit files = {16, 16};
-        setrlimit(RLIMIT_AS, &memory);
+        if (CheckerMemoryCapped) setrlimit(RLIMIT_AS, &memory);
         setrlimit(RLIMIT_FSIZE, &none);
         setrlimit(RLIMIT_CORE, &none);
         setrlimit(RLIMIT_NOFILE, &files);

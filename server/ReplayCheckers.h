@@ -25,6 +25,19 @@ constexpr int ReplayCpuMs = 10000;
 // Address space of a checker process (its program, libraries and the
 // replay's own few megabytes).
 constexpr std::size_t CheckerMemoryBytes = 512u << 20;
+// AddressSanitizer reserves terabytes of address space for its shadow
+// memory: a sanitizer build leaves the checkers' address space unbounded.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool CheckerMemoryCapped = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool CheckerMemoryCapped = false;
+#else
+constexpr bool CheckerMemoryCapped = true;
+#endif
+#else
+constexpr bool CheckerMemoryCapped = true;
+#endif
 // A checker that has not answered in this time is stuck (or starved): it
 // is ended and the journal answered as busy.
 constexpr int ReplayWallMs = 30000;

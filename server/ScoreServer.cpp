@@ -113,9 +113,12 @@ int main(int argc, char** argv) {
     std::unique_ptr<ScoreService> service;
     std::vector<HttpFront::Lane> lanes(2);
     lanes[QuickLane] = {limits.Workers, limits.Queue, [&service](const HttpRequest& r) { return service->Quick(r); }};
-    // Journals waiting for a checker: about half a second of replays per
-    // checker, 503 past them (the game sends the journal again later).
-    lanes[JournalLane] = {replays, 32 * replays, [&service](const HttpRequest& r) { return service->TakeJournal(r); }};
+    // Two journal workers per checker, so one's replay runs while the
+    // other's commit waits for the disk. Journals waiting for a worker:
+    // about half a second of replays per checker, 503 past them (the game
+    // sends the journal again later).
+    lanes[JournalLane] = {2 * replays, 32 * replays,
+                          [&service](const HttpRequest& r) { return service->TakeJournal(r); }};
     HttpFront front(limits, [&service](const HttpRequest& head) { return service->Admit(head); }, lanes);
 
     std::string reason;
@@ -137,7 +140,7 @@ int main(int argc, char** argv) {
     DropCapabilities();
 
     // One connection per worker of either lane: none waits for another's.
-    store = OpenScoreStore(database, limits.Workers + replays, reason);
+    store = OpenScoreStore(database, limits.Workers + 2 * replays, reason);
     if (!store) {
         std::fprintf(stderr, "cannot open %s: %s\n", shownDatabase.c_str(), reason.c_str());
         return 1;

@@ -141,6 +141,16 @@ TEST_F(InstalledGame, PrefixInstallRunsByNameWithSavesInTheDataFolder) {
         std::string metainfo = prefix + "/share/metainfo/" + id + ".metainfo.xml";
         EXPECT_EQ(Shell("appstreamcli validate --no-net " + Quoted(metainfo), &out), 0) << out;
     }
+    // The score server's service starts the installed server, and systemd
+    // finds nothing wrong with it.
+    const std::string unit = prefix + "/lib/systemd/system/gobbit-score-server.service";
+    std::ifstream service(unit);
+    std::string serviceText((std::istreambuf_iterator<char>(service)), std::istreambuf_iterator<char>());
+    EXPECT_NE(serviceText.find("\nExecStart=" + prefix + "/bin/gobbit_score_server "), std::string::npos) << serviceText;
+    EXPECT_TRUE(fs::exists(prefix + "/bin/gobbit_score_server"));
+    if (HaveTool("systemd-analyze")) {
+        EXPECT_EQ(Shell("systemd-analyze verify " + Quoted(unit), &out), 0) << out;
+    }
 
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs a display to start the game";
     const std::string data = prefix + "/share/games/gobbit";
