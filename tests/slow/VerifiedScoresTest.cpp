@@ -344,11 +344,12 @@ TEST_F(AbusiveClients, TheDatabaseFileIsItsOwnersAloneAndRootIsGivenUp) {
                 checkers++;
                 EXPECT_NE(ReadFile("/proc/" + pid + "/status").find("\nUid:\t65534\t65534\t65534\t65534\n"),
                           std::string::npos);
-                if (CheckerMemoryCapped)
+                if (CheckerMemoryCapped) {
                     EXPECT_NE(ReadFile("/proc/" + pid + "/limits").find("Max address space         " +
                                                                        std::to_string(CheckerMemoryBytes)),
                               std::string::npos)
                         << ReadFile("/proc/" + pid + "/limits");
+                }
                 EXPECT_NE(ReadFile("/proc/" + pid + "/limits").find("Max file size             0"), std::string::npos);
             }
             EXPECT_GT(checkers, 0) << children;
