@@ -11,7 +11,9 @@
 
 #include <climits>
 #include <cstring>
+#include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,7 @@
 #include "shell/MyGame.h"
 #include "support/LoopbackServer.h"
 #include "support/PersistFixture.h"
+#include "support/ScoreServerProcess.h"
 #include "sys/HttpClient.h"
 #include "sys/ZARNSys.h"
 
@@ -415,40 +418,6 @@ TEST_F(OnlineScores, ThePanelTurnsItsPages) {
 
 namespace {
 
-class ServerProcess {
-public:
-    explicit ServerProcess(const std::string& db) {
-        int out[2];
-        if (pipe(out) != 0) return;
-        fflush(stdout);
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(out[1], 1);
-            close(out[0]);
-            std::string binary = std::string(GOBBIT_BUILD_DIR) + "/server/gobbit_score_server";
-            execl(binary.c_str(), binary.c_str(), db.c_str(), "0", "127.0.0.1", (char*)nullptr);
-            _exit(127);
-        }
-        close(out[1]);
-        out_ = fdopen(out[0], "r");
-        char line[256];
-        if (out_ && fgets(line, sizeof line, out_)) std::sscanf(line, "Listening on 127.0.0.1:%d", &port_);
-    }
-    ~ServerProcess() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-        if (out_) fclose(out_);
-    }
-    int Port() const { return port_; }
-
-private:
-    pid_t pid_ = -1;
-    int port_ = 0;
-    FILE* out_ = nullptr;
-};
-
 // name, score pairs of one board from a reply body.
 std::vector<std::pair<std::string, int>> BoardOf(const std::string& body, int board) {
     std::vector<std::pair<std::string, int>> out;
@@ -464,18 +433,28 @@ std::vector<std::pair<std::string, int>> BoardOf(const std::string& body, int bo
 
 }  // namespace
 
+// The score messages' own path: these servers rank claims too, as a private
+// server started with --accept-unverified does. Each has a folder of its own
+// (the save folder is the player's alone).
 class ScoreServer : public OnlineScores {
 public:
     void SetUp() override {
         OnlineScores::SetUp();
-        server_ = std::make_unique<ServerProcess>(Path("scores.db"));
-        if (server_->Port() == 0) GTEST_SKIP() << "the score server did not start";
+        char folder[] = "/tmp/gobbit-claims-XXXXXX";
+        ASSERT_NE(mkdtemp(folder), nullptr);
+        serverDir_ = folder;
+        server_ = std::make_unique<ScoreServerProcess>(serverDir_ + "/scores.db", serverDir_ + "/server.log", 0,
+                                                       std::vector<std::string>{"--accept-unverified"});
+        ASSERT_NE(server_->Port(), 0) << "the score server did not start";
     }
     void TearDown() override {
         server_.reset();
+        std::error_code ec;
+        std::filesystem::remove_all(serverDir_, ec);
         OnlineScores::TearDown();
     }
-    std::unique_ptr<ServerProcess> server_;
+    std::string serverDir_;
+    std::unique_ptr<ScoreServerProcess> server_;
 };
 
 TEST_F(ScoreServer, AGameScoreReachesTheServerAndComesBackOnline) {

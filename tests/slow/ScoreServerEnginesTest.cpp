@@ -205,12 +205,13 @@ TEST_P(ScoreServerOnEngine, AServerKilledMidLoadLosesNoAcknowledgedScore) {
     std::string out;
     std::atomic<int> status{-2};
     std::thread load([&] {
-        status = Load(ports, {"--concurrency", "8", "--requests", "1000000", "--seconds", "6", "--players", "400",
+        status = Load(ports, {"--concurrency", "8", "--requests", "1000000", "--seconds", "10", "--players", "400",
                               "--allow-outage"},
                       out);
     });
-    // Let the load get going, then kill the server without warning.
-    for (int n = 0; n < 60 && CountOf(ReadFile(Log("victim.log")), "verified:") < 40; n++) usleep(50000);
+    // Let the load get going (it plays its ten-level game first), then kill
+    // the server without warning.
+    for (int n = 0; n < 1200 && CountOf(ReadFile(Log("victim.log")), "verified:") < 20; n++) usleep(50000);
     int storedBefore = CountOf(ReadFile(Log("victim.log")), "verified:");
     victim->Kill(SIGKILL);
 
