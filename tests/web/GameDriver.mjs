@@ -6,8 +6,8 @@
 // the browser test (browser.test.mjs) and the frame benchmark
 // (bench/web/WebFrames.mjs).
 import assert from 'node:assert/strict';
-import { spawn } from 'node:child_process';
-import { writeFileSync } from 'node:fs';
+import { execFileSync, spawn } from 'node:child_process';
+import { chownSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import puppeteer from 'puppeteer-core';
 import { decodePng } from './png.mjs';
@@ -72,8 +72,14 @@ export function rowsDiffer(s, a, b) {
 
 // ---- The server and the browser ----
 
-// The score server serving the build in playDir, its database in dir.
+// The score server serving the build in playDir, its database in dir. A
+// server started as root runs as nobody: the folder is handed to nobody.
 export async function startServer(serverBinary, playDir, dir) {
+  if (process.getuid && process.getuid() === 0) {
+    const nobody = Number(execFileSync('id', ['-u', 'nobody']).toString().trim());
+    const group = Number(execFileSync('id', ['-g', 'nobody']).toString().trim());
+    chownSync(dir, nobody, group);
+  }
   const child = spawn(serverBinary, ['--web', playDir, join(dir, 'scores.db'), '0', '127.0.0.1'], {
     stdio: ['ignore', 'pipe', 'inherit'],
   });

@@ -112,13 +112,16 @@ test('the browser build plays, keeps its scores and sends them to its server', {
     assert.equal(rowsDiffer(fresh, 0, 1), 0, 'before the game the Top 5 held only zeros');
     assert.ok(rowsDiffer(top5, 0, 1) > 30, 'the Top 5 shows the score in its first row');
 
-    // The new best went to the server, with the name.
+    // The new best went to the server with its journal, which the server
+    // replayed: the page lists it, with the name, as verified.
     let board = '';
     for (let i = 0; i < 60 && !(board.includes('ABC') && board.includes(`>${score}<`)); i++) {
       await sleep(250);
       board = await (await fetch(`http://127.0.0.1:${server.port}/`)).text();
     }
     assert.ok(board.includes('ABC') && board.includes(`>${score}<`), `the server's page lists ABC with ${score}:\n${board}`);
+    assert.match(board, new RegExp(`>ABC</td><td class="n">${score}</td><td><span class="v">verified</span> <a href="/journal/[0-9a-f]{64}"`),
+      'the score is verified, with its journal');
     assert.match(board, /href="\/play\/"/, "the server's page links to the game");
 
     // A reload reads the scores back from the browser's storage, once the
