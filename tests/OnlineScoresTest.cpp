@@ -440,8 +440,8 @@ class ScoreServer : public OnlineScores {
 public:
     void SetUp() override {
         OnlineScores::SetUp();
-        char folder[] = "/tmp/gobbit-claims-XXXXXX";
-        ASSERT_NE(mkdtemp(folder), nullptr);
+        std::string folder = ::testing::TempDir() + "gobbit-claims-XXXXXX";
+        ASSERT_NE(mkdtemp(&folder[0]), nullptr);
         serverDir_ = folder;
         server_ = std::make_unique<ScoreServerProcess>(serverDir_ + "/scores.db", serverDir_ + "/server.log", 0,
                                                        std::vector<std::string>{"--accept-unverified"});

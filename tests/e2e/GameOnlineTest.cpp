@@ -198,8 +198,8 @@ TEST_F(GameOnline, AFinishedGamesScoreIsStoredAndShownOnTheTopOnlinePage) {
     ASSERT_TRUE(game.MakeHome());
     const std::string home = game.Home();
     for (const char* name : {SettingsFile, ScoreFile}) fs::copy_file(Path(name), home + "/" + name);
-    char folderName[] = "/tmp/gobbit-online-XXXXXX";
-    ASSERT_NE(mkdtemp(folderName), nullptr);
+    std::string folderName = ::testing::TempDir() + "gobbit-online-XXXXXX";
+    ASSERT_NE(mkdtemp(&folderName[0]), nullptr);
     const std::string serverDir = folderName;
     HandToServerUser(serverDir);
     game.BeforeExec([serverDir] { return ServerInOwnNetwork(serverDir); });

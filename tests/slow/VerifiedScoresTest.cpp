@@ -39,8 +39,8 @@ using Engine = ScoreDatabase::Engine;
 namespace {
 
 std::string MakeFolder() {
-    char tmpl[] = "/tmp/gobbit-verified-XXXXXX";
-    return mkdtemp(tmpl) ? tmpl : "";
+    std::string folder = ::testing::TempDir() + "gobbit-verified-XXXXXX";
+    return mkdtemp(&folder[0]) ? folder : "";
 }
 
 std::string ReadFile(const std::string& path) {
