@@ -132,7 +132,7 @@ int ParseHead(const std::string& head, HttpRequest& out) {
 HttpFront::HttpFront(const FrontLimits& limits, Handler handler) : limits_(limits) {
     router_ = [](const HttpRequest&) { return Route{}; };
     auto pool = std::make_unique<Pool>();
-    pool->Spec = {limits.Workers, limits.Queue, std::move(handler)};
+    pool->Setup = {limits.Workers, limits.Queue, std::move(handler)};
     pools_.push_back(std::move(pool));
 }
 
@@ -140,7 +140,7 @@ HttpFront::HttpFront(const FrontLimits& limits, Router router, std::vector<Lane>
     : limits_(limits), router_(std::move(router)) {
     for (Lane& l : lanes) {
         auto pool = std::make_unique<Pool>();
-        pool->Spec = std::move(l);
+        pool->Setup = std::move(l);
         pools_.push_back(std::move(pool));
     }
 }
@@ -200,7 +200,7 @@ void HttpFront::Work(Pool& pool) {
             job = std::move(pool.Jobs.front());
             pool.Jobs.pop_front();
         }
-        Reply(job.Fd, pool.Spec.Handle(job.Request), true);
+        Reply(job.Fd, pool.Setup.Handle(job.Request), true);
     }
 }
 
@@ -209,7 +209,7 @@ bool HttpFront::Queue(int lane, int fd, HttpRequest&& request) {
     Pool& pool = *pools_[std::size_t(lane)];
     {
         std::lock_guard<std::mutex> guard(pool.Lock);
-        if (int(pool.Jobs.size()) >= pool.Spec.Queue) return false;
+        if (int(pool.Jobs.size()) >= pool.Setup.Queue) return false;
         pool.Jobs.push_back({fd, std::move(request)});
     }
     pool.Ready.notify_one();
@@ -218,7 +218,7 @@ bool HttpFront::Queue(int lane, int fd, HttpRequest&& request) {
 
 void HttpFront::Run() {
     for (auto& pool : pools_)
-        for (int i = 0; i < pool->Spec.Workers; i++) pool->Threads.emplace_back([this, p = pool.get()] { Work(*p); });
+        for (int i = 0; i < pool->Setup.Workers; i++) pool->Threads.emplace_back([this, p = pool.get()] { Work(*p); });
 
     int ep = epoll_create1(EPOLL_CLOEXEC);
     epoll_event ev = {};

@@ -84,7 +84,7 @@ private:
         HttpRequest Request;
     };
     struct Pool {
-        Lane Spec;
+        Lane Setup;
         std::deque<Job> Jobs;
         std::mutex Lock;
         std::condition_variable Ready;
