@@ -15,7 +15,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <regex>
 #include <sstream>
@@ -41,18 +40,6 @@
 using Engine = ScoreDatabase::Engine;
 
 namespace {
-
-std::string MakeFolder() {
-    char tmpl[] = "/tmp/gobbit-server-XXXXXX";
-    return mkdtemp(tmpl) ? tmpl : "";
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 int CountOf(const std::string& text, const std::string& what) {
     int n = 0;
@@ -117,19 +104,8 @@ std::string ReadUntilClosed(int fd, int ms) {
 
 }  // namespace
 
-class ScoreServerOnEngine : public ::testing::TestWithParam<Engine> {
+class ScoreServerOnEngine : public OnScoreEngine {
 public:
-    void SetUp() override {
-        dir_ = MakeFolder();
-        ASSERT_FALSE(dir_.empty());
-        db_ = std::make_unique<ScoreDatabase>(GetParam(), dir_);
-        if (!db_->Missing().empty()) GTEST_SKIP() << "PostgreSQL tests skipped: " << db_->Missing();
-    }
-    void TearDown() override {
-        db_.reset();
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
     std::string Log(const std::string& name) const { return dir_ + "/" + name; }
     // The load generator against the given ports; its exit status.
     int Load(const std::vector<int>& ports, const std::vector<std::string>& extra, std::string& output) {
@@ -141,8 +117,6 @@ public:
         return RunProgram(args, output);
     }
 
-    std::string dir_;
-    std::unique_ptr<ScoreDatabase> db_;
 };
 
 INSTANTIATE_TEST_SUITE_P(Engines, ScoreServerOnEngine, ::testing::Values(Engine::Sqlite, Engine::Postgres),
@@ -152,7 +126,7 @@ TEST_P(ScoreServerOnEngine, HostileRequestsInTheLoadAreRefusedAndEveryValidOneLa
     // Claims rank on this server too, so the score messages' path is loaded
     // the same way as the journals'.
     ScoreServerProcess server(db_->Name(), Log("server.log"), 0, {"--accept-unverified"});
-    ASSERT_NE(server.Port(), 0) << ReadFile(Log("server.log"));
+    ASSERT_NE(server.Port(), 0) << ReadWholeFile(Log("server.log"));
     struct Run {
         std::vector<std::string> args;
         const char* checked;
@@ -193,7 +167,7 @@ TEST_P(ScoreServerOnEngine, AServerKilledMidLoadLosesNoAcknowledgedScore) {
     // on SQLite the only process dies and comes back.
     bool shared = GetParam() == Engine::Postgres;
     auto victim = std::make_unique<ScoreServerProcess>(db_->Name(), Log("victim.log"));
-    ASSERT_NE(victim->Port(), 0) << ReadFile(Log("victim.log"));
+    ASSERT_NE(victim->Port(), 0) << ReadWholeFile(Log("victim.log"));
     std::unique_ptr<ScoreServerProcess> survivor;
     std::vector<int> ports = {victim->Port()};
     if (shared) {
@@ -211,8 +185,8 @@ TEST_P(ScoreServerOnEngine, AServerKilledMidLoadLosesNoAcknowledgedScore) {
     });
     // Let the load get going (it plays its ten-level game first), then kill
     // the server without warning.
-    for (int n = 0; n < 1200 && CountOf(ReadFile(Log("victim.log")), "verified:") < 20; n++) usleep(50000);
-    int storedBefore = CountOf(ReadFile(Log("victim.log")), "verified:");
+    for (int n = 0; n < 1200 && CountOf(ReadWholeFile(Log("victim.log")), "verified:") < 20; n++) usleep(50000);
+    int storedBefore = CountOf(ReadWholeFile(Log("victim.log")), "verified:");
     victim->Kill(SIGKILL);
 
     if (shared) {
@@ -224,16 +198,16 @@ TEST_P(ScoreServerOnEngine, AServerKilledMidLoadLosesNoAcknowledgedScore) {
     }
     int port = ports[0];
     victim = std::make_unique<ScoreServerProcess>(db_->Name(), Log("restarted.log"), port);
-    EXPECT_EQ(victim->Port(), port) << ReadFile(Log("restarted.log"));
+    EXPECT_EQ(victim->Port(), port) << ReadWholeFile(Log("restarted.log"));
     load.join();
 
     EXPECT_GT(storedBefore, 0);
     EXPECT_EQ(status.load(), 0) << out;
     EXPECT_NE(out.find("every acknowledged game is stored, and nothing else"), std::string::npos) << out;
     EXPECT_EQ(Figure(out, "errors"), 0) << out;
-    EXPECT_GT(CountOf(ReadFile(Log("restarted.log")), "verified:"), 0) << "the restarted server took no load";
+    EXPECT_GT(CountOf(ReadWholeFile(Log("restarted.log")), "verified:"), 0) << "the restarted server took no load";
     if (shared) {
-        EXPECT_GT(CountOf(ReadFile(Log("survivor.log")), "verified:"), 10);
+        EXPECT_GT(CountOf(ReadWholeFile(Log("survivor.log")), "verified:"), 10);
     }
 }
 
@@ -251,7 +225,7 @@ TEST_P(ScoreServerOnEngine, TheLeaderboardPageShowsEscapedNamesInOrderInABrowser
     }
     // Claims rank beside it here, so the scores can be chosen.
     ScoreServerProcess server(db_->Name(), Log("server.log"), 0, {"--accept-unverified"});
-    ASSERT_NE(server.Port(), 0) << ReadFile(Log("server.log"));
+    ASSERT_NE(server.Port(), 0) << ReadWholeFile(Log("server.log"));
     EXPECT_EQ(HttpGet(server.Port(), GameRequest("ALPHA", "Alpha       ", 9000)), 200);
     EXPECT_EQ(HttpGet(server.Port(), GameRequest("BRAVO", "Bravo       ", 5000)), 200);
     // Level with the verified row, and later: it ranks below it.
@@ -304,7 +278,7 @@ TEST_P(ScoreServerOnEngine, TheLeaderboardPageShowsEscapedNamesInOrderInABrowser
     snap.insert(snap.end(), {"--hide-scrollbars", "--window-size=412,860", "--screenshot=" + shot, url});
     std::string snapOut;
     ASSERT_EQ(RunProgram(snap, snapOut), 0) << snapOut;
-    EXPECT_EQ(ReadFile(shot).compare(0, 8, "\x89PNG\r\n\x1a\n"), 0) << snapOut;
+    EXPECT_EQ(ReadWholeFile(shot).compare(0, 8, "\x89PNG\r\n\x1a\n"), 0) << snapOut;
 }
 
 // The real game's exchange, against the server on each engine.
@@ -318,11 +292,11 @@ TEST_P(GameAgainstEngine, AVerifiedBestAppearsOnTheTopOnlinePage) {
     if (!db.Missing().empty()) GTEST_SKIP() << "PostgreSQL tests skipped: " << db.Missing();
     // The server's folder apart from the game's save folder, which is its
     // player's alone.
-    std::string serverDir = MakeFolder();
+    std::string serverDir = MakeServerFolder();
     ASSERT_FALSE(serverDir.empty());
     ScoreServerProcess server(GetParam() == Engine::Sqlite ? serverDir + "/scores.db" : db.Name(),
                               serverDir + "/server.log");
-    ASSERT_NE(server.Port(), 0) << ReadFile(serverDir + "/server.log");
+    ASSERT_NE(server.Port(), 0) << ReadWholeFile(serverDir + "/server.log");
     SetScoreHost(("127.0.0.1:" + std::to_string(server.Port())).c_str());
     // A rival's game, verified, and a claim of far more that is not.
     testing::internal::CaptureStdout();
@@ -392,13 +366,13 @@ TEST(ScoreServerLimits, OnlyAWellFormedRequestLineReachesAWorker) {
 }
 
 TEST(ScoreServerLimits, IdleDrippingAndOversizedClientsAreDroppedWithoutHoldingAWorker) {
-    std::string dir = MakeFolder();
+    std::string dir = MakeServerFolder();
     ASSERT_FALSE(dir.empty());
     {
         // Two workers and more stalled clients than that; the player's claim
         // ranks on this server.
         ScoreServerProcess server(dir + "/scores.db", dir + "/server.log", 0, {"--workers", "2", "--accept-unverified"});
-        ASSERT_NE(server.Port(), 0) << ReadFile(dir + "/server.log");
+        ASSERT_NE(server.Port(), 0) << ReadWholeFile(dir + "/server.log");
         std::vector<int> idle;
         for (int i = 0; i < 6; i++) idle.push_back(Connect(server.Port()));
         int drip = Connect(server.Port());

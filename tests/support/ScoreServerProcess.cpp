@@ -211,3 +211,28 @@ int RunProgram(const std::vector<std::string>& args, std::string& output) {
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
+
+std::string MakeServerFolder() {
+    std::string folder = ::testing::TempDir() + "gobbit-server-XXXXXX";
+    return mkdtemp(&folder[0]) ? folder : "";
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void OnScoreEngine::SetUp() {
+    dir_ = MakeServerFolder();
+    ASSERT_FALSE(dir_.empty());
+    db_ = std::make_unique<ScoreDatabase>(GetParam(), dir_);
+    if (!db_->Missing().empty()) GTEST_SKIP() << "PostgreSQL tests skipped: " << db_->Missing();
+}
+
+void OnScoreEngine::TearDown() {
+    db_.reset();
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+}

@@ -4,8 +4,10 @@
 // GOBBIT_TEST_POSTGRES).
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/types.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -44,6 +46,24 @@ private:
 };
 
 const char* EngineName(ScoreDatabase::Engine e);
+
+// A folder of the test's own in the system's temporary folder; "" when none
+// could be made.
+std::string MakeServerFolder();
+// A whole file as it stands; "" when it cannot be read.
+std::string ReadWholeFile(const std::string& path);
+
+// A test run on each engine: a folder of its own (dir_) with a fresh
+// database (db_), both removed afterwards; skipped where the engine is
+// missing.
+class OnScoreEngine : public ::testing::TestWithParam<ScoreDatabase::Engine> {
+public:
+    void SetUp() override;
+    void TearDown() override;
+
+    std::string dir_;
+    std::unique_ptr<ScoreDatabase> db_;
+};
 
 // Gives the folder to the user a server started as root runs as.
 void HandToServerUser(const std::string& folder);
