@@ -13,65 +13,65 @@ TEST_F(Particles, FullPoolStillScoresAndFreedSlotsAreReusedLowestFirst) {
     EXPECT_EQ(ThisGame.Play.Score, 256);
     EXPECT_EQ(LiveParticles(), 256);
     ThisGame.Gimme(20, 10, 10);
-    ThisGame.ThrowParticle(10, 10, 0, 0, 1, 0, 4);
+    ThisGame.ThrowParticle(10, 10, 0, 0, ParticleKind::Spark, 0, 4);
     EXPECT_EQ(ThisGame.Play.Score, 276);
-    for (int i = ParticleSlots; i < 260; ++i) EXPECT_EQ(ThisGame.Particle[i][PF::Kind], 0);
+    for (int i = ParticleSlots; i < 260; ++i) EXPECT_EQ(ThisGame.Particle[i].Kind, 0);
 
-    ThisGame.Particle[3][PF::Kind] = 0;
-    ThisGame.Particle[7][PF::Kind] = 0;
+    ThisGame.Particle[3].Kind = 0;
+    ThisGame.Particle[7].Kind = 0;
     ThisGame.Gimme(5, 40, 50, 120);
-    const float* p = ThisGame.Particle[3];
-    EXPECT_EQ(p[PF::Kind], 99);
-    EXPECT_EQ(p[PF::Frame], 5);
-    EXPECT_EQ(p[PF::X], 40);
-    EXPECT_EQ(p[PF::Y], 50);
-    EXPECT_EQ(p[PF::Hue], 120);
-    EXPECT_EQ(p[PF::Life], 1.5f);
-    EXPECT_EQ(ThisGame.Particle[7][PF::Kind], 0);
+    const ParticleRecord& p = ThisGame.Particle[3];
+    EXPECT_EQ(p.Kind, ParticleKind::PopUp);
+    EXPECT_EQ(p.Frame, 5);
+    EXPECT_EQ(p.X, 40);
+    EXPECT_EQ(p.Y, 50);
+    EXPECT_EQ(p.Hue, 120);
+    EXPECT_EQ(p.Life, 1.5f);
+    EXPECT_EQ(ThisGame.Particle[7].Kind, 0);
 }
 
 TEST_F(Particles, LifetimesAndMotionByKind) {
     struct Case { const char* what; int kind; int lives; };
-    const Case cases[] = {{"pop-up", 99, 31}, {"spark", 1, 76}, {"debris", 4, 76}};
+    const Case cases[] = {{"pop-up", ParticleKind::PopUp, 31}, {"spark", ParticleKind::Spark, 76}, {"debris", ParticleKind::Debris, 76}};
     for (const Case& c : cases) {
         ThisGame.FlushGame();
-        if (c.kind == 99)
+        if (c.kind == ParticleKind::PopUp)
             ThisGame.Gimme(5, 100, 100);
         else
             ThisGame.ThrowParticle(100, 100, 60, 0, c.kind, 90, 4);
-        if (c.kind == 4) {
+        if (c.kind == ParticleKind::Debris) {
             // Spinning backwards through 0.
-            ThisGame.Particle[0][PF::Rot] = 1;
-            ThisGame.Particle[0][PF::Spin] = -1.5f;
+            ThisGame.Particle[0].Rot = 1;
+            ThisGame.Particle[0].Spin = -1.5f;
         }
-        const float* p = ThisGame.Particle[0];
-        float lastVY = p[PF::VY], lastVX = p[PF::VX], lastY = p[PF::Y], lastRot = p[PF::Rot];
+        const ParticleRecord& p = ThisGame.Particle[0];
+        float lastVY = p.VY, lastVX = p.VX, lastY = p.Y, lastRot = p.Rot;
         for (int u = 1; u <= c.lives; ++u) {
             ASys.DrawTo = 0;
             ThisGame.DoParticles();
             if (u < c.lives) {
-                ASSERT_NE(p[PF::Kind], 0) << c.what << " gone early, update " << u;
-                if (c.kind == 99) {
-                    EXPECT_LT(p[PF::VY], lastVY) << c.what;  // rising faster and faster
+                ASSERT_NE(p.Kind, 0) << c.what << " gone early, update " << u;
+                if (c.kind == ParticleKind::PopUp) {
+                    EXPECT_LT(p.VY, lastVY) << c.what;  // rising faster and faster
                     if (u > 1) {
-                        EXPECT_LT(p[PF::Y], lastY) << c.what;
+                        EXPECT_LT(p.Y, lastY) << c.what;
                     }
-                } else if (c.kind == 4) {
-                    EXPECT_FLOAT_EQ(p[PF::VX], lastVX * 0.98f) << c.what;
+                } else if (c.kind == ParticleKind::Debris) {
+                    EXPECT_FLOAT_EQ(p.VX, lastVX * 0.98f) << c.what;
                 } else {
-                    EXPECT_EQ(p[PF::VX], lastVX) << c.what;
+                    EXPECT_EQ(p.VX, lastVX) << c.what;
                 }
                 // Turned by its spin and kept within one turn; the remainder
                 // keeps the sign, so a spin backwards past 0 goes negative.
-                EXPECT_FLOAT_EQ(p[PF::Rot], std::fmod(lastRot + p[PF::Spin], 360.0f)) << c.what;
-                EXPECT_LT(std::fabs(p[PF::Rot]), 360) << c.what;
+                EXPECT_FLOAT_EQ(p.Rot, std::fmod(lastRot + p.Spin, 360.0f)) << c.what;
+                EXPECT_LT(std::fabs(p.Rot), 360) << c.what;
             }
-            lastRot = p[PF::Rot];
-            lastVY = p[PF::VY];
-            lastVX = p[PF::VX];
-            lastY = p[PF::Y];
+            lastRot = p.Rot;
+            lastVY = p.VY;
+            lastVX = p.VX;
+            lastY = p.Y;
         }
-        EXPECT_EQ(p[PF::Kind], 0) << c.what << " still alive after " << c.lives;
+        EXPECT_EQ(p.Kind, 0) << c.what << " still alive after " << c.lives;
     }
 }
 
@@ -81,22 +81,22 @@ TEST_F(Particles, ThrowAimsByAngleAndPicksFramesFromItsGroup) {
     for (const Case& c : cases) {
         for (int i = 0; i < 20; ++i) {
             ThisGame.FlushGame();
-            ThisGame.ThrowParticle(1, 2, 30, c.group, 4, c.angle, 6);
-            const float* p = ThisGame.Particle[0];
+            ThisGame.ThrowParticle(1, 2, 30, c.group, ParticleKind::Debris, c.angle, 6);
+            const ParticleRecord& p = ThisGame.Particle[0];
             int g = ((c.group % 12) + 12) % 12;
-            EXPECT_GE(p[PF::Frame], g * 12) << "group " << c.group;
-            EXPECT_LE(p[PF::Frame], g * 12 + 11) << "group " << c.group;
-            EXPECT_NEAR(p[PF::VX], c.vx, 1e-4) << "angle " << c.angle;
-            EXPECT_NEAR(p[PF::VY], c.vy, 1e-4) << "angle " << c.angle;
-            EXPECT_GE(p[PF::Spin], -2);
-            EXPECT_LT(p[PF::Spin], 2);
+            EXPECT_GE(p.Frame, g * 12) << "group " << c.group;
+            EXPECT_LE(p.Frame, g * 12 + 11) << "group " << c.group;
+            EXPECT_NEAR(p.VX, c.vx, 1e-4) << "angle " << c.angle;
+            EXPECT_NEAR(p.VY, c.vy, 1e-4) << "angle " << c.angle;
+            EXPECT_GE(p.Spin, -2);
+            EXPECT_LT(p.Spin, 2);
         }
     }
 }
 
 TEST_F(Particles, PopUpShowsItsNumberAndSpritesDrawFromTheParticleSheet) {
     ThisGame.Gimme(57, 300, 200);
-    ThisGame.ThrowParticle(10, 10, 0, 2, 1, 0, 5);
+    ThisGame.ThrowParticle(10, 10, 0, 2, ParticleKind::Spark, 0, 5);
     ThisGame.DoParticles();
     int sprites = 0;
     std::string text;

@@ -59,7 +59,7 @@ protected:
     static int CountKind(int kind) {
         int n = 0;
         for (int i = 0; i < ParticleSlots; ++i)
-            if (ThisGame.Particle[i][PF::Kind] == kind) ++n;
+            if (ThisGame.Particle[i].Kind == kind) ++n;
         return n;
     }
 };
@@ -213,7 +213,7 @@ TEST_F(PlayLoop, WinningBuildsTheNextLevelKeepingScoreAndLives) {
     for (int u = 0; u < 200 && ThisGame.Play.Level == 1; ++u) {
         last = ThisGame.Play.LevelState;
         Step();
-        if (ThisGame.Play.LevelState > 0) sparks = CountKind(1);
+        if (ThisGame.Play.LevelState > 0) sparks = CountKind(ParticleKind::Spark);
     }
     const PlayState& P = ThisGame.Play;
     EXPECT_EQ(last, 120);  // rebuilt in the update that passes 120
@@ -246,7 +246,7 @@ TEST_F(PlayLoop, LosingWithALifeLeftBlinksItAndRebuildsTheLevel) {
             EXPECT_EQ(icons, 2);
         }
         if (ls == -2) {
-            EXPECT_EQ(CountKind(4), 2);  // debris, two per update
+            EXPECT_EQ(CountKind(ParticleKind::Debris), 2);  // debris, two per update
         }
     }
     EXPECT_TRUE(sawOne && sawTwo);

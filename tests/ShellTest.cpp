@@ -221,12 +221,12 @@ TEST_F(GameServices, FirstEndReasonWinsUntilTheNextGame) {
 TEST_F(GameServices, FlushClearsBoardPlayAndParticles) {
     ThisGame.Board[14 * BoardPitch + 24].Pellet = 1;
     ThisGame.Play.Level = 7;
-    ThisGame.Particle[259][9] = 3;
+    ThisGame.Particle[259].Frame = 3;
     ThisGame.Paused = 1;
     ThisGame.FlushGame();
     EXPECT_EQ(ThisGame.Board[14 * BoardPitch + 24].Pellet, 0);
     EXPECT_EQ(ThisGame.Play.Level, 0);
-    EXPECT_EQ(ThisGame.Particle[259][9], 0);
+    EXPECT_EQ(ThisGame.Particle[259].Frame, 0);
     EXPECT_EQ(ThisGame.Paused, 0);
 }
 

@@ -146,7 +146,7 @@ void MyGame::DrawHero(const BoardView& v) {
         float hue = Rnd(200, 250);
         int group = Rand(0, 4);
         float speed = Rnd(4, 12);
-        ThrowParticle(hx + jx, hy + jy, hue, group, 1, 0, speed);
+        ThrowParticle(hx + jx, hy + jy, hue, group, ParticleKind::Spark, 0, speed);
     } else if (P.LevelState < 0) {
         SetRot(90 * std::floor(P.LevelState / 8));
         frame = 2 + int(std::floor(std::fabs(P.LevelState) / 12));
@@ -158,7 +158,7 @@ void MyGame::DrawHero(const BoardView& v) {
                 float jy = Rnd(-v.cell, v.cell) / 2;
                 int group = Rand(0, 2);
                 float speed = Rnd(3, 6);
-                ThrowParticle(hx + jx, hy + jy, 60, group, 4, P.LevelState * 6 + k * 180, speed);
+                ThrowParticle(hx + jx, hy + jy, 60, group, ParticleKind::Debris, P.LevelState * 6 + k * 180, speed);
             }
         }
     }

@@ -14,8 +14,7 @@ void MyGame::FlushGame() {
     Paused = 0;
     EndTimer = 0.0f;
     Rules.Reset();
-    for (auto& p : Particle)
-        for (float& f : p) f = 0;
+    for (ParticleRecord& p : Particle) p = ParticleRecord{};
     ViewX = ViewY = 0;
 }
 

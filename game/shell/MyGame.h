@@ -80,7 +80,7 @@ public:
     int& OpenLeft = Rules.OpenLeft;
     int& OpenRight = Rules.OpenRight;
 
-    float Particle[260][10] = {};
+    ParticleRecord Particle[260] = {};
     float ViewX = 0, ViewY = 0;
 
     void GetLev(int advance);

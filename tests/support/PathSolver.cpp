@@ -193,7 +193,7 @@ SolveResult LongestWalk(long budget) {
     std::unique_ptr<BoardCell[]> fresh(new BoardCell[Cells]);
     std::memcpy(fresh.get(), g.Board, sizeof g.Board);
     const PlayState play = g.Play;
-    std::unique_ptr<float[]> particles(new float[260 * 10]);
+    std::unique_ptr<ParticleRecord[]> particles(new ParticleRecord[260]);
     std::memcpy(particles.get(), g.Particle, sizeof g.Particle);
     // With the target out of reach eating never pays the bonus, which
     // would fill the particle pool; only the walk length matters here.

@@ -107,7 +107,7 @@ protected:
     static int LiveParticles() {
         int n = 0;
         for (int i = 0; i < ParticleSlots; ++i)
-            if (ThisGame.Particle[i][PF::Kind] != 0) ++n;
+            if (ThisGame.Particle[i].Kind != ParticleKind::Free) ++n;
         return n;
     }
 
