@@ -7,10 +7,10 @@
 
 void Match::GetMatrix(int x, int y, int mode) {
     OpenUp = OpenDown = OpenLeft = OpenRight = 0;
-    if (isSolid(x - 1, y, 3, mode) == 0) OpenLeft = 1;
-    if (isSolid(x + 1, y, 1, mode) == 0) OpenRight = 1;
-    if (isSolid(x, y - 1, 0, mode) == 0) OpenUp = 1;
-    if (isSolid(x, y + 1, 2, mode) == 0) OpenDown = 1;
+    if (isSolid(x - 1, y, Dir::Left, mode) == 0) OpenLeft = 1;
+    if (isSolid(x + 1, y, Dir::Right, mode) == 0) OpenRight = 1;
+    if (isSolid(x, y - 1, Dir::Up, mode) == 0) OpenUp = 1;
+    if (isSolid(x, y + 1, Dir::Down, mode) == 0) OpenDown = 1;
 }
 
 void Match::Drop(int x, int y) {
@@ -22,7 +22,7 @@ void Match::Eat(int x, int y) {
     PlayState& P = Play;
     BoardCell& cell = CellAt(x, y);
     const float p = cell.Pellet;
-    const bool regrown = p == 3;
+    const bool regrown = p == Carry::Regrown;
 
     Gimme(1);
     if (!regrown) Gimme(1);
@@ -40,21 +40,21 @@ void Match::Eat(int x, int y) {
 
     if (Out) Out->PelletsLeft(int(std::floor(P.Target - P.Eaten)));
 
-    if (p == 2) {
+    if (p == Carry::PowerItem) {
         // A power item raises every fallen floor cell again.
         Emit(&MatchEvents::PowerItem);
         for (int cx = 0; cx < int(P.BoardW); ++cx) {
             for (int cy = 0; cy < int(P.BoardH); ++cy) {
                 BoardCell& c = Board[cy * BoardPitch + cx];
-                if (c.Type > 15 && c.Pellet == 0) {
-                    c.Pellet = 3;
+                if (c.Type > CellType::LastWall && c.Pellet == Carry::None) {
+                    c.Pellet = Carry::Regrown;
                     c.Speed = -Rng.Rnd(0.4f, 3.4f);
                     CellsMayMove = true;
                 }
             }
         }
     }
-    cell.Pellet = 0;
+    cell.Pellet = Carry::None;
 
     P.ChompToggle += 1;
     if (P.ChompToggle < 0 || P.ChompToggle > 1) P.ChompToggle = 0;
@@ -64,14 +64,14 @@ void Match::Eat(int x, int y) {
 
 void Match::Eat2(int x, int y) {
     BoardCell& cell = CellAt(x, y);
-    if (cell.Trial == 2) {
+    if (cell.Trial == Carry::PowerItem) {
         for (int cx = 0; cx < int(Play.BoardW); ++cx)
             for (int cy = 0; cy < int(Play.BoardH); ++cy) {
                 BoardCell& c = Board[cy * BoardPitch + cx];
-                if (c.Type > 15 && c.Trial == 0) c.Trial = 3;
+                if (c.Type > CellType::LastWall && c.Trial == Carry::None) c.Trial = Carry::Regrown;
             }
     }
-    cell.Trial = 0;
+    cell.Trial = Carry::None;
 }
 
 // Once the game has ended its score stays what it was at that moment: that

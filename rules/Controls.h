@@ -8,8 +8,10 @@
 
 #include <cstdint>
 
+// Directions, in the order every table by direction uses; None is no
+// direction at all (a walker standing still).
 namespace Dir {
-enum : int { Up, Right, Down, Left };
+enum : int { None = -1, Up, Right, Down, Left };
 }
 
 struct Controls {

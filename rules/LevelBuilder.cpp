@@ -74,8 +74,8 @@ void Match::GetLev(int advance) {
             c.Type = float(layout[y * BoardCols + x] - 'A');
             c.Offset = 240;
             c.Speed = -Rng.Rnd(0.4f, 3.4f);
-            if (c.Type == 16) {
-                c.Pellet = 1;
+            if (c.Type == CellType::Floor) {
+                c.Pellet = Carry::Pellet;
                 P.DotCount += 1;
             }
         }
@@ -85,20 +85,20 @@ void Match::GetLev(int advance) {
     do {
         hx = 12 + Rng.Rand(-2, 2);
         hy = Rng.Rand(1, 13);
-    } while (Board[hy * BoardPitch + hx].Type < 16);
+    } while (Board[hy * BoardPitch + hx].Type < CellType::Floor);
     P.HeroX = float(hx);
     P.HeroY = float(hy);
     P.HeroDX = P.HeroDY = 0;
-    P.Facing = 1;
-    Board[hy * BoardPitch + hx].Pellet = 0;  // the hero stands on it
+    P.Facing = Dir::Right;
+    Board[hy * BoardPitch + hx].Pellet = Carry::None;  // the hero stands on it
 
     for (int i = 0; i < int(P.PowerCount); ++i) {
         int x, y;
         do {
             x = Rng.Rand(1, 23);
             y = Rng.Rand(1, 13);
-        } while (!(Board[y * BoardPitch + x].Pellet == 1 && std::abs(y - hy) >= 3));
-        Board[y * BoardPitch + x].Pellet = 2;
+        } while (!(Board[y * BoardPitch + x].Pellet == Carry::Pellet && std::abs(y - hy) >= 3));
+        Board[y * BoardPitch + x].Pellet = Carry::PowerItem;
     }
 
     // One band of columns per gate row spreads the rows across the board.
@@ -109,16 +109,18 @@ void Match::GetLev(int advance) {
     float w = P.GateCount > 0 ? (25 - 4) / P.GateCount : 0;
     for (int i = 0; i < int(P.GateCount); ++i) {
         for (int attempt = 1;; ++attempt) {
-            int t = Rng.Rand(20, 21);
-            if (t == 21) t = 24;
+            // Even odds of either gate: the draw is 20 or 21, and 21 stands
+            // for the leftwards one.
+            int t = Rng.Rand(CellType::GateRight, CellType::GateRight + 1);
+            if (t == CellType::GateRight + 1) t = CellType::GateLeft;
             int x = int(std::floor(Rng.Rnd(i * w + 2, (i + 1) * w + 2 + 0.9999f)));
             int y = Rng.Rand(1, 13);
             bool ok = std::abs(y - hy) >= 3;
             for (int dx = -1; dx <= 1 && ok; ++dx) {
                 const BoardCell& c = Board[y * BoardPitch + x + dx];
-                ok = c.Pellet == 1 && c.Type == 16 &&
-                     Board[(y - 1) * BoardPitch + x + dx].Type != 16 &&
-                     Board[(y + 1) * BoardPitch + x + dx].Type != 16;
+                ok = c.Pellet == Carry::Pellet && c.Type == CellType::Floor &&
+                     Board[(y - 1) * BoardPitch + x + dx].Type != CellType::Floor &&
+                     Board[(y + 1) * BoardPitch + x + dx].Type != CellType::Floor;
             }
             if (attempt > 100) break;  // the 101st attempt never places a row
             if (ok) {

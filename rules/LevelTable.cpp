@@ -29,7 +29,7 @@ std::string LevelLine(const Match& m) {
     std::string items, gates;
     for (int y = 0; y < BoardRows; ++y)
         for (int x = 0; x < BoardCols; ++x)
-            if (m.Board[y * BoardPitch + x].Pellet == 2) items += " " + Cell(x, y);
+            if (m.Board[y * BoardPitch + x].Pellet == Carry::PowerItem) items += " " + Cell(x, y);
     // A gate row is three cells of one kind; rows side by side make a
     // longer run, taken three cells at a time from its left.
     for (int y = 0; y < BoardRows; ++y) {
@@ -37,8 +37,10 @@ std::string LevelLine(const Match& m) {
             const float type = m.Board[y * BoardPitch + x].Type;
             int run = 1;
             while (x + run < BoardCols && m.Board[y * BoardPitch + x + run].Type == type) ++run;
-            if (type == 20 || type == 24)
-                for (int k = 0; k + 3 <= run; k += 3) gates += " " + Cell(x + k + 1, y) + (type == 20 ? ">" : "<");
+            if (type == CellType::GateRight || type == CellType::GateLeft) {
+                const char* way = type == CellType::GateRight ? ">" : "<";
+                for (int k = 0; k + 3 <= run; k += 3) gates += " " + Cell(x + k + 1, y) + way;
+            }
             x += run;
         }
     }

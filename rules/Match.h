@@ -103,15 +103,16 @@ public:
         if (cy < 0) cy += h;
         return Board[cy * BoardPitch + cx];
     }
-    // 1 when the hero may not enter (x, y) going dir (0 up, 1 right, 2 down,
-    // 3 left); mode 2 asks the estimator's scratch layer too.
+    // 1 when the hero may not enter (x, y) going dir (a Dir); mode
+    // EstimatorMode asks the estimator's scratch layer too.
+    static constexpr int PlayMode = 1, EstimatorMode = 2;
     int isSolid(int x, int y, int dir, int mode) {
         const BoardCell& c = CellAt(x, y);
-        if (c.Pellet == 0) return 1;
-        if (mode == 2 && c.Trial == 0) return 1;
-        if (c.Type == 16) return 0;
-        if (c.Type == 20 && dir == 1) return 0;
-        if (c.Type == 24 && dir == 3) return 0;
+        if (c.Pellet == Carry::None) return 1;
+        if (mode == EstimatorMode && c.Trial == Carry::None) return 1;
+        if (c.Type == CellType::Floor) return 0;
+        if (c.Type == CellType::GateRight && dir == Dir::Right) return 0;
+        if (c.Type == CellType::GateLeft && dir == Dir::Left) return 0;
         return 1;
     }
     void GetMatrix(int x, int y, int mode);

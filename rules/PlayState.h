@@ -2,11 +2,23 @@
 // Kept in one struct so that a new game clears it in one assignment.
 #pragma once
 
+// A cell's Type: 0-15 is a wall piece (its layout letter less 'A'); above
+// that the cells the hero may walk on.
+namespace CellType {
+enum : int { LastWall = 15, Floor = 16, GateRight = 20, GateLeft = 24 };
+}
+
+// What a cell's Pellet (and the estimator's Trial copy) holds. A floor cell
+// with None has fallen away, or the hero stands on it.
+namespace Carry {
+enum : int { None = 0, Pellet = 1, PowerItem = 2, Regrown = 3 };
+}
+
 struct BoardCell {
-    float Type;     // 0-15 wall piece, 16 floor, 20 gate rightwards, 24 gate leftwards
+    float Type;     // a CellType
     float Offset;   // animation offset in pixels, 0 = in place
     float Speed;    // change of Offset per update
-    float Pellet;   // 0 gone, 1 pellet, 2 power item, 3 regrown pellet
+    float Pellet;   // a Carry
     float Trial;    // working copy of Pellet for the target estimator
     float Settled;  // 1 once risen into place
 };
@@ -19,7 +31,8 @@ constexpr int BoardCells = BoardRows * BoardPitch;
 struct PlayState {
     // Level builder
     float Level, LevelSeed, BoardW, BoardH;
-    float HeroX, HeroY, HeroDX, HeroDY, Facing;
+    float HeroX, HeroY, HeroDX, HeroDY;
+    float Facing;           // a Dir (rules/Controls.h)
     float LevelState, PlayStarted;
     float DotCount, PowerCount, Target, Eaten, GateCount;
     float WallR, WallG, WallB;

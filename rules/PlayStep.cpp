@@ -153,7 +153,7 @@ void Match::StepHero() {
         Input.IsAtRest(Dir::Down))
         P.RepeatX = P.RepeatY = 0;
 
-    GetMatrix(int(P.HeroX), int(P.HeroY), 1);
+    GetMatrix(int(P.HeroX), int(P.HeroY), PlayMode);
 
     // A game that has ended takes no more moves, so the banner's two
     // seconds cannot add to the score it ended with.
@@ -170,19 +170,19 @@ void Match::StepHero() {
                 Eat(int(P.HeroX), int(P.HeroY));
             }
         };
-        auto left = [&] { move(Dir::Left, OpenLeft, P.RepeatX, P.HeroX, P.HeroDX, -1, 3); };
-        auto right = [&] { move(Dir::Right, OpenRight, P.RepeatX, P.HeroX, P.HeroDX, 1, 1); };
-        auto up = [&] { move(Dir::Up, OpenUp, P.RepeatY, P.HeroY, P.HeroDY, -1, 0); };
-        auto down = [&] { move(Dir::Down, OpenDown, P.RepeatY, P.HeroY, P.HeroDY, 1, 2); };
+        auto left = [&] { move(Dir::Left, OpenLeft, P.RepeatX, P.HeroX, P.HeroDX, -1, Dir::Left); };
+        auto right = [&] { move(Dir::Right, OpenRight, P.RepeatX, P.HeroX, P.HeroDX, 1, Dir::Right); };
+        auto up = [&] { move(Dir::Up, OpenUp, P.RepeatY, P.HeroY, P.HeroDY, -1, Dir::Up); };
+        auto down = [&] { move(Dir::Down, OpenDown, P.RepeatY, P.HeroY, P.HeroDY, 1, Dir::Down); };
         // The axis not moved along last is tried first, so a held
         // perpendicular direction wins and two held directions zig-zag.
-        if (P.Facing == 0 || P.Facing == 2) {
+        if (P.Facing == Dir::Up || P.Facing == Dir::Down) {
             left();
             right();
             up();
             down();
         }
-        if (P.Facing == 1 || P.Facing == 3) {
+        if (P.Facing == Dir::Right || P.Facing == Dir::Left) {
             up();
             down();
             left();

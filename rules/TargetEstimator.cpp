@@ -7,7 +7,7 @@
 #include "rules/Match.h"
 
 namespace {
-const int StepX[4] = {0, 1, 0, -1};  // up, right, down, left
+const int StepX[4] = {0, 1, 0, -1};  // by Dir
 const int StepY[4] = {-1, 0, 1, 0};
 }  // namespace
 
@@ -20,15 +20,16 @@ void Match::FindPaths() {
     for (int walk = 0; walk < 5; ++walk) {
         for (BoardCell& c : Board) c.Trial = c.Pellet;
         int x = int(P.HeroX), y = int(P.HeroY);
-        int dir = -1, steps = 0, stall = 0;
+        int dir = Dir::None, steps = 0, stall = 0;
         while (stall < 50) {
             for (int d = 0; d < 4; ++d) {
                 int run = 0;
-                while (run < 4 && isSolid(x + StepX[d] * (run + 1), y + StepY[d] * (run + 1), d, 2) == 0) ++run;
+                while (run < 4 && isSolid(x + StepX[d] * (run + 1), y + StepY[d] * (run + 1), d, EstimatorMode) == 0)
+                    ++run;
                 P.RunLen[d] = float(run);
             }
             // Prefer the longest straight run, each candidate with odds 3 in 4.
-            P.PickDir = -1;
+            P.PickDir = Dir::None;
             P.PickLen = 0;
             for (int d = 0; d < 4; ++d) {
                 if (P.RunLen[d] > P.PickLen && Rng.Rnd(0, 20) < 15) {
@@ -37,12 +38,12 @@ void Match::FindPaths() {
                 }
             }
             // A run of 0 means the next cell that way is closed.
-            if (dir >= 0 && P.RunLen[dir] == 0) dir = -1;
+            if (dir != Dir::None && P.RunLen[dir] == 0) dir = Dir::None;
             bool boxedIn = true;
             for (int d = 0; d < 4; ++d)
                 if (P.RunLen[d] > 0) boxedIn = false;
-            if (P.PickDir != -1 && Rng.Rnd(0, 20) < 15) dir = int(P.PickDir);
-            if (dir == -1) {
+            if (P.PickDir != Dir::None && Rng.Rnd(0, 20) < 15) dir = int(P.PickDir);
+            if (dir == Dir::None) {
                 stall += 1;
             } else {
                 x += StepX[dir];

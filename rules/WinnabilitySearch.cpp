@@ -1,8 +1,10 @@
 #include "rules/WinnabilitySearch.h"
 
+#include "rules/Controls.h"
+
 namespace {
 
-const int StepX[4] = {0, 1, 0, -1};  // up, right, down, left
+const int StepX[4] = {0, 1, 0, -1};  // by Dir
 const int StepY[4] = {-1, 0, 1, 0};
 
 // The searches of each stretch, in the order they run, every stretch taking
@@ -34,10 +36,13 @@ void WinnabilitySearch::Begin(const BoardCell* board, int heroX, int heroY, int 
             }
             // The entering rule of Match::isSolid, a pellet aside.
             const int type = int(board[i].Type);
-            Enter[i] = type == 16 ? 0xf : type == 20 ? 1 << 1 : type == 24 ? 1 << 3 : 0;
-            Floor[i] = type > 15;
-            Pellet[i] = Floor[i] && board[i].Pellet != 0;
-            if (Floor[i] && board[i].Pellet == 2) {
+            Enter[i] = type == CellType::Floor       ? 0xf
+                       : type == CellType::GateRight ? 1 << Dir::Right
+                       : type == CellType::GateLeft  ? 1 << Dir::Left
+                                                     : 0;
+            Floor[i] = type > CellType::LastWall;
+            Pellet[i] = Floor[i] && board[i].Pellet != Carry::None;
+            if (Floor[i] && board[i].Pellet == Carry::PowerItem) {
                 if (ItemCount < MaxItems) {
                     Items[ItemCount++] = i;
                     Item[i] = std::uint8_t(ItemCount);

@@ -396,7 +396,7 @@ void Bot(int) {
         return;
     }
     int x = int(P.HeroX), y = int(P.HeroY);
-    G.GetMatrix(x, y, 1);
+    G.GetMatrix(x, y, Match::PlayMode);
     struct Way { int open, dx, dy, key; };
     const Way ways[4] = {{G.OpenUp, 0, -1, KUp}, {G.OpenRight, 1, 0, KRight}, {G.OpenDown, 0, 1, KDown},
                          {G.OpenLeft, -1, 0, KLeft}};
@@ -404,7 +404,7 @@ void Bot(int) {
     for (int k = 0; k < 4; ++k) {
         if (!ways[k].open) continue;
         open.push_back(ways[k].key);
-        if (G.CellAt(x + ways[k].dx, y + ways[k].dy).Pellet > 0) food.push_back(ways[k].key);
+        if (G.CellAt(x + ways[k].dx, y + ways[k].dy).Pellet > Carry::None) food.push_back(ways[k].key);
     }
     const std::vector<int>& pick = food.empty() ? open : food;
     BotKey = pick.empty() ? 0 : pick[BotRandom() % pick.size()];
