@@ -30,7 +30,7 @@ void MyGame::DrawHud(const BoardView& v) {
         if (P.LevelState < 0 && int(std::fabs(P.LevelState)) % 30 < 15) lives -= 1;
         SetSize(2);
         SetCol(255, 255, 255, 1);
-        for (int i = 0; i < lives; ++i) DrawImg(Img::Sprites, float(64 + i * 32), 16, 29);
+        for (int i = 0; i < lives; ++i) DrawImg(Img::Sprites, float(64 + i * 32), 16, SpriteFrame::LifeIcon);
     }
 
     SetSize(1);

@@ -93,26 +93,26 @@ void MyGame::DrawCells(const BoardView& v, int now) {
             const float px = float(int(v.x0 + x * v.cell));
             const float py = float(int(v.y0 + y * v.cell));
             int t = int(c.Type);
-            if (t == 20 || t == 24) t += int(P.GateFrame) / 4;
-            if (t > 15) {
+            if (t == CellType::GateRight || t == CellType::GateLeft) t += int(P.GateFrame) / 4;
+            if (t > CellType::LastWall) {
                 Depth(0.4f);
                 SetCol(v.r * 0.75f, v.g * 0.75f, v.b * 0.75f, 1 - c.Offset / 128);
                 if (ripple) {
                     InkRot(now * 0.15 + x * 12 + y * 32, 0.6, 1.4);
                     Alpha(1 - c.Offset / 128);
                 }
-                DrawImg(Img::Sprites, px, py + c.Offset, t + 70);
+                DrawImg(Img::Sprites, px, py + c.Offset, t + SpriteFrame::CellBase);
             }
-            if (c.Pellet > 0) {
+            if (c.Pellet > Carry::None) {
                 Depth(0.47f);
                 float bob = 2 * Sin(float(now / 8 + x * 7 + y * 13));
-                if (c.Pellet == 2) {
+                if (c.Pellet == Carry::PowerItem) {
                     bob = 3 * Sin(float(now / 3 + x * 7 + y * 13));
                     Depth(0.6f);
                 }
-                if (c.Pellet == 3) Depth(0.42f);
+                if (c.Pellet == Carry::Regrown) Depth(0.42f);
                 SetCol(255, 255, 255, 1);
-                DrawImg(Img::Sprites, px, py - c.Offset * 3 + std::fabs(bob), 19 + int(c.Pellet));
+                DrawImg(Img::Sprites, px, py - c.Offset * 3 + std::fabs(bob), SpriteFrame::PelletBase + int(c.Pellet));
             }
         }
     }
@@ -123,14 +123,14 @@ void MyGame::DrawHero(const BoardView& v) {
     const float hx = float(int(v.x0 + (P.HeroDX + P.HeroX) * v.cell));
     const float hy = float(int(v.y0 + (P.HeroDY + P.HeroY) * v.cell));
     const float moving = std::fabs(P.HeroDX) + std::fabs(P.HeroDY);
-    int frame = moving > 0.2f && moving < 0.7f ? 1 : 0;
+    int frame = moving > 0.2f && moving < 0.7f ? SpriteFrame::HeroMidStep : SpriteFrame::HeroStanding;
 
     SetCol(255, 255, 255, 1);
     SetSize(v.scale, v.scale);
     switch (int(P.Facing)) {
-    case 0: SetRot(-90); break;
-    case 2: SetRot(90); break;
-    case 3:
+    case Dir::Up: SetRot(-90); break;
+    case Dir::Down: SetRot(90); break;
+    case Dir::Left:
         SetSize(-v.scale, v.scale);  // mirrored rather than upside down
         SetRot(0);
         break;
@@ -139,8 +139,8 @@ void MyGame::DrawHero(const BoardView& v) {
 
     if (P.LevelState > 0) {
         SetRot(90 * std::floor(P.LevelState / 8));
-        frame = 10 + int(std::floor(P.LevelState / 12));
-        if (frame > 17) frame = 17;
+        frame = SpriteFrame::HeroWinning + int(std::floor(P.LevelState / 12));
+        if (frame > SpriteFrame::HeroLastSpin) frame = SpriteFrame::HeroLastSpin;
         float jx = Rnd(-v.cell, v.cell) / 2;
         float jy = Rnd(-v.cell, v.cell) / 2;
         float hue = Rnd(200, 250);
@@ -149,8 +149,8 @@ void MyGame::DrawHero(const BoardView& v) {
         ThrowParticle(hx + jx, hy + jy, hue, group, ParticleKind::Spark, 0, speed);
     } else if (P.LevelState < 0) {
         SetRot(90 * std::floor(P.LevelState / 8));
-        frame = 2 + int(std::floor(std::fabs(P.LevelState) / 12));
-        if (frame > 9) frame = 17;
+        frame = SpriteFrame::HeroLosing + int(std::floor(std::fabs(P.LevelState) / 12));
+        if (frame > SpriteFrame::HeroLastLosing) frame = SpriteFrame::HeroLastSpin;
         SetSize(v.scale);
         if (P.LevelState > -180) {
             for (int k = 0; k < 2; ++k) {
@@ -179,10 +179,10 @@ void MyGame::DrawWalls(const BoardView& v) {
     for (int x = 0; x < BoardCols; ++x) {
         for (int y = 0; y < BoardRows; ++y) {
             const BoardCell& c = Board[y * BoardPitch + x];
-            if (c.Type >= 16) continue;
+            if (c.Type >= CellType::Floor) continue;
             float lift = c.Settled == 0 ? c.Offset * 8 : 0;
             DrawImg(Img::Sprites, float(int(v.x0 + x * v.cell)), float(int(v.y0 + y * v.cell)) - lift,
-                    70 + int(c.Type));
+                    SpriteFrame::CellBase + int(c.Type));
         }
     }
 }

@@ -18,6 +18,24 @@ enum : int {
 };
 }
 
+// Frames of Img::Sprites. Board cells and pellets are drawn from a base
+// plus the cell's own value, so the sheet's order follows CellType and
+// Carry (rules/PlayState.h).
+namespace SpriteFrame {
+enum : int {
+    HeroStanding = 0,
+    HeroMidStep = 1,
+    HeroLosing = 2,      // 2-9, one frame per 12 updates, then HeroLastSpin
+    HeroLastLosing = 9,
+    HeroWinning = 10,    // 10-17, one frame per 12 updates
+    HeroLastSpin = 17,   // the end of both spins
+    PelletBase = 19,     // + Carry: 20 pellet, 21 power item, 22 regrown
+    LifeIcon = 29,
+    CellBase = 70,       // + CellType: 70-85 walls, 86 floor; a gate adds its
+                         // animation frame (0-3): 90-93 rightwards, 94-97 leftwards
+};
+}
+
 namespace Sfx {
 enum : int {
     PowerItem = 1,      // a power item raises the fallen cells
