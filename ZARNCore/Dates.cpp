@@ -54,10 +54,12 @@ std::string ZARNCore::DateTime_fileb() {
                 Time_Minute(), Time_Second());
 }
 
-int ZARNCore::Print(const std::string& s) {
+int ZARNCore::Debuglog(const std::string& s) {
     ASys.Debuglog(s.c_str());
     return 1;
 }
-int ZARNCore::Debuglog(const std::string& s) { return Print(s); }
-int ZARNCore::DebugLog(const std::string& s) { return Print(s); }
-int ZARNCore::Debug(const std::string& s) { return Print(s); }
+#ifndef ZARN_DISABLE_OTHER_NAMES
+int ZARNCore::Print(const std::string& s) { return Debuglog(s); }
+int ZARNCore::DebugLog(const std::string& s) { return Debuglog(s); }
+int ZARNCore::Debug(const std::string& s) { return Debuglog(s); }
+#endif

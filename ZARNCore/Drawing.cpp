@@ -119,10 +119,12 @@ void ZARNCore::SetLineThickness(float t) {
     if (!(t >= 0.05f)) t = 0.05f;
     ASys.DrawSet[DrawSlot::HalfThick] = t * 0.5f;
 }
+#ifndef ZARN_DISABLE_OTHER_NAMES
 void ZARNCore::Width(float t) { SetLineThickness(t); }
 void ZARNCore::Thick(float t) { SetLineThickness(t); }
 void ZARNCore::SetLineWidth(float t) { SetLineThickness(t); }
 void ZARNCore::SetLineThick(float t) { SetLineThickness(t); }
+#endif
 
 void ZARNCore::SetCol(float r, float g, float b) {
     float* s = ASys.DrawSet;

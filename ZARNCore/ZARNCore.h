@@ -67,11 +67,7 @@ public:
     void SetSize(float s);
     void SetSize(float sx, float sy);
     void SetRot(float deg);
-    void SetLineThickness(float t);
-    void Width(float t);
-    void Thick(float t);
-    void SetLineWidth(float t);
-    void SetLineThick(float t);
+    void SetLineThickness(float t);  // other names: see the end of the class
     void SetCol(float r, float g, float b);
     void SetCol(float r, float g, float b, float a);
     void SetGradient(float r1, float g1, float b1, float a1, float r2, float g2, float b2, float a2);
@@ -204,10 +200,8 @@ public:
     std::string DateTime_str();
     std::string DateTime_file();
     std::string DateTime_fileb();
-    int Print(const std::string& s);
+    // Writes s to the log; returns 1. Other names: see the end of the class.
     int Debuglog(const std::string& s);
-    int DebugLog(const std::string& s);
-    int Debug(const std::string& s);
 
     // ---- File layer ----
     int WriteFile(const char* name);
@@ -337,4 +331,21 @@ public:
     int UploadReply(int& tag, int& status, std::string& bytes);
     int OpenBrowser(const char* url);
     std::string MyName();
+
+    // ---- Other names ----
+    // Other spellings of calls above, kept so that code written against any
+    // of them still builds. Each does exactly what the call it names does;
+    // new code calls that one. Build with ZARN_DISABLE_OTHER_NAMES to check
+    // that nothing still needs them.
+#ifndef ZARN_DISABLE_OTHER_NAMES
+    // SetLineThickness:
+    void Width(float t);
+    void Thick(float t);
+    void SetLineWidth(float t);
+    void SetLineThick(float t);
+    // Debuglog:
+    int Print(const std::string& s);
+    int DebugLog(const std::string& s);
+    int Debug(const std::string& s);
+#endif
 };
