@@ -93,11 +93,10 @@ constexpr int JournalFormatVersion = 1;
 constexpr std::size_t JournalHeaderBytes = 28;
 constexpr std::size_t CheckpointBytes = 24;
 // Bounds on what a reader accepts, so no file can make it allocate or replay
-// without end: a day of play at 60 updates a second, a checkpoint per update
-// of the shortest level, and a file of 4 MiB.
+// without end: a day of play at 60 updates a second, and a file of 4 MiB.
+// The checkpoint count is a 16-bit field, bounded by its size.
 constexpr std::uint32_t MaxJournalUpdates = 24u * 60u * 60u * 60u;
 constexpr std::size_t MaxJournalBytes = 4u << 20;
-constexpr std::size_t MaxCheckpoints = 65535;
 
 // The journal as the bytes of its file.
 std::vector<std::uint8_t> EncodeJournal(const Journal& journal);

@@ -113,5 +113,3 @@ void ForgetStripTextures() {
         p.Rows = 0;
     }
 }
-
-int StripTexturesQueued() { return int(Queue.size()); }

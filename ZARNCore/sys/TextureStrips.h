@@ -25,6 +25,3 @@ unsigned TakeStripTexture(int slot);
 // The window and its context are about to go: their texture names die
 // with them. Queued slots start their strips again in the next context.
 void ForgetStripTextures();
-
-// Slots queued and not yet taken.
-int StripTexturesQueued();

@@ -32,7 +32,7 @@ public:
     void SetScreen(int w, int h);
     void FlipFull();
     void HiResRender();
-    void Force1920();
+    void Force1920();  // does nothing; kept as a name of the platform's interface
     void Close();
     // Sleeps ms between passes of the loop; a browser page, whose passes
     // the browser schedules, returns at once.
@@ -140,6 +140,8 @@ public:
     // ---- HTTP exchange ----
     std::string WebData;
     void URLData(const char* host, const char* path);
+    // URLData with a plain blocking connect; nothing calls it, kept as a name
+    // of the platform's interface.
     void URLDataOld(const char* host, const char* path);
     // The same exchange on the network worker thread (see sys/HttpClient.h).
     void URLDataAsync(const char* host, const char* path);
