@@ -40,7 +40,7 @@ void WindowContentsLost();
 void SetSwapInterval(int interval);
 
 // Turns off (or back on) the work the replay skips because it cannot change
-// a pixel; only for checking that claim. On by default.
+// a pixel, so tests and the benchmark can compare both ways. On by default.
 void SetRenderShortcuts(bool on);
 
 // Draws the replay list into the back buffer without presenting it: the whole

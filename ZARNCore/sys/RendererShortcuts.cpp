@@ -1,6 +1,7 @@
 // The work the replay leaves out because it cannot change a pixel, kept apart
 // from the plain replay (sys/Renderer.cpp) so that each reads on its own.
-// Why each shortcut is safe, and which check proves it:
+// Each shortcut, why it leaves the picture alone, and the tests to run
+// after touching it:
 //
 // Texture cache. Each image slot (and its blur copy, and the white block for
 // shapes) keeps its own texture object, uploaded again only when the slot's
@@ -10,11 +11,11 @@
 // (sys/TextureStrips.cpp) is taken over as its texture: it holds exactly the
 // pixels a whole upload would. A new window brings a new GL context
 // without our textures, and the cache starts afresh there; vertical sync is
-// asked once per context for the same reason. Proved by RendererTest's
-// UnchangedTexturesAreNotUploadedAgain (a slot whose pixels changed is
-// uploaded again and shows them) and CanvasFollowsTheWindowShape (images
-// still draw after the window was replaced), and by the frame benchmark,
-// which holds every frame's uploads against those its records need.
+// asked once per context for the same reason. Tests:
+// RendererTest's UnchangedTexturesAreNotUploadedAgain (a slot whose pixels
+// changed is uploaded again and shows them) and CanvasFollowsTheWindowShape
+// (images still draw after the window was replaced); the frame benchmark
+// counts each frame's uploads against what its records need.
 //
 // While the alpha test is on (blend modes Alpha and Add), a fragment whose
 // alpha is 0 is dropped, so work that can only make such fragments is
@@ -29,22 +30,23 @@
 // - for other large images, the parts of the window outside the footprint of
 //   the visible texels, with a scissor box (a software rasteriser then never
 //   visits those rows).
-// SetRenderShortcuts(false) turns these three off. Proved by RendererTest's
-// ShortcutsLeaveEveryPixelAsItWas (sparse sheets and large images at whole
-// and fractional sizes and positions, turned, in every blend mode and with
-// both filters, drawn with and without them and compared pixel by pixel) and
-// by the frame benchmark's --verify, which replays every frame of every
-// screen both ways and counts the pixels that differ (none may). TileSeamTest
-// keeps trimmed tiles joined edge to edge at every window size.
+// SetRenderShortcuts(false) turns these three off, to compare. Tests:
+// RendererTest's ShortcutsLeaveEveryPixelAsItWas (sparse sheets and large
+// images at whole and fractional sizes and positions, turned, in every blend
+// mode and with both filters, drawn both ways and compared pixel by pixel);
+// the frame benchmark's --verify replays every frame of every screen both
+// ways and counts differing pixels, which must be none; TileSeamTest keeps
+// trimmed tiles joined edge to edge at every window size.
 //
 // Unchanged frame. Without focus the game renders every 150 ms but no longer
 // updates, so the list to replay is usually the frame already on screen;
 // such a replay is skipped when the records, the draw state, the image
 // pixels, the window and its size, the wireframe switch and the overscan all
 // match the frame shown, the clear colour's fade is over and the window
-// system has not asked for the contents again (see SameAsShown). Proved by
+// system has not asked for the contents again (see SameAsShown). Test:
 // RendererTest's UnfocusedRenderSkipsOnlyAnUnchangedFrame, a table of the
-// changes that must each bring a replay.
+// changes that must each bring a replay; a new input to the picture belongs
+// in SameAsShown and in that table.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
