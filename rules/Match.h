@@ -40,6 +40,12 @@ public:
     virtual void Ended(int /*reason*/) {}
 };
 
+// How a game ended (Match::EndReason); the journal keeps its own codes
+// (Ending, rules/Journal.h).
+namespace EndBy {
+enum : int { Playing = 0, LastLife = 1, Quitting = -1 };
+}
+
 class Match {
 public:
     // The stream the rules draw from: the game shares its own with them, a
@@ -51,9 +57,9 @@ public:
     BoardCell Board[BoardCells] = {};
     PlayState Play = {};
     int Difficulty = 0;  // 1 Easy, 2 Normal, 3 Hard
-    // How the game ended: 0 while it runs, 1 the last life lost, -1 quit.
+    // How the game ended: an EndBy, Playing while it runs.
     // Once set, the hero takes no more moves and the score stays.
-    int EndReason = 0;
+    int EndReason = EndBy::Playing;
     // Open directions from the hero's cell, filled by GetMatrix.
     int OpenUp = 0, OpenDown = 0, OpenLeft = 0, OpenRight = 0;
     // The journal of the game so far.

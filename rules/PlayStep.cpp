@@ -33,7 +33,7 @@ void Match::End(int reason) {
     if (EndReason != 0) return;  // the first reason wins
     EndReason = reason;
     TakeCheckpoint();
-    Record.Ending = reason == -1 ? Ending::Quit : Ending::LostAll;
+    Record.Ending = reason == EndBy::Quitting ? Ending::Quit : Ending::LostAll;
     Record.Score = std::int32_t(Play.Score);
     if (Out) Out->Ended(reason);
 }
@@ -211,7 +211,7 @@ void Match::StepHero() {
             GetLev(0);
             P.LevelState = 0;
         } else {
-            End(1);  // later calls are ignored
+            End(EndBy::LastLife);  // later calls are ignored
         }
     }
 }

@@ -87,7 +87,7 @@ ReplayResult ReplayJournal(const Journal& j) {
         same = compare();
     }
     if (same) {
-        if (j.Ending == Ending::Quit) m.End(-1);
+        if (j.Ending == Ending::Quit) m.End(EndBy::Quitting);
         if (j.Ending == Ending::LostAll && m.EndReason == 0) {
             r.Message = "the journal says the last life was lost at update " + std::to_string(j.Updates) +
                         ", but the replay is still playing there";

@@ -53,6 +53,6 @@ void PlayFeedback::Ended(int reason) {
     g.EndBanner = reason;
     g.EndTimer = 0.0f;
     // The score here is the one the tables will record.
-    g.Debuglog(g.fstr("Game ended by %s with score %i", reason == -1 ? "quitting" : "losing the last life",
+    g.Debuglog(g.fstr("Game ended by %s with score %i", reason == EndBy::Quitting ? "quitting" : "losing the last life",
                       int(g.Play.Score)));
 }

@@ -24,7 +24,7 @@ Controls MyGame::PlayControls() {
     if (WatchCursor.Next(code)) return Controls::FromCode(code);
     // Every recorded update played: a game that was quit ends here (one
     // that lost its last life has ended already).
-    EndGame(-1);
+    EndGame(EndBy::Quitting);
     return Controls{};
 }
 

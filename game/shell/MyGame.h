@@ -74,7 +74,7 @@ public:
     BoardCell (&Board)[BoardCells] = Rules.Board;
     PlayState& Play = Rules.Play;
     int& Difficulty = Rules.Difficulty;  // 1 Easy, 2 Normal, 3 Hard
-    int& EndReason = Rules.EndReason;    // 0 playing, 1 last life lost, -1 quit
+    int& EndReason = Rules.EndReason;    // an EndBy
     int& OpenUp = Rules.OpenUp;          // open directions from the hero's
     int& OpenDown = Rules.OpenDown;      // cell, filled by GetMatrix
     int& OpenLeft = Rules.OpenLeft;
