@@ -5,8 +5,8 @@
 // This file is the plain replay: every record drawn whole, in order. The
 // work it may leave out without changing a pixel (the texture cache, records
 // that cannot show, the clear margins of sprites, the scissor box, the
-// unchanged frame while unfocused) is in sys/RendererShortcuts.cpp, which
-// says why each is safe; the replay calls into it through
+// unchanged frame while unfocused) is in sys/RendererShortcuts.cpp, with
+// the tests that cover each; the replay calls into it through
 // sys/RendererShared.h.
 #include <cmath>
 #include <cstring>
