@@ -89,10 +89,13 @@ bool ValidBindingCode(int code) {
 
 void MyGame::SaveBit() {
     if (SavePending == 0) return;
-    ScoreKeys k = KeysFor(Settings[Setting::UserIdDate], Settings[Setting::UserIdTime], GameNum);
+    DrawSavingIcon(SavePending);
+    WriteSaveStep();
+}
 
-    // The spinning icon in the bottom-right corner while the files are written.
-    int p = SavePending;
+// The spinning icon in the bottom-right corner while the files are written;
+// p is the step about to be taken.
+void MyGame::DrawSavingIcon(int p) {
     float cx = ScreenW - 24, cy = ScreenH - 24;
     ResetDraw();
     SetCol(255, 255, 255, 0.5f);
@@ -113,55 +116,69 @@ void MyGame::SaveBit() {
         Rect(cx + 16 * Sin(3 * a + o), cy - 16 * Cos(a + o), 6, 6);
     }
     ResetDraw();
+}
 
+// Advances the save by one step and writes that step's slice.
+void MyGame::WriteSaveStep() {
+    ScoreKeys k = KeysFor(Settings[Setting::UserIdDate], Settings[Setting::UserIdTime], GameNum);
     const std::string scoreName = ScoreFileName(GameTitle, GameNum);
     // The last save of a file may still be on its way to the disk: no new
     // temporary file is written for it until it is in place.
-    if ((SavePending == 1 && ReplacePending(home, SettingsName)) ||
-        (SavePending == 28 && ReplacePending(home, scoreName.c_str())))
+    if ((SavePending == SaveStep::Requested && ReplacePending(home, SettingsName)) ||
+        (SavePending == SaveStep::BeforeScores && ReplacePending(home, scoreName.c_str())))
         return;
     SavePending += 1;
     int step = SavePending;
-    if (step == 2) {
+    if (step == SaveStep::OpenSettings) {
         // Each file is written under a temporary name and only put in place
         // when complete, so a crash mid-save leaves the previous file whole.
         OpenTemp(SettingsName);
-    } else if (step == 3) {
+    } else if (step == SaveStep::WriteSettings) {
         for (int i = 0; i < 100; i++) WriteInt(Settings[i]);
-    } else if (step >= 10 && step <= 25) {
-        for (int slot = 0; slot < 64; slot++) WriteInt(KeyValue(step - 10, slot));
-    } else if (step == 27) {
+    } else if (step >= SaveStep::FirstKeyRows && step <= SaveStep::LastKeyRows) {
+        for (int slot = 0; slot < 64; slot++) WriteInt(KeyValue(step - SaveStep::FirstKeyRows, slot));
+    } else if (step == SaveStep::CloseSettings) {
         PutInPlace(SettingsName);
-    } else if (step == 29) {
+    } else if (step == SaveStep::OpenScores) {
         OpenTemp(scoreName.c_str());
-    } else if (step == 30) {
-        SaveSum = 0;
-        for (int i = 100; i < 200; i++) {
-            WriteInt(Settings[i]);
-            SaveSum = ChecksumStep(SettingsTerm(k, GameNum, i, Settings[i], SaveSum), SettingsSumModulus);
-        }
-        WriteInt(SaveSum);
-        SaveSum = 0;
-    } else if (step >= 31 && step <= 59) {
-        BulkClear();
-        for (int j = 0; j < 1100; j++) {
-            int i = j + (step - 31) * 1100;
-            if (i >= ScoreCount) break;
-            // Zero scores are written but leave the sum alone.
-            if (Scores[i] != 0)
-                SaveSum = ChecksumStep(ScoreTerm(k, GameNum, i, Scores[i], SaveSum), ScoreSumModulus);
-            BulkInt(Scores[i]);
-            if (i % ScoreSegment == 1) {
-                BulkInt(SaveSum);
-                SaveSum = 0;
-            }
-        }
-        BulkWrite();
-    } else if (step == 61) {
+    } else if (step == SaveStep::WriteScoreSettings) {
+        WriteScoreSettings(k);
+    } else if (step >= SaveStep::FirstScoreChunk && step <= SaveStep::LastScoreChunk) {
+        WriteScoreChunk(k, step - SaveStep::FirstScoreChunk);
+    } else if (step == SaveStep::CloseScores) {
         WriteInt(SaveSum);
         PutInPlace(scoreName.c_str());
         SavePending = 0;
     }
+}
+
+// Settings 100-199 open the score file, followed by their own sum.
+void MyGame::WriteScoreSettings(const ScoreKeys& k) {
+    SaveSum = 0;
+    for (int i = 100; i < 200; i++) {
+        WriteInt(Settings[i]);
+        SaveSum = ChecksumStep(SettingsTerm(k, GameNum, i, Settings[i], SaveSum), SettingsSumModulus);
+    }
+    WriteInt(SaveSum);
+    SaveSum = 0;
+}
+
+// One chunk of the scores, with the segment sums that fall inside it.
+void MyGame::WriteScoreChunk(const ScoreKeys& k, int chunk) {
+    BulkClear();
+    for (int j = 0; j < SaveStep::ScoresPerChunk; j++) {
+        int i = j + chunk * SaveStep::ScoresPerChunk;
+        if (i >= ScoreCount) break;
+        // Zero scores are written but leave the sum alone.
+        if (Scores[i] != 0)
+            SaveSum = ChecksumStep(ScoreTerm(k, GameNum, i, Scores[i], SaveSum), ScoreSumModulus);
+        BulkInt(Scores[i]);
+        if (i % ScoreSegment == 1) {
+            BulkInt(SaveSum);
+            SaveSum = 0;
+        }
+    }
+    BulkWrite();
 }
 
 // Creates the temporary file for final. A name that something else took
@@ -207,7 +224,7 @@ bool MyGame::FinishSaving(int ms) {
         int step = SavePending;
         CloseFile();
         if (SaveWriting) {
-            std::string final = step < 29 ? SettingsName : ScoreFileName(GameTitle, GameNum);
+            std::string final = step < SaveStep::OpenScores ? SettingsName : ScoreFileName(GameTitle, GameNum);
             DiscardTemp(home, TempNameFor(final.c_str(), SaveTemp).c_str());
         }
         SaveWriting = 0;

@@ -12,6 +12,24 @@ constexpr int ScoreSegment = 37;         // a sum follows every score i with i %
 constexpr int SettingsSumModulus = 37171652;
 constexpr int ScoreSumModulus = 37961356;
 
+// The steps of a save, one per update: SavePending's value once SaveBit has
+// advanced it. Steps between these do nothing but keep the pace.
+namespace SaveStep {
+constexpr int Requested = 1;          // Save() was called; the settings file comes next
+constexpr int OpenSettings = 2;
+constexpr int WriteSettings = 3;      // Settings 0-99
+constexpr int FirstKeyRows = 10;      // the 64 slots of virtual key (step - FirstKeyRows)
+constexpr int LastKeyRows = 25;
+constexpr int CloseSettings = 27;
+constexpr int BeforeScores = 28;      // the score file comes next
+constexpr int OpenScores = 29;
+constexpr int WriteScoreSettings = 30;  // Settings 100-199 and their sum
+constexpr int FirstScoreChunk = 31;   // 1,100 scores a step; the last nine find none left
+constexpr int LastScoreChunk = 59;
+constexpr int CloseScores = 61;
+constexpr int ScoresPerChunk = 1100;
+}  // namespace SaveStep
+
 // One step of a running checksum: x in 32-bit integers, taken to single
 // precision, reduced with fmodf and truncated back. The rounding to float is
 // part of the format.

@@ -14,6 +14,8 @@
 #include "shell/KeyLocks.h"
 #include "shell/SettingSlots.h"
 
+struct ScoreKeys;
+
 class MyGame : public ZARNCore {
 public:
     MyGame();
@@ -238,6 +240,10 @@ public:
     char NetNames[22000][16] = {};
 
     void SaveBit();
+    void DrawSavingIcon(int p);
+    void WriteSaveStep();
+    void WriteScoreSettings(const ScoreKeys& k);
+    void WriteScoreChunk(const ScoreKeys& k, int chunk);
     void OpenTemp(const char* final);
     void PutInPlace(const char* final);
     // Runs the pending save to its end, waiting at most ms in all for files
