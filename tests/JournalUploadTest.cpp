@@ -151,6 +151,7 @@ TEST_F(JournalUpload, AJournalNotAnsweredForIsSentAtTheNextStart) {
     for (int& v : g.Scores) v = 0;
     testing::internal::CaptureStdout();
     g.Load();
+    g.SendScores(0);  // as launch does
     log_ += testing::internal::GetCapturedStdout();
     ASSERT_TRUE(Pump());
     std::vector<std::string> lines = fake.Lines();

@@ -260,114 +260,26 @@ void LogRepair(MyGame& g, int index, int was, int now) {
 
 }  // namespace
 
+// Reads both files and settles the user ID; sending the scores is the
+// caller's next step.
 void MyGame::Load() {
     Debuglog("Load Settings");
-    if (ReadFile(SettingsName)) {
-        bool ended = false;
-        for (int i = 0; i < 100; i++) {
-            int v = ReadChecked(*this, ended);
-            if (v > NothingRead) Settings[i] = v;
-        }
-        int ignored = 0;
-        for (int key = 0; key < 16; key++) {
-            for (int slot = 0; slot < 64; slot++) {
-                int code = ReadChecked(*this, ended);
-                if (code <= NothingRead) continue;
-                // A code that names no key or controller element would index
-                // the input tables out of their bounds: it is not bound.
-                if (!ValidBindingCode(code)) {
-                    ignored++;
-                    continue;
-                }
-                SetKey(key, code);
-            }
-        }
-        CloseFile();
-        if (ended) Debuglog("Settings file is short; the rest keeps its defaults");
-        if (ignored > 0) Debuglog("Ignored " + std::to_string(ignored) + " unknown key bindings");
-        for (const SettingRange& r : SettingRanges) {
-            int v = Settings[r.Index];
-            if (v < r.Low || v > r.High) {
-                Settings[r.Index] = r.Default;
-                LogRepair(*this, r.Index, v, r.Default);
-            }
-        }
-        for (int i = NameFirst; i <= NameLast; i++) {
-            int v = Settings[i];
-            if ((v & ~NameBits) != 0) {
-                Settings[i] = v & NameBits;
-                LogRepair(*this, i, v, Settings[i]);
-            }
-        }
-    }
-
-    if (Settings[Setting::UserIdCheckValue] != UserIdCheck(Settings[Setting::UserIdDate],
-                                                           Settings[Setting::UserIdTime],
-                                                           Settings[Setting::UserIdRandom])) {
-        std::fputs("A", stdout);
-        std::fflush(stdout);
-        Settings[Setting::UserIdDate] = Settings[Setting::UserIdTime] = Settings[Setting::UserIdRandom] = 0;
-    }
+    if (ReadFile(SettingsName)) ReadSettingsFile();
+    DropFailedUserId();
 
     Debuglog("Load Scores");
-    ScoreKeys k = KeysFor(Settings[Setting::UserIdDate], Settings[Setting::UserIdTime], GameNum);
-    int valid = 1, missing = 1;
-    const std::string scoreName = ScoreFileName(GameTitle, GameNum);
-    if (ReadFile(scoreName.c_str())) {
-        missing = 0;
-        bool ended = false;
-        for (int i = 100; i < 200; i++) Settings[i] = ReadChecked(*this, ended);
-        ReadChecked(*this, ended);  // the settings sum is not checked
-        int sum = 0;
-        for (int i = 0; i < ScoreCount; i++) {
-            int v = ReadChecked(*this, ended);
-            Scores[i] = v;
-            if (v != 0) sum = ChecksumStep(ScoreTerm(k, GameNum, i, v, sum), ScoreSumModulus);
-            if (i % ScoreSegment == 1) {
-                int stored = ReadChecked(*this, ended);
-                if (stored != sum && stored != NothingRead && valid == 1) {
-                    valid = 0;
-                    Debuglog("Checksum Error");
-                }
-                sum = 0;
-            }
-        }
-        ReadChecked(*this, ended);  // the last segment's sum is not compared
-        // A cut-off file cannot vouch for what is missing.
-        if (ended && valid == 1) {
-            valid = 0;
-            Debuglog("Checksum Error");
-        }
-    }
-    if (valid == 0)
+    ScoreFileCheck scores = ReadScoreFile();
+    if (scores.Valid == 0)
         Settings[Setting::UserCopyDate] = Settings[Setting::UserCopyTime] =
             Settings[Setting::UserCopyRandom] = 0;
     CloseFile();
 
-    if (Settings[Setting::UserCopyCheckValue] != UserCopyCheck(Settings[Setting::UserCopyDate],
-                                                               Settings[Setting::UserCopyTime],
-                                                               Settings[Setting::UserCopyRandom]))
-        Settings[Setting::UserCopyDate] = Settings[Setting::UserCopyTime] =
-            Settings[Setting::UserCopyRandom] = 0;
-    if (missing) {
-        Settings[Setting::UserCopyDate] = Settings[Setting::UserIdDate];
-        Settings[Setting::UserCopyTime] = Settings[Setting::UserIdTime];
-        Settings[Setting::UserCopyRandom] = Settings[Setting::UserIdRandom];
-    }
-
+    SettleUserCopy(scores.Missing);
     if (Settings[Setting::UserIdDate] == 0 && Settings[Setting::UserIdTime] == 0 &&
-        Settings[Setting::UserIdRandom] == 0) {
-        Debuglog("Reset User");
-        Settings[Setting::UserIdDate] = Date_Year() * 10000 + Date_Month() * 100 + Date_Day();
-        Settings[Setting::UserIdTime] = Time_Hour() * 10000 + Time_Minute() * 100 + Time_Second();
-        SeedRnd();
-        for (int i = 0; i < 100; i++) Rnd(10);
-        Settings[Setting::UserIdRandom] = int(Rnd(1000, 9999)) + (Mills() % 1000) * 10000;
-        Settings[Setting::UserIdCheckValue] = UserIdCheck(
-            Settings[Setting::UserIdDate], Settings[Setting::UserIdTime], Settings[Setting::UserIdRandom]);
-    }
+        Settings[Setting::UserIdRandom] == 0)
+        NewUserId();
 
-    if (valid == 0) {
+    if (scores.Valid == 0) {
         Debuglog("Clearing Scoreboard");
         for (int i = 100; i < 200; i++) Settings[i] = 0;
         for (int& s : Scores) s = 0;
@@ -390,6 +302,123 @@ void MyGame::Load() {
                                  Settings[Setting::UserIdRandom]))
         if (c != ' ') id += c;
     Debuglog("User ID '" + id + "'");
+}
 
-    SendScores(0);
+// The open settings file: settings 0-99 and the key bindings, then the
+// repairs of what no screen could have set.
+void MyGame::ReadSettingsFile() {
+    bool ended = false;
+    for (int i = 0; i < 100; i++) {
+        int v = ReadChecked(*this, ended);
+        if (v > NothingRead) Settings[i] = v;
+    }
+    int ignored = ReadBindings(ended);
+    CloseFile();
+    if (ended) Debuglog("Settings file is short; the rest keeps its defaults");
+    if (ignored > 0) Debuglog("Ignored " + std::to_string(ignored) + " unknown key bindings");
+    for (const SettingRange& r : SettingRanges) {
+        int v = Settings[r.Index];
+        if (v < r.Low || v > r.High) {
+            Settings[r.Index] = r.Default;
+            LogRepair(*this, r.Index, v, r.Default);
+        }
+    }
+    for (int i = NameFirst; i <= NameLast; i++) {
+        int v = Settings[i];
+        if ((v & ~NameBits) != 0) {
+            Settings[i] = v & NameBits;
+            LogRepair(*this, i, v, Settings[i]);
+        }
+    }
+}
+
+// The 16 x 64 binding slots; returns how many named no input.
+int MyGame::ReadBindings(bool& ended) {
+    int ignored = 0;
+    for (int key = 0; key < 16; key++) {
+        for (int slot = 0; slot < 64; slot++) {
+            int code = ReadChecked(*this, ended);
+            if (code <= NothingRead) continue;
+            // A code that names no key or controller element would index
+            // the input tables out of their bounds: it is not bound.
+            if (!ValidBindingCode(code)) {
+                ignored++;
+                continue;
+            }
+            SetKey(key, code);
+        }
+    }
+    return ignored;
+}
+
+// A user ID that fails its check is dropped, and a new one made later.
+void MyGame::DropFailedUserId() {
+    if (Settings[Setting::UserIdCheckValue] != UserIdCheck(Settings[Setting::UserIdDate],
+                                                           Settings[Setting::UserIdTime],
+                                                           Settings[Setting::UserIdRandom])) {
+        std::fputs("A", stdout);
+        std::fflush(stdout);
+        Settings[Setting::UserIdDate] = Settings[Setting::UserIdTime] = Settings[Setting::UserIdRandom] = 0;
+    }
+}
+
+// Reads the score file, if there is one, checking every segment's sum
+// against the keys of the user ID as it now stands. Leaves the file open.
+MyGame::ScoreFileCheck MyGame::ReadScoreFile() {
+    ScoreFileCheck result;
+    ScoreKeys k = KeysFor(Settings[Setting::UserIdDate], Settings[Setting::UserIdTime], GameNum);
+    const std::string scoreName = ScoreFileName(GameTitle, GameNum);
+    if (!ReadFile(scoreName.c_str())) return result;
+    result.Missing = 0;
+    bool ended = false;
+    for (int i = 100; i < 200; i++) Settings[i] = ReadChecked(*this, ended);
+    ReadChecked(*this, ended);  // the settings sum is not checked
+    int sum = 0;
+    for (int i = 0; i < ScoreCount; i++) {
+        int v = ReadChecked(*this, ended);
+        Scores[i] = v;
+        if (v != 0) sum = ChecksumStep(ScoreTerm(k, GameNum, i, v, sum), ScoreSumModulus);
+        if (i % ScoreSegment == 1) {
+            int stored = ReadChecked(*this, ended);
+            if (stored != sum && stored != NothingRead && result.Valid == 1) {
+                result.Valid = 0;
+                Debuglog("Checksum Error");
+            }
+            sum = 0;
+        }
+    }
+    ReadChecked(*this, ended);  // the last segment's sum is not compared
+    // A cut-off file cannot vouch for what is missing.
+    if (ended && result.Valid == 1) {
+        result.Valid = 0;
+        Debuglog("Checksum Error");
+    }
+    return result;
+}
+
+// The copy of the user ID kept with the scores: dropped when its check
+// fails, taken from the settings when there was no score file.
+void MyGame::SettleUserCopy(int missing) {
+    if (Settings[Setting::UserCopyCheckValue] != UserCopyCheck(Settings[Setting::UserCopyDate],
+                                                               Settings[Setting::UserCopyTime],
+                                                               Settings[Setting::UserCopyRandom]))
+        Settings[Setting::UserCopyDate] = Settings[Setting::UserCopyTime] =
+            Settings[Setting::UserCopyRandom] = 0;
+    if (missing) {
+        Settings[Setting::UserCopyDate] = Settings[Setting::UserIdDate];
+        Settings[Setting::UserCopyTime] = Settings[Setting::UserIdTime];
+        Settings[Setting::UserCopyRandom] = Settings[Setting::UserIdRandom];
+    }
+}
+
+// A new user ID from today's date, the time and a random number.
+void MyGame::NewUserId() {
+    Debuglog("Reset User");
+    Settings[Setting::UserIdDate] = Date_Year() * 10000 + Date_Month() * 100 + Date_Day();
+    Settings[Setting::UserIdTime] = Time_Hour() * 10000 + Time_Minute() * 100 + Time_Second();
+    SeedRnd();
+    for (int i = 0; i < 100; i++) Rnd(10);
+    Settings[Setting::UserIdRandom] = int(Rnd(1000, 9999)) + (Mills() % 1000) * 10000;
+    Settings[Setting::UserIdCheckValue] = UserIdCheck(
+        Settings[Setting::UserIdDate], Settings[Setting::UserIdTime], Settings[Setting::UserIdRandom]);
 }

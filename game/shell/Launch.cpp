@@ -63,6 +63,7 @@ bool MyGame::StartUp(const char* path) {
 
     InstallDefaults();
     Load();
+    SendScores(0);
     FindBestJournals();
     AddDefaultCredits();
 

@@ -250,7 +250,17 @@ public:
     // still on their way to the disk. True when every file is in place;
     // false when the time ran out (the last whole files are kept).
     bool FinishSaving(int ms);
+    // Reads the settings and score files; launch sends the scores next.
     void Load();
+    void ReadSettingsFile();
+    int ReadBindings(bool& ended);
+    void DropFailedUserId();
+    struct ScoreFileCheck {
+        int Valid = 1, Missing = 1;
+    };
+    ScoreFileCheck ReadScoreFile();
+    void SettleUserCopy(int missing);
+    void NewUserId();
     void SendScores(int board);
     void HandleDefaultScoreboards();
     void DisplayScoreboard();
