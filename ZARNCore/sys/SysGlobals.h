@@ -35,6 +35,11 @@ void error_callback(int code, const char* text);
 // h set to that size.
 GLFWwindow* OpenGameWindow(int& w, int& h);
 
+// The audio device and its 32 sources, opened by SysInit between the first
+// small window and the game's own, closed by Close() before the window.
+void OpenAudio();
+void CloseAudio();
+
 // Filled by the sound-effect table; Close() releases them.
 void ReleaseEffectBuffers();
 // Fills the printable key-name table once, before the first poll.

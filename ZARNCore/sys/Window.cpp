@@ -1,5 +1,6 @@
-// The window and the audio device: brought up once at start-up, the window
-// recreated whenever the screen mode changes, both released at the end.
+// The window: brought up once at start-up (with the audio device, which
+// lives in sys/AudioDevice.cpp), recreated whenever the screen mode changes,
+// released at the end.
 #include <cstdio>
 #include <cstring>
 
@@ -16,11 +17,6 @@ int WindowEverOpened = 0;
 int isFullscreen = 0;
 char GameTitleSys[1024] = {};
 std::vector<unsigned char> WhiteBlock;
-int AudioEnabled = 0;
-ALCdevice* ALdev = nullptr;
-ALCcontext* ALctx = nullptr;
-ALuint ALsource[32] = {};
-ALuint MusicBuffer[4] = {};
 char TempstrSys[1024] = {};
 
 ZARNSys::ZARNSys() {}
@@ -49,30 +45,7 @@ void ZARNSys::SysInit(const char* title) {
     isFullscreen = 0;
     SetScreen(256, 128);
 
-    AudioEnabled = 0;
-    ALdev = alcOpenDevice(nullptr);
-    if (!ALdev) {
-        Debuglog("Audio Device Error");
-    } else {
-        ALctx = alcCreateContext(ALdev, nullptr);
-        if (!ALctx || !alcMakeContextCurrent(ALctx)) {
-            Debuglog("Audio Context Issue");
-        } else {
-            Debuglog("OpenAL Audio Engaged!");
-            AudioEnabled = 1;
-            alGetError();
-            for (ALuint& s : ALsource) alGenSources(1, &s);
-            for (ALuint& b : MusicBuffer) alGenBuffers(1, &b);
-            if (alGetError() != AL_NO_ERROR) {
-                Debuglog("Error with Audio Buffers");
-                AudioEnabled = 0;
-            }
-            const ALfloat orientation[6] = {0, 0, 1, 0, 1, 0};
-            alListener3f(AL_POSITION, 0, 0, 1);
-            alListener3f(AL_VELOCITY, 0, 0, 0);
-            alListenerfv(AL_ORIENTATION, orientation);
-        }
-    }
+    OpenAudio();
 
     SetScreen(800, 600);
     WarmUpPipeline();
@@ -117,13 +90,7 @@ void ZARNSys::HiResRender() {
 void ZARNSys::Force1920() {}
 
 void ZARNSys::Close() {
-    Debuglog("Closing OpenAL Audio");
-    ReleaseEffectBuffers();
-    alcMakeContextCurrent(nullptr);
-    if (ALctx) alcDestroyContext(ALctx);
-    if (ALdev) alcCloseDevice(ALdev);
-    ALctx = nullptr;
-    ALdev = nullptr;
+    CloseAudio();
     Debuglog("Closing OpenGL Window");
     ForgetStripTextures();
     if (window) glfwDestroyWindow(window);
