@@ -59,27 +59,37 @@ enum : int {
 };
 }  // namespace PadButton
 
-// Fields of one controller record (ASys.Joy[pad][field]).
+// The elements of a controller that an input code names (code % 100).
 namespace PadField {
 enum : int {
     Buttons = 0,   // 0-49: button n at Buttons + n
     Axes = 50,     // 50-97: axis k at Axes + k
-    Ready = 98,    // 1 once the controller has been seen at rest
-    Present = 99,  // 1 while it is connected
 };
 }  // namespace PadField
 
-// Fields of one pointer record (ASys.Touch[p][field]); field 0 is unused.
-namespace PointerField {
-enum : int {
-    X = 1, Y,          // canvas units
-    PrevX, PrevY,      // at the previous poll; -100 while the button is up
-    Down,              // left button held
-    AltDown,           // right button held
-    Held,              // polls the left button has been down, this one included
-    MoveX, MoveY,      // movement since the previous poll
+// One controller as the last poll read it (ASys.Joy[pad]).
+struct ControllerRecord {
+    float Buttons[50];  // 0.0 or 1.0
+    float Axes[48];     // -1.0 to 1.0
+    float Ready;        // 1 once the controller has been seen at rest
+    float Present;      // 1 while it is connected
+    // The element an input code names: a button, or an axis from PadField::Axes on.
+    float Element(int n) const { return n < PadField::Axes ? Buttons[n] : Axes[n - PadField::Axes]; }
 };
-}  // namespace PointerField
+static_assert(sizeof(ControllerRecord) == 100 * sizeof(float), "a controller record is 100 floats");
+
+// One pointer as the last poll read it (ASys.Touch[p]); on the desktop only
+// pointer 0, the mouse, is ever filled.
+struct PointerRecord {
+    float Unused;
+    float X, Y;          // canvas units
+    float PrevX, PrevY;  // at the previous poll; -100 while the button is up
+    float Down;          // left button held
+    float AltDown;       // right button held
+    float Held;          // polls the left button has been down, this one included
+    float MoveX, MoveY;  // movement since the previous poll
+};
+static_assert(sizeof(PointerRecord) == 10 * sizeof(float), "a pointer record is 10 floats");
 
 // Input codes: 1-499 are keyboard keys; controller pad (0-3) numbers its
 // buttons and axes from (pad + 5) * 100.

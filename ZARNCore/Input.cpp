@@ -13,7 +13,7 @@ namespace {
 constexpr int Pointers = 10;
 
 bool PadCounts(int pad) {
-    return pad >= 0 && pad < 4 && ASys.Joy[pad][PadField::Ready] == 1.0f && ASys.Joy[pad][PadField::Present] == 1.0f;
+    return pad >= 0 && pad < 4 && ASys.Joy[pad].Ready == 1.0f && ASys.Joy[pad].Present == 1.0f;
 }
 
 // Holding a key flips the switch once; it must be released to flip again.
@@ -26,9 +26,9 @@ void Latch(int held, int& latch, int& value) {
 }
 
 // Whether controller pad holds the fixed button entry.
-bool PadHolds(const float* pad, int entry) {
-    auto button = [pad](int n) { return pad[n] > 0.5f; };
-    float ax = pad[PadField::Axes], ay = pad[PadField::Axes + 1];
+bool PadHolds(const ControllerRecord& pad, int entry) {
+    auto button = [&pad](int n) { return pad.Buttons[n] > 0.5f; };
+    float ax = pad.Axes[0], ay = pad.Axes[1];
     switch (entry) {
     case Fixed::Up: return button(PadButton::DpadUp) || ay < -0.5f;
     case Fixed::Left: return button(PadButton::DpadLeft) || ax < -0.5f;
@@ -94,14 +94,14 @@ int ZARNCore::GetKey() { return ASys.AnyKey(); }
 float ZARNCore::StickX() {
     float sum = 0;
     for (int j = 0; j < 4; ++j)
-        if (PadCounts(j)) sum += ASys.Joy[j][PadField::Axes];
+        if (PadCounts(j)) sum += ASys.Joy[j].Axes[0];
     return sum;
 }
 
 float ZARNCore::StickY() {
     float sum = 0;
     for (int j = 0; j < 4; ++j)
-        if (PadCounts(j)) sum += ASys.Joy[j][PadField::Axes + 1];
+        if (PadCounts(j)) sum += ASys.Joy[j].Axes[1];
     return sum;
 }
 
@@ -109,21 +109,21 @@ int ZARNCore::JoyDown(int button) { return JoyDown(button, 0); }
 
 int ZARNCore::JoyDown(int button, int pad) {
     if (button < 0 || button > 49 || !PadCounts(pad)) return 0;
-    return ASys.Joy[pad][button] > 0.5f ? 1 : 0;
+    return ASys.Joy[pad].Buttons[button] > 0.5f ? 1 : 0;
 }
 
 float ZARNCore::JoyAxis(int axis) { return JoyAxis(axis, 0); }
 
 float ZARNCore::JoyAxis(int axis, int pad) {
     if (axis < 0 || axis > 47 || !PadCounts(pad)) return 0;
-    return ASys.Joy[pad][PadField::Axes + axis];
+    return ASys.Joy[pad].Axes[axis];
 }
 
-float ZARNCore::MouseX(int p) { return ValidPointer(p) ? ASys.Touch[p][PointerField::X] : 0; }
-float ZARNCore::MouseY(int p) { return ValidPointer(p) ? ASys.Touch[p][PointerField::Y] : 0; }
-int ZARNCore::MouseDown(int p) { return ValidPointer(p) && ASys.Touch[p][PointerField::Down] == 1.0f ? 1 : 0; }
-int ZARNCore::MouseDown_Alt(int p) { return ValidPointer(p) && ASys.Touch[p][PointerField::AltDown] == 1.0f ? 1 : 0; }
-int ZARNCore::MouseHeld(int p) { return ValidPointer(p) ? int(ASys.Touch[p][PointerField::Held]) : 0; }
+float ZARNCore::MouseX(int p) { return ValidPointer(p) ? ASys.Touch[p].X : 0; }
+float ZARNCore::MouseY(int p) { return ValidPointer(p) ? ASys.Touch[p].Y : 0; }
+int ZARNCore::MouseDown(int p) { return ValidPointer(p) && ASys.Touch[p].Down == 1.0f ? 1 : 0; }
+int ZARNCore::MouseDown_Alt(int p) { return ValidPointer(p) && ASys.Touch[p].AltDown == 1.0f ? 1 : 0; }
+int ZARNCore::MouseHeld(int p) { return ValidPointer(p) ? int(ASys.Touch[p].Held) : 0; }
 float ZARNCore::TouchX(int p) { return MouseX(p); }
 float ZARNCore::TouchY(int p) { return MouseY(p); }
 int ZARNCore::TouchDown(int p) { return MouseDown(p); }
@@ -137,13 +137,13 @@ int ZARNCore::mdall() {
 }
 
 // A pointer at or left of and above the origin has never been placed.
-static bool PointerAbsent(const float* t) { return t[PointerField::X] <= 0 && t[PointerField::Y] <= 0; }
+static bool PointerAbsent(const PointerRecord& t) { return t.X <= 0 && t.Y <= 0; }
 
 int ZARNCore::MouseIn(float x, float y, float w, float h) {
     for (int p = 0; p < Pointers; ++p) {
-        const float* t = ASys.Touch[p];
+        const PointerRecord& t = ASys.Touch[p];
         if (PointerAbsent(t)) continue;
-        const float px = t[PointerField::X], py = t[PointerField::Y];
+        const float px = t.X, py = t.Y;
         if (x <= px && px <= x + w && y <= py && py <= y + h) return p + 1;
     }
     return 0;
@@ -155,9 +155,9 @@ int ZARNCore::MouseIn_Centered(float cx, float cy, float w, float h) {
 
 int ZARNCore::MouseIn_Radius(float cx, float cy, float r) {
     for (int p = 0; p < Pointers; ++p) {
-        const float* t = ASys.Touch[p];
+        const PointerRecord& t = ASys.Touch[p];
         if (PointerAbsent(t)) continue;
-        float dx = t[PointerField::X] - cx, dy = t[PointerField::Y] - cy;
+        float dx = t.X - cx, dy = t.Y - cy;
         if (dx * dx + dy * dy <= r * r) return p + 1;
     }
     return 0;

@@ -52,7 +52,7 @@ protected:
     void ReadyPad(int j) {
         dev.pads[j].present = true;
         Poll();
-        ASSERT_EQ(ASys.Joy[j][PadField::Ready], 1.0f);
+        ASSERT_EQ(ASys.Joy[j].Ready, 1.0f);
     }
 
 private:
@@ -142,11 +142,11 @@ TEST_F(InputTest, CursorMapsToCanvasUnits) {
 TEST_F(InputTest, MouseButtonRecordsHoldAndMovement) {
     dev.cx = 100, dev.cy = 100;
     Poll();
-    const float* m = ASys.Touch[0];
-    EXPECT_EQ(m[3], -100);
-    EXPECT_EQ(m[4], -100);
-    EXPECT_EQ(m[7], 0);
-    EXPECT_EQ(m[8], 0);
+    const PointerRecord& m = ASys.Touch[0];
+    EXPECT_EQ(m.PrevX, -100);
+    EXPECT_EQ(m.PrevY, -100);
+    EXPECT_EQ(m.Held, 0);
+    EXPECT_EQ(m.MoveX, 0);
     EXPECT_EQ(ThisGame.mdall(), 0);
 
     // First poll with the button down: the previous position is real at once.
@@ -154,15 +154,15 @@ TEST_F(InputTest, MouseButtonRecordsHoldAndMovement) {
     dev.cx = 110, dev.cy = 95;
     Poll();
     EXPECT_EQ(ThisGame.MouseHeld(), 1);
-    EXPECT_EQ(m[3], 100);
-    EXPECT_EQ(m[4], 100);
-    EXPECT_EQ(m[8], 10);
-    EXPECT_EQ(m[9], -5);
+    EXPECT_EQ(m.PrevX, 100);
+    EXPECT_EQ(m.PrevY, 100);
+    EXPECT_EQ(m.MoveX, 10);
+    EXPECT_EQ(m.MoveY, -5);
     EXPECT_EQ(ThisGame.MouseDown(), 1);
     EXPECT_EQ(ThisGame.mdall(), 1);
     Poll();
     EXPECT_EQ(ThisGame.MouseHeld(), 2);
-    EXPECT_EQ(m[8], 0);
+    EXPECT_EQ(m.MoveX, 0);
 
     dev.mouse[0] = 0;
     dev.mouse[1] = 1;
@@ -170,7 +170,7 @@ TEST_F(InputTest, MouseButtonRecordsHoldAndMovement) {
     EXPECT_EQ(ThisGame.MouseHeld(), 0);
     EXPECT_EQ(ThisGame.MouseDown(), 0);
     EXPECT_EQ(ThisGame.MouseDown_Alt(), 1);
-    EXPECT_EQ(m[3], -100);
+    EXPECT_EQ(m.PrevX, -100);
 }
 
 TEST_F(InputTest, CloseRequestAndF4EndTheLoopAndFocusSetsActive) {
@@ -270,9 +270,9 @@ TEST_F(InputTest, PadOffCentreAtPlugInStaysUnreadyUntilFirstAtRest) {
         Poll();
         std::string held = testing::internal::GetCapturedStdout();
         EXPECT_EQ(held, "") << c.what;
-        EXPECT_EQ(ASys.Joy[1][PadField::Present], 1.0f) << c.what;
-        EXPECT_EQ(ASys.Joy[1][PadField::Ready], 0.0f) << c.what;
-        for (int n = 0; n < 98; ++n) EXPECT_EQ(ASys.Joy[1][n], 0.0f) << c.what << " field " << n;
+        EXPECT_EQ(ASys.Joy[1].Present, 1.0f) << c.what;
+        EXPECT_EQ(ASys.Joy[1].Ready, 0.0f) << c.what;
+        for (int n = 0; n < 98; ++n) EXPECT_EQ(ASys.Joy[1].Element(n), 0.0f) << c.what << " element " << n;
         EXPECT_EQ(ThisGame.StickX(), 0.0f);
         EXPECT_EQ(ThisGame.JoyDown(2, 1), 0);
         EXPECT_EQ(ThisGame.KeyName(650), "N/A");
@@ -284,7 +284,7 @@ TEST_F(InputTest, PadOffCentreAtPlugInStaysUnreadyUntilFirstAtRest) {
         Poll();
         std::string released = testing::internal::GetCapturedStdout();
         EXPECT_EQ(released, "\n\n--=--\nController ID 'Gobbit Test Pad'\n--=--\n\n") << c.what;
-        EXPECT_EQ(ASys.Joy[1][PadField::Ready], 1.0f);
+        EXPECT_EQ(ASys.Joy[1].Ready, 1.0f);
 
         // Ready is kept when unplugged; Present drops and every reader ignores it.
         pad.axes[0] = 1.0f;
@@ -292,7 +292,7 @@ TEST_F(InputTest, PadOffCentreAtPlugInStaysUnreadyUntilFirstAtRest) {
         EXPECT_EQ(ThisGame.StickX(), 1.0f);
         pad.present = false;
         Poll();
-        EXPECT_EQ(ASys.Joy[1][PadField::Ready], 1.0f);
+        EXPECT_EQ(ASys.Joy[1].Ready, 1.0f);
         EXPECT_EQ(ThisGame.StickX(), 0.0f);
         EXPECT_EQ(ThisGame.Joy(Pad::Right), 0.0f);
     }
@@ -307,7 +307,7 @@ TEST_F(InputTest, InvertYSwapsUpAndDownOfBothSticks) {
     EXPECT_EQ(ThisGame.Joy(Pad::Down), 0.0f);
     EXPECT_EQ(ThisGame.Joy(Pad::RightStickUp), 1.0f);
     Poll(1);
-    EXPECT_EQ(ASys.Joy[0][PadField::Axes + 1], 1.0f);
+    EXPECT_EQ(ASys.Joy[0].Axes[1], 1.0f);
     EXPECT_EQ(ThisGame.Joy(Pad::Up), 0.0f);
     EXPECT_EQ(ThisGame.Joy(Pad::Down), 1.0f);
     EXPECT_EQ(ThisGame.Joy(Pad::RightStickDown), 1.0f);
@@ -461,7 +461,7 @@ TEST_F(InputTest, OutOfRangeQueriesReadZero) {
     ReadyPad(0);
     dev.pads[0].buttons[1] = 1;
     Poll();
-    std::fill(&ASys.Touch[0][0], &ASys.Touch[0][0] + 100, 7.0f);
+    for (PointerRecord& t : ASys.Touch) t = {7, 7, 7, 7, 7, 7, 7, 7, 7, 7};
     EXPECT_EQ(ThisGame.JoyDown(1), 1);
     EXPECT_EQ(ThisGame.PlayKey(-1), 0);
     EXPECT_EQ(ThisGame.PlayKey(128), 0);
@@ -496,16 +496,16 @@ TEST_F(InputTest, PointerHitTests) {
         {50 + 30, 50 + 41, 1, 0},
     };
     for (const Case& c : cases) {
-        ASys.Touch[0][PointerField::X] = c.px, ASys.Touch[0][PointerField::Y] = c.py;
+        ASys.Touch[0].X = c.px, ASys.Touch[0].Y = c.py;
         EXPECT_EQ(ThisGame.MouseIn(0, 0, 100, 100), c.rect) << c.px << "," << c.py;
         EXPECT_EQ(ThisGame.MouseIn_Centered(50, 50, 100, 100), c.rect) << c.px << "," << c.py;
         EXPECT_EQ(ThisGame.MouseIn_Radius(50, 50, 50), c.radius) << c.px << "," << c.py;
     }
     // A later pointer answers with its own number.
-    ASys.Touch[0][PointerField::X] = ASys.Touch[0][PointerField::Y] = 500;
-    ASys.Touch[3][PointerField::X] = ASys.Touch[3][PointerField::Y] = 10;
+    ASys.Touch[0].X = ASys.Touch[0].Y = 500;
+    ASys.Touch[3].X = ASys.Touch[3].Y = 10;
     EXPECT_EQ(ThisGame.MouseIn(0, 0, 100, 100), 4);
-    ASys.Touch[3][PointerField::Down] = 1;
+    ASys.Touch[3].Down = 1;
     EXPECT_EQ(ThisGame.mdall(), 1);
 }
 
@@ -519,8 +519,8 @@ TEST_F(InputTest, ImageButtonAnswersOnlyToAPressOverIt) {
         int down, expected;
     } cases[] = {{100, 100, 0, 0}, {100, 100, 1, 1}, {131, 69, 1, 1}, {133, 100, 1, 0}, {100, 140, 1, 0}};
     for (const Case& c : cases) {
-        ASys.Touch[0][PointerField::X] = c.x, ASys.Touch[0][PointerField::Y] = c.y;
-        ASys.Touch[0][PointerField::Down] = float(c.down);
+        ASys.Touch[0].X = c.x, ASys.Touch[0].Y = c.y;
+        ASys.Touch[0].Down = float(c.down);
         EXPECT_EQ(ThisGame.Button(5, 100, 100, 0), c.expected) << c.x << "," << c.y;
     }
     ASys.iFramesSquare[5] = savedSquare;

@@ -52,13 +52,13 @@ const float DevRatios[7] = {1.3333f, 1.77777f, 0.75f, 1.775f, 0.5633f, 2.16f, 0.
 int F11WasDown = 0;
 int DevKeyWasDown = 0;
 
-bool Counts(const float* pad) { return pad[PadField::Ready] == 1.0f && pad[PadField::Present] == 1.0f; }
+bool Counts(const ControllerRecord& pad) { return pad.Ready == 1.0f && pad.Present == 1.0f; }
 
 // The controller record a code names, or null when the code names none.
-const float* PadOf(int code) {
+const ControllerRecord* PadOf(int code) {
     int j = code / 100 - 5;
     if (j < 0 || j > 3) return nullptr;
-    return ASys.Joy[j];
+    return &ASys.Joy[j];
 }
 
 bool Beyond(float x, float t) { return x > t || x < -t; }
@@ -120,21 +120,19 @@ float ZARNSys::vKey(int key, int row) {
 
 void ZARNSys::ClearKeys() { std::memset(redef, 0, sizeof redef); }
 
-void ZARNSys::PollInputB(int invertY) {
+// Mouse: pointer record 0.
+void ZARNSys::ReadPointer() {
     DeviceReader& dev = Devices();
-    FlushKeys();
-
-    // Mouse: pointer record 0.
-    float* m = Touch[0];
-    m[PointerField::Down] = dev.MouseButtonDown(0) ? 1.0f : 0.0f;
-    m[PointerField::AltDown] = dev.MouseButtonDown(1) ? 1.0f : 0.0f;
-    m[PointerField::PrevX] = m[PointerField::X];
-    m[PointerField::PrevY] = m[PointerField::Y];
-    m[PointerField::Held] += 1.0f;
-    if (m[PointerField::Down] == 0.0f) {
-        m[PointerField::Held] = 0;
-        m[PointerField::PrevX] = -100;
-        m[PointerField::PrevY] = -100;
+    PointerRecord& m = Touch[0];
+    m.Down = dev.MouseButtonDown(0) ? 1.0f : 0.0f;
+    m.AltDown = dev.MouseButtonDown(1) ? 1.0f : 0.0f;
+    m.PrevX = m.X;
+    m.PrevY = m.Y;
+    m.Held += 1.0f;
+    if (m.Down == 0.0f) {
+        m.Held = 0;
+        m.PrevX = -100;
+        m.PrevY = -100;
     }
     double cx = 0, cy = 0;
     dev.CursorPos(cx, cy);
@@ -147,84 +145,97 @@ void ZARNSys::PollInputB(int invertY) {
     if (winH > 0 && fbH > 0) cy = cy * fbH / winH;
     if (FrameW > 0) {
         float s = TargetScale / float(FrameW);
-        m[PointerField::X] = float(cx - FrameW / 2) * OverscanScaleX * s + offx;
-        m[PointerField::Y] = float(cy - FrameH / 2) * OverscanScaleY * s + offy;
+        m.X = float(cx - FrameW / 2) * OverscanScaleX * s + offx;
+        m.Y = float(cy - FrameH / 2) * OverscanScaleY * s + offy;
     }
-    if (m[PointerField::PrevX] < 0) {
-        m[PointerField::MoveX] = m[PointerField::MoveY] = 0;
+    if (m.PrevX < 0) {
+        m.MoveX = m.MoveY = 0;
     } else {
-        m[PointerField::MoveX] = m[PointerField::X] - m[PointerField::PrevX];
-        m[PointerField::MoveY] = m[PointerField::Y] - m[PointerField::PrevY];
+        m.MoveX = m.X - m.PrevX;
+        m.MoveY = m.Y - m.PrevY;
     }
+}
 
-    // Fixed keys.
+bool ZARNSys::ReadFixedKeys() {
+    DeviceReader& dev = Devices();
     for (const FixedKey& k : FixedKeys)
         if (dev.KeyDown(k.code)) Button[k.entry] = 1;
     if (dev.CloseRequested() || CloseSignalled()) Button[Fixed::Quit] = 1;
     Wireframe = Button[Fixed::Wireframe] ? 1 : 0;
-    if (Button[Fixed::FullScreenToggle] && !F11WasDown) FlipFull();
+    bool flip = Button[Fixed::FullScreenToggle] && !F11WasDown;
     F11WasDown = Button[Fixed::FullScreenToggle];
+    return flip;
+}
 
-    // Focus: never 0 after a poll.
+// Never 0 after a poll.
+void ZARNSys::ReadFocus() {
     Button[Fixed::Focus] -= 1;
-    if (dev.Focused()) Button[Fixed::Focus] = 1;
+    if (Devices().Focused()) Button[Fixed::Focus] = 1;
+}
 
-    // Developer window shapes, once per press of Q with a digit.
+bool ZARNSys::ReadWindowSizeKeys(int& w, int& h) {
+    DeviceReader& dev = Devices();
     int devKey = 0;
     if (dev.KeyDown(GLFW_KEY_Q))
         for (int d = 1; d <= 7 && !devKey; ++d)
             if (dev.KeyDown(GLFW_KEY_0 + d)) devKey = d;
+    bool asked = false;
     if (devKey && devKey != DevKeyWasDown) {
         int monW = 0, monH = 0;
         if (dev.MonitorSize(monW, monH)) {
-            int h = monH - 128;
+            h = monH - 128;
             if (devKey == 6 && h * 2.16f > monW) h -= 64;
-            isFullscreen = 0;
-            SetScreen(int(h * DevRatios[devKey - 1]), h);
+            w = int(h * DevRatios[devKey - 1]);
+            asked = true;
         }
     }
     DevKeyWasDown = devKey;
+    return asked;
+}
 
-    // Controllers.
-    for (int j = 0; j < 4; ++j) {
-        float* pad = Joy[j];
-        pad[PadField::Present] = 0.0f;
-        if (!dev.JoystickPresent(j)) continue;
-        pad[PadField::Present] = 1.0f;
-        const char* name = dev.JoystickName(j);
-        int axisCount = 0, buttonCount = 0;
-        const float* axes = dev.JoystickAxes(j, axisCount);
-        const unsigned char* buttons = dev.JoystickButtons(j, buttonCount);
-        if (!axes) axisCount = 0;
-        if (!buttons) buttonCount = 0;
-        if (axisCount > MaxElements) axisCount = MaxElements;
-        if (buttonCount > MaxElements) buttonCount = MaxElements;
+void ZARNSys::ReadControllers(int invertY) {
+    for (int j = 0; j < 4; ++j) ReadController(j, invertY);
+}
 
-        bool atRest = true;
-        for (int k = 0; k < axisCount; ++k) {
-            pad[PadField::Axes + k] = axes[k];
-            if (k < 4 && Beyond(axes[k], 0.3f)) atRest = false;
-        }
-        if (invertY == 1) {
-            pad[PadField::Axes + 1] = -pad[PadField::Axes + 1];
-            pad[PadField::Axes + 3] = -pad[PadField::Axes + 3];
-        }
-        for (int n = 0; n < buttonCount; ++n) {
-            pad[PadField::Buttons + n] = buttons[n] ? 1.0f : 0.0f;
-            if (pad[PadField::Buttons + n] > 0.3f) atRest = false;
-        }
-        // A controller that wakes up with a stick off-centre or a button held
-        // is ignored until it has once been seen at rest.
-        if (atRest && pad[PadField::Ready] == 0.0f) {
-            std::printf("\n\n--=--\nController ID '%s'\n--=--\n\n", name ? name : "");
-            std::fflush(stdout);
-        }
-        if (atRest) pad[PadField::Ready] = 1.0f;
-        if (pad[PadField::Ready] == 0.0f)
-            for (int n = 0; n < PadField::Ready; ++n) pad[n] = 0.0f;
+void ZARNSys::ReadController(int j, int invertY) {
+    DeviceReader& dev = Devices();
+    ControllerRecord& pad = Joy[j];
+    pad.Present = 0.0f;
+    if (!dev.JoystickPresent(j)) return;
+    pad.Present = 1.0f;
+    const char* name = dev.JoystickName(j);
+    int axisCount = 0, buttonCount = 0;
+    const float* axes = dev.JoystickAxes(j, axisCount);
+    const unsigned char* buttons = dev.JoystickButtons(j, buttonCount);
+    if (!axes) axisCount = 0;
+    if (!buttons) buttonCount = 0;
+    if (axisCount > MaxElements) axisCount = MaxElements;
+    if (buttonCount > MaxElements) buttonCount = MaxElements;
+
+    bool atRest = true;
+    for (int k = 0; k < axisCount; ++k) {
+        pad.Axes[k] = axes[k];
+        if (k < 4 && Beyond(axes[k], 0.3f)) atRest = false;
     }
-
-    PollRedef();
+    if (invertY == 1) {
+        pad.Axes[1] = -pad.Axes[1];
+        pad.Axes[3] = -pad.Axes[3];
+    }
+    for (int n = 0; n < buttonCount; ++n) {
+        pad.Buttons[n] = buttons[n] ? 1.0f : 0.0f;
+        if (pad.Buttons[n] > 0.3f) atRest = false;
+    }
+    // A controller that wakes up with a stick off-centre or a button held
+    // is ignored until it has once been seen at rest.
+    if (atRest && pad.Ready == 0.0f) {
+        std::printf("\n\n--=--\nController ID '%s'\n--=--\n\n", name ? name : "");
+        std::fflush(stdout);
+    }
+    if (atRest) pad.Ready = 1.0f;
+    if (pad.Ready == 0.0f) {
+        for (float& b : pad.Buttons) b = 0.0f;
+        for (float& a : pad.Axes) a = 0.0f;
+    }
 }
 
 void ZARNSys::PollRedef() {
@@ -236,18 +247,18 @@ void ZARNSys::PollRedef() {
             if (code >= 1 && code <= 499) {
                 if (dev.KeyDown(code)) value = 1.0f;
             } else if (code >= 500 && code % 100 <= 97) {
-                const float* pad = PadOf(code);
-                if (!pad || !Counts(pad)) continue;
-                float x = pad[code % 100];
+                const ControllerRecord* pad = PadOf(code);
+                if (!pad || !Counts(*pad)) continue;
+                float x = pad->Element(code % 100);
                 // Only whole values register: a part-way axis never beats
                 // what is there, a full deflection or a pressed button does.
                 if (Beyond(x, 0.25f) && std::fabs(std::trunc(x)) > std::fabs(std::trunc(value))) value = x;
             }
         }
         for (int j = 0; j < 4; ++j) {
-            const float* pad = Joy[j];
+            const ControllerRecord& pad = Joy[j];
             if (!Counts(pad)) continue;
-            const float* axis = pad + PadField::Axes;
+            const float* axis = pad.Axes;
             float a0 = axis[0], a1 = axis[1], a2 = axis[2], a3 = axis[3];
             if (Beyond(a0, 0.25f) || Beyond(a1, 0.25f)) {
                 float x = v == Pad::Up ? -a1 : v == Pad::Down ? a1
@@ -295,7 +306,7 @@ int ZARNSys::AnyKey() {
     for (int j = 0; j < 4; ++j) {
         if (!Counts(Joy[j])) continue;
         for (int n = 0; n < PadField::Axes; ++n) {
-            float x = Joy[j][PadField::Buttons + n];
+            float x = Joy[j].Buttons[n];
             int code = PadCode(j, n);
             if (!Beyond(x, 0.25f)) {
                 ignorePress[code] = 0;
@@ -312,7 +323,7 @@ std::string ZARNSys::ButtonName(int code) {
         const char* name = KeyName[code] ? KeyName[code] : "???";
         return std::string("[ ") + name + " ]";
     }
-    if (code >= 500 && code <= 899 && Counts(PadOf(code))) {
+    if (code >= 500 && code <= 899 && Counts(*PadOf(code))) {
         int j = code / 100 - 5, n = code % 100;
         char text[64];
         if (n < PadField::Axes)

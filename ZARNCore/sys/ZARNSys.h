@@ -81,12 +81,22 @@ public:
 
     // ---- Input devices and key definitions ----
     int Button[128] = {};
-    float Touch[10][10] = {};
-    float Joy[4][100] = {};
+    PointerRecord Touch[10] = {};
+    ControllerRecord Joy[4] = {};
     int redef[64][16] = {};
     float Keyv[8][16] = {};
 
+    // One poll: the devices read in turn, with the window changes their
+    // keys ask for (sys/DevicePoll.cpp).
     void PollInputB(int invertY);
+    void ReadPointer();
+    // True on the first poll with the full-screen key down.
+    bool ReadFixedKeys();
+    void ReadFocus();
+    // True, with the size, on the first poll of a developer window-size key.
+    bool ReadWindowSizeKeys(int& w, int& h);
+    void ReadControllers(int invertY);
+    void ReadController(int j, int invertY);
     void FlushKeys();
     int IsBut(int entry);
     float vKey(int key);

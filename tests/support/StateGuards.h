@@ -155,12 +155,12 @@ struct TableInput {
     // The mouse (pointer 0) at a canvas position, pressed or not. The frame
     // update keeps PointerDown in step with it; so does this.
     static void Pointer(float x, float y, bool down) {
-        ASys.Touch[0][PointerField::X] = x;
-        ASys.Touch[0][PointerField::Y] = y;
-        ASys.Touch[0][PointerField::Down] = down ? 1.0f : 0.0f;
+        ASys.Touch[0].X = x;
+        ASys.Touch[0].Y = y;
+        ASys.Touch[0].Down = down ? 1.0f : 0.0f;
         ThisGame.PointerDown = down ? 1 : 0;
     }
-    static void PointerUp() { Pointer(ASys.Touch[0][PointerField::X], ASys.Touch[0][PointerField::Y], false); }
+    static void PointerUp() { Pointer(ASys.Touch[0].X, ASys.Touch[0].Y, false); }
     static void ReleaseAll() {
         std::memset(ASys.Keyv, 0, sizeof ASys.Keyv);
         std::memset(ASys.Button, 0, sizeof ASys.Button);
