@@ -46,40 +46,11 @@ void MyGame::Menu_Default(const std::string& items, const std::string& descripti
     bool chosen = false;
     for (int i = 0; i < n; ++i) {
         const float y = MenuScroll + float(int(float(i) * spacing));
-        const float hue = RowHue(i);
         const float d = std::fabs(centre - y);
         if (d >= 2.4f * spacing) continue;
         float f = 1.0f;
         if (d > 1.2f * spacing) f = 1 - (d - 1.2f * spacing) / (1.2f * spacing);
-        const bool lit = i + 1 == sel;
-
-        ResetDraw();
-        InkRot(hue, 0.5, 0.5);
-        Alpha(f * (lit ? 0.7f : 0.3f));
-        Rect(228 + shift, y, 256, 32);
-
-        if (MouseIn_Centered(228 + shift, y, 256, 32) && PointerDown > 0 && TouchLock[0] == 0) {
-            TouchLock[0] = 1;
-            if (lit) {
-                chosen = true;
-            } else {
-                PlaySFX(Sfx::Confirm);
-                sel = i + 1;
-                ScoreTimer = 0;
-                ScorePage = 0;
-            }
-        }
-
-        SetRot(90);
-        InkRot(hue, 0.5, 1.0);
-        Alpha(f * 0.3f);
-        Tri(116 + shift, y, 32, 16);
-
-        SetRot(0);
-        InkRot(hue, 0.8, 1.5);
-        Alpha(f);
-        SetSize(lit ? textSize * 1.3f : textSize);
-        Text((lit ? 132.0f : 100.0f) + shift, y, Trim(Split(items, '|', i + 1)), 0);
+        if (ListRow(Trim(Split(items, '|', i + 1)), i, y, shift, f, textSize)) chosen = true;
     }
 
     if (Joy(Pad::Button1) < 0.3f && Joy(Pad::Start) < 0.3f) KeyLock[Lock::Choose] = 0;
@@ -90,8 +61,57 @@ void MyGame::Menu_Default(const std::string& items, const std::string& descripti
         chosen = true;
     }
 
-    // Direction auto-repeat: ListRepeat counts down to the next step and
-    // ListDelay is the delay after it, shrinking 24, 18, 12, 6, then 3.
+    ListRepeatMove(sel);
+    if (sel < 1) sel = n;
+    if (sel > n) sel = 1;
+
+    if (chosen) StartChosenGame(sel);
+    ListBackArrow();
+
+    DrawMakerLine(*this);
+}
+
+// Row i at y, faded by f: a bar, an arrow and its label. A tap on the lit
+// row chooses it (true); on another row it lights that one.
+bool MyGame::ListRow(const std::string& label, int i, float y, float shift, float f, float textSize) {
+    int& sel = Settings[Setting::LastDifficulty];
+    const float hue = RowHue(i);
+    const bool lit = i + 1 == sel;
+    bool chosen = false;
+
+    ResetDraw();
+    InkRot(hue, 0.5, 0.5);
+    Alpha(f * (lit ? 0.7f : 0.3f));
+    Rect(228 + shift, y, 256, 32);
+
+    if (MouseIn_Centered(228 + shift, y, 256, 32) && PointerDown > 0 && TouchLock[0] == 0) {
+        TouchLock[0] = 1;
+        if (lit) {
+            chosen = true;
+        } else {
+            PlaySFX(Sfx::Confirm);
+            sel = i + 1;
+            ScoreTimer = 0;
+            ScorePage = 0;
+        }
+    }
+
+    SetRot(90);
+    InkRot(hue, 0.5, 1.0);
+    Alpha(f * 0.3f);
+    Tri(116 + shift, y, 32, 16);
+
+    SetRot(0);
+    InkRot(hue, 0.8, 1.5);
+    Alpha(f);
+    SetSize(lit ? textSize * 1.3f : textSize);
+    Text((lit ? 132.0f : 100.0f) + shift, y, label, 0);
+    return chosen;
+}
+
+// Direction auto-repeat: ListRepeat counts down to the next step and
+// ListDelay is the delay after it, shrinking 24, 18, 12, 6, then 3.
+void MyGame::ListRepeatMove(int& sel) {
     KeyLock[Lock::ListRepeat] -= 1;
     if (KeyLock[Lock::ListDelay] < 3) KeyLock[Lock::ListDelay] = 3;
     if (KeyLock[Lock::ListRepeat] < 0) KeyLock[Lock::ListRepeat] = 0;
@@ -115,21 +135,22 @@ void MyGame::Menu_Default(const std::string& items, const std::string& descripti
         ScoreTimer = 0;
         ScorePage = 0;
     }
-    if (sel < 1) sel = n;
-    if (sel > n) sel = 1;
+}
 
-    if (chosen) {
-        PlaySFX(Sfx::Confirm);
-        GameMode = Modes::StartGame;
-        Difficulty = sel;
-        ShowPauseIcon = 1;
-        // Started from the keyboard or a pad: keep the pointer out of play.
-        if (Joy(Pad::Button1) > 0.5f || Joy(Pad::Start) > 0.5f) {
-            ShowPauseIcon = 0;
-            BumpCursor();
-        }
+void MyGame::StartChosenGame(int difficulty) {
+    PlaySFX(Sfx::Confirm);
+    GameMode = Modes::StartGame;
+    Difficulty = difficulty;
+    ShowPauseIcon = 1;
+    // Started from the keyboard or a pad: keep the pointer out of play.
+    if (Joy(Pad::Button1) > 0.5f || Joy(Pad::Start) > 0.5f) {
+        ShowPauseIcon = 0;
+        BumpCursor();
     }
+}
 
+// The back arrow in the top-left corner, tapped or with the back button.
+void MyGame::ListBackArrow() {
     ResetDraw();
     SetSize(2.0f);
     SetCol(255, 200, 200, 0.75f);
@@ -142,6 +163,4 @@ void MyGame::Menu_Default(const std::string& items, const std::string& descripti
         PlaySFX(Sfx::Confirm);
     }
     if (Joy(Pad::Button2) < 0.3f && Joy(Pad::Start) < 0.3f) KeyLock[Lock::Back] = 0;
-
-    DrawMakerLine(*this);
 }

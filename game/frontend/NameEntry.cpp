@@ -18,39 +18,7 @@ void MyGame::EnterYourName() {
     if (cursor < 0 || cursor >= NameCells) cursor = 0;
 
     const float y = float(int(ScreenH / 2));
-    for (int i = 0; i < NameCells; ++i) {
-        const float x = float(int(float(i * 40) + ScreenW / 2 - 220));
-        const bool here = i == cursor;
-        int code = NameCell(Settings, i);
-
-        if (here)
-            SetCol(0, 128, 0, 0.5f);
-        else
-            SetCol(0, 0, 0, 0.5f);
-        Rect(x, y, 36, 64);
-        SetCol(255, 255, 255, 1);
-        Text(x, y, fstr("%c", Char64b(code)), 1);
-
-        SetAlpha(0.7f);
-        if (!here) continue;
-        for (int d = -4; d <= 4; ++d)
-            Text(x, y + float(d * 64), fstr("%c", Char64b((code + d + Alphabet) % Alphabet)), 1);
-
-        // Up runs the reel backwards (space to "z"), down forwards.
-        if (Joy(Pad::Up) > 0.3f && KeyLock[Lock::LetterRepeat] <= 0) {
-            code = (code + Alphabet - 1) % Alphabet;
-            KeyLock[Lock::LetterRepeat] = KeyLock[Lock::LetterDelay];
-            KeyLock[Lock::LetterDelay] -= 8;
-            PlaySFX(Sfx::Move, 0.5f);
-        }
-        if (Joy(Pad::Down) > 0.3f && KeyLock[Lock::LetterRepeat] <= 0) {
-            code = (code + 1) % Alphabet;
-            KeyLock[Lock::LetterRepeat] = KeyLock[Lock::LetterDelay];
-            KeyLock[Lock::LetterDelay] -= 8;
-            PlaySFX(Sfx::Move, 0.6f);
-        }
-        SetNameCell(Settings, i, code);
-    }
+    for (int i = 0; i < NameCells; ++i) NameReel(i, i == cursor, y);
 
     // Held up or down repeats after 30, 22, 14 and 6 updates, then every 2.
     if (KeyLock[Lock::LetterRepeat] > 0) KeyLock[Lock::LetterRepeat] -= 1;
@@ -80,6 +48,46 @@ void MyGame::EnterYourName() {
     Text(ScreenW / 2, 32, "Enter Your Name", 1);
     ResetDraw();
 
+    NameButtons(cursor);
+}
+
+// Cell i of the name at height y; the one under the cursor shows its reel
+// and turns with up and down.
+void MyGame::NameReel(int i, bool here, float y) {
+    const float x = float(int(float(i * 40) + ScreenW / 2 - 220));
+    int code = NameCell(Settings, i);
+
+    if (here)
+        SetCol(0, 128, 0, 0.5f);
+    else
+        SetCol(0, 0, 0, 0.5f);
+    Rect(x, y, 36, 64);
+    SetCol(255, 255, 255, 1);
+    Text(x, y, fstr("%c", Char64b(code)), 1);
+
+    SetAlpha(0.7f);
+    if (!here) return;
+    for (int d = -4; d <= 4; ++d)
+        Text(x, y + float(d * 64), fstr("%c", Char64b((code + d + Alphabet) % Alphabet)), 1);
+
+    // Up runs the reel backwards (space to "z"), down forwards.
+    if (Joy(Pad::Up) > 0.3f && KeyLock[Lock::LetterRepeat] <= 0) {
+        code = (code + Alphabet - 1) % Alphabet;
+        KeyLock[Lock::LetterRepeat] = KeyLock[Lock::LetterDelay];
+        KeyLock[Lock::LetterDelay] -= 8;
+        PlaySFX(Sfx::Move, 0.5f);
+    }
+    if (Joy(Pad::Down) > 0.3f && KeyLock[Lock::LetterRepeat] <= 0) {
+        code = (code + 1) % Alphabet;
+        KeyLock[Lock::LetterRepeat] = KeyLock[Lock::LetterDelay];
+        KeyLock[Lock::LetterDelay] -= 8;
+        PlaySFX(Sfx::Move, 0.6f);
+    }
+    SetNameCell(Settings, i, code);
+}
+
+// Next, rub out, and done.
+void MyGame::NameButtons(int& cursor) {
     const bool escape = PlayKey(Fixed::Back) != 0, enter = PlayKey(Fixed::Accept) != 0;
     if (Joy(Pad::Button1) < 0.3f && Joy(Pad::Button2) < 0.3f && !escape && !enter) KeyLock[Lock::NameButtons] = 0;
 

@@ -57,6 +57,31 @@ void MyGame::RedefineKeys() {
     const int selected = row.element[RedefCol];
 
     const float cx = ScreenW / 2, cy = ScreenH - 112;
+    DrawPadPicture(selected, cx, cy);
+
+    // The fire key that opened the screen must come up before it can start
+    // a capture.
+    if (CaptureState == 1 && PlayKeyAll(Fixed::Action1) == 0) CaptureState = 0;
+    if (CaptureState == 2) RunCapture(selected);
+    if (CaptureState == 0) CaptureTimer = 0;
+
+    if (CaptureState == 0 && TestTimer == 0 && CaptureTimer == 0) {
+        RedefineMove(selected);
+        DrawRedefineButtons(selected, cx, cy);
+    }
+    if (selected >= 0) DrawBindings(selected, cy);
+
+    TestTimer -= 1;
+    if (TestTimer > 0 || CaptureTimer > 0) DrawCountdown(TestTimer > 0 ? TestTimer : CaptureTimer);
+    if (TestTimer < 0) TestTimer = 0;
+    if (CaptureTimer < 0) CaptureTimer = 0;
+
+    DrawStickMonitors(cx, cy);
+}
+
+// The controller, centred at (cx, cy): the chosen button in blue, held
+// ones larger.
+void MyGame::DrawPadPicture(int selected, float cx, float cy) {
     auto pressed = [this](int b) { return Joy(b) > 0.5f; };
     auto paint = [this](const Colour& c) { SetCol(c.r, c.g, c.b); };
 
@@ -117,123 +142,122 @@ void MyGame::RedefineKeys() {
         Tri(cx + s.dx, cy + s.dy, size, size * 0.667f);
     }
     SetRot(0);
+}
 
-    // The fire key that opened the screen must come up before it can start
-    // a capture.
-    if (CaptureState == 1 && PlayKeyAll(Fixed::Action1) == 0) CaptureState = 0;
-
-    if (CaptureState == 2) {
-        int k = GetKey();
-        // For the first updates everything held is set aside, so the key
-        // that started the capture is not caught.
-        CaptureGrace -= 1;
-        if (CaptureGrace >= 0) LockForGet();
-        if (k > 0 && CaptureGrace < 0) {
-            CaptureState = 0;
-            std::printf("Button Caught %i\n", k);
-            std::fflush(stdout);
-            SetKey(selected, k);
-        }
-        CaptureTimer -= 1;
-        if (CaptureTimer < 0) CaptureState = 0;
-
-        ResetDraw();
-        SetSize(2.0f);
-        Text(ScreenW / 2, ScreenH * 0.5f - 48, "Hit button for", 1);
-        if (selected >= 0) Text(ScreenW / 2, ScreenH * 0.5f + 48, Captions[selected], 1);
+// Waits for the next key or pad button and binds it to the chosen button.
+void MyGame::RunCapture(int selected) {
+    int k = GetKey();
+    // For the first updates everything held is set aside, so the key
+    // that started the capture is not caught.
+    CaptureGrace -= 1;
+    if (CaptureGrace >= 0) LockForGet();
+    if (k > 0 && CaptureGrace < 0) {
+        CaptureState = 0;
+        std::printf("Button Caught %i\n", k);
+        std::fflush(stdout);
+        SetKey(selected, k);
     }
-    if (CaptureState == 0) CaptureTimer = 0;
+    CaptureTimer -= 1;
+    if (CaptureTimer < 0) CaptureState = 0;
 
-    if (CaptureState == 0 && TestTimer == 0 && CaptureTimer == 0) {
-        const bool up = PlayKeyAll(Fixed::Up), left = PlayKeyAll(Fixed::Left);
-        const bool right = PlayKeyAll(Fixed::Right), down = PlayKeyAll(Fixed::Down);
-        const bool fire = PlayKeyAll(Fixed::Action1);
-        if (!up && !left && !right && !down && !fire) KeyLock[Lock::RedefineNav] = 0;
-        if (KeyLock[Lock::RedefineNav] == 0) {
-            if (up) {
-                KeyLock[Lock::RedefineNav] = 1;
-                RedefRow -= 1;
-            } else if (down) {
-                KeyLock[Lock::RedefineNav] = 1;
-                RedefRow += 1;
-            } else if (left) {
-                KeyLock[Lock::RedefineNav] = 1;
-                RedefCol -= 1;
-            } else if (right) {
-                KeyLock[Lock::RedefineNav] = 1;
-                RedefCol += 1;
-            } else if (fire) {
-                KeyLock[Lock::RedefineNav] = 1;
-                if (selected >= 0) {
-                    CaptureGrace = 2;
-                    CaptureState = 2;
-                    CaptureTimer = CaptureUpdates;
-                } else if (selected == TestElement) {
-                    TestTimer = TestUpdates;
-                } else {
-                    Overlay = Overlays::Options;
-                    Save();
-                    LockKeys();
-                }
-            }
+    ResetDraw();
+    SetSize(2.0f);
+    Text(ScreenW / 2, ScreenH * 0.5f - 48, "Hit button for", 1);
+    if (selected >= 0) Text(ScreenW / 2, ScreenH * 0.5f + 48, Captions[selected], 1);
+}
+
+// The cursor moves one cell per press of the fixed arrows; fire starts a
+// capture, the test or the save of what is chosen.
+void MyGame::RedefineMove(int selected) {
+    const bool up = PlayKeyAll(Fixed::Up), left = PlayKeyAll(Fixed::Left);
+    const bool right = PlayKeyAll(Fixed::Right), down = PlayKeyAll(Fixed::Down);
+    const bool fire = PlayKeyAll(Fixed::Action1);
+    if (!up && !left && !right && !down && !fire) KeyLock[Lock::RedefineNav] = 0;
+    if (KeyLock[Lock::RedefineNav] != 0) return;
+    if (up) {
+        KeyLock[Lock::RedefineNav] = 1;
+        RedefRow -= 1;
+    } else if (down) {
+        KeyLock[Lock::RedefineNav] = 1;
+        RedefRow += 1;
+    } else if (left) {
+        KeyLock[Lock::RedefineNav] = 1;
+        RedefCol -= 1;
+    } else if (right) {
+        KeyLock[Lock::RedefineNav] = 1;
+        RedefCol += 1;
+    } else if (fire) {
+        KeyLock[Lock::RedefineNav] = 1;
+        if (selected >= 0) {
+            CaptureGrace = 2;
+            CaptureState = 2;
+            CaptureTimer = CaptureUpdates;
+        } else if (selected == TestElement) {
+            TestTimer = TestUpdates;
+        } else {
+            Overlay = Overlays::Options;
+            Save();
+            LockKeys();
         }
-
-        ResetDraw();
-        struct ScreenButton {
-            int element;
-            float y;
-            const char* label;
-            Colour labelBottom;
-        };
-        const ScreenButton buttons[2] = {
-            {TestElement, cy - 160, "Test", {255, 0, 0}},
-            {SaveElement, cy - 200, "Save", {255, 128, 0}},
-        };
-        for (const ScreenButton& b : buttons) {
-            if (selected == b.element)
-                SetCol(0, 100, 200);
-            else
-                SetGradient(0, 120, 120, 1, 0, 60, 120, 1);
-            Rect(cx, b.y, 200, 32);
-            SetGradient(255, 255, 0, 1, b.labelBottom.r, b.labelBottom.g, b.labelBottom.b, 1);
-            Text(cx, b.y, b.label, 1);
-        }
-        ResetDraw();
     }
+}
 
-    if (selected >= 0) {
-        ResetDraw();
-        SetSize(0.8f);
-        float y = cy - 128;
-        for (int slot = 63; slot >= 0; --slot) {
-            int code = KeyValue(selected, slot);
-            if (code == 0) continue;
-            std::string name = KeyName(code);
-            if (name == "N/A") continue;
-            Text(8, y, name, 0);
-            y -= 24;
-        }
-        ResetDraw();
+void MyGame::DrawRedefineButtons(int selected, float cx, float cy) {
+    ResetDraw();
+    struct ScreenButton {
+        int element;
+        float y;
+        const char* label;
+        Colour labelBottom;
+    };
+    const ScreenButton buttons[2] = {
+        {TestElement, cy - 160, "Test", {255, 0, 0}},
+        {SaveElement, cy - 200, "Save", {255, 128, 0}},
+    };
+    for (const ScreenButton& b : buttons) {
+        if (selected == b.element)
+            SetCol(0, 100, 200);
+        else
+            SetGradient(0, 120, 120, 1, 0, 60, 120, 1);
+        Rect(cx, b.y, 200, 32);
+        SetGradient(255, 255, 0, 1, b.labelBottom.r, b.labelBottom.g, b.labelBottom.b, 1);
+        Text(cx, b.y, b.label, 1);
     }
+    ResetDraw();
+}
 
-    TestTimer -= 1;
-    if (TestTimer > 0 || CaptureTimer > 0) {
-        int timer = TestTimer > 0 ? TestTimer : CaptureTimer;
-        float a = float((timer % 60) * 6);
-        float mx = ScreenW / 2, my = ScreenH / 2;
-        ResetDraw();
-        SetSize(2.0f);
-        SetCol(100, 255, 100);
-        Circle(mx + 48 * Sin(a), my - 48 * Cos(a), 6);
-        int seconds = timer / 60;
-        if (seconds < 0) seconds = 0;
-        SetCol(255, 100, 100);
-        Text(mx, my, fstr("%i", seconds), 1);
+// The chosen button's bindings, newest at the bottom, up the left edge.
+void MyGame::DrawBindings(int selected, float cy) {
+    ResetDraw();
+    SetSize(0.8f);
+    float y = cy - 128;
+    for (int slot = 63; slot >= 0; --slot) {
+        int code = KeyValue(selected, slot);
+        if (code == 0) continue;
+        std::string name = KeyName(code);
+        if (name == "N/A") continue;
+        Text(8, y, name, 0);
+        y -= 24;
     }
-    if (TestTimer < 0) TestTimer = 0;
-    if (CaptureTimer < 0) CaptureTimer = 0;
+    ResetDraw();
+}
 
-    // Stick monitors: both sticks' directions as a dot in a box.
+// A dot circling the seconds left of a test or a capture.
+void MyGame::DrawCountdown(int timer) {
+    float a = float((timer % 60) * 6);
+    float mx = ScreenW / 2, my = ScreenH / 2;
+    ResetDraw();
+    SetSize(2.0f);
+    SetCol(100, 255, 100);
+    Circle(mx + 48 * Sin(a), my - 48 * Cos(a), 6);
+    int seconds = timer / 60;
+    if (seconds < 0) seconds = 0;
+    SetCol(255, 100, 100);
+    Text(mx, my, fstr("%i", seconds), 1);
+}
+
+// Both sticks' directions as a dot in a box.
+void MyGame::DrawStickMonitors(float cx, float cy) {
     ResetDraw();
     const float mx[2] = {cx - 160, cx + 160};
     const float my = cy - 160;

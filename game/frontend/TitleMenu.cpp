@@ -76,7 +76,23 @@ void MyGame::Menu_Start() {
     } else if (KeyLock[Lock::Escape] == 0) {
         GameBreak = 1;
     }
+    const bool choose = ReadTitleButtons();
 
+    const float y = ScreenH - 96;
+    const int order[4] = {ItemStart, ItemQuit, ItemOptions, ItemCredits};
+    for (int item : order) {
+        const bool lit = TitleChoice == item;
+        const ItemSpot spot = TitleItemSpot(item, lit, ScreenW);
+        DrawTitleItem(item, lit, spot.x, y);
+        if (TitleItemChosen(item, lit, spot.x, y, spot.hit, choose)) ActivateTitleItem(item);
+    }
+
+    DrawMakerLine(*this);
+}
+
+// Whether the choose button is held (the options may swap it with back),
+// after opening the latches of the buttons let go.
+bool MyGame::ReadTitleButtons() {
     bool choose = Joy(Pad::Start) > 0.5f || Joy(Pad::Button1) > 0.5f;
     bool chooseReleased = Joy(Pad::Start) < 0.3f && Joy(Pad::Button1) < 0.3f;
     bool backReleased = Joy(Pad::Button2) < 0.3f;
@@ -95,114 +111,115 @@ void MyGame::Menu_Start() {
     if (Joy(Pad::Left) < 0.3f && Joy(Pad::Right) < 0.3f) KeyLock[Lock::Sideways] = 0;
     for (int p = 0; p < 10; ++p)
         if (!TouchDown(p)) TouchLock[p + 1] = 0;
+    return choose;
+}
 
-    const float y = ScreenH - 96;
-    const int order[4] = {ItemStart, ItemQuit, ItemOptions, ItemCredits};
-    for (int item : order) {
-        const bool lit = TitleChoice == item;
-        const ItemSpot spot = TitleItemSpot(item, lit, ScreenW);
-        float x = spot.x, r = 0, a = lit ? 0.75f : 0.5f, hit = spot.hit;
-        const char* label = nullptr;
+// One round item at (x, y) with its label beneath; a lit one is larger.
+void MyGame::DrawTitleItem(int item, bool lit, float x, float y) {
+    float r = 0, a = lit ? 0.75f : 0.5f;
+    const char* label = nullptr;
 
+    ResetDraw();
+    switch (item) {
+    case ItemStart:
+        r = lit ? 80 : 64;
+        label = "Start";
+        SetGradient(100, 255, 100, a, 0, 150, 0, a);
+        Depth(0.25f);
+        Circle(x, y, r);
+        SetRot(90);
+        SetGradient(120, 255, 120, a, 80, 180, 80, a);
+        Depth(0.5f);
+        Tri_Fix(x, y, r * 0.85f, r * 0.85f, 0.25f);
+        break;
+    case ItemQuit:
+        SetSize(lit ? 1.5f : 1.0f);
+        Depth(0.25f);
+        DrawImg(Img::Icons, x, y, 1);
+        break;
+    case ItemOptions:
+        r = lit ? 48 : 32;
+        label = "Options";
+        if (lit) CogAngle = (CogAngle + 1) % 360;
+        SetSize(r / 32);
+        SetRot(float(-CogAngle));
+        Depth(0.25f);
+        DrawImg(Img::Icons, x, y, 3);
+        SetRot(float(CogAngle));
+        Depth(0.5f);
+        DrawImg(Img::Icons, x, y, 4);
+        break;
+    default:  // ItemCredits
+        r = lit ? 48 : 32;
+        label = "Credits";
+        SetSize(r / 32);
+        Depth(0.25f);
+        DrawImg(Img::Icons, x, y, 5);
+        break;
+    }
+    if (label) {
         ResetDraw();
-        switch (item) {
-        case ItemStart:
-            r = lit ? 80 : 64;
-            label = "Start";
-            SetGradient(100, 255, 100, a, 0, 150, 0, a);
-            Depth(0.25f);
-            Circle(x, y, r);
-            SetRot(90);
-            SetGradient(120, 255, 120, a, 80, 180, 80, a);
-            Depth(0.5f);
-            Tri_Fix(x, y, r * 0.85f, r * 0.85f, 0.25f);
-            break;
-        case ItemQuit:
-            SetSize(lit ? 1.5f : 1.0f);
-            Depth(0.25f);
-            DrawImg(Img::Icons, x, y, 1);
-            break;
-        case ItemOptions:
-            r = lit ? 48 : 32;
-            label = "Options";
-            if (lit) CogAngle = (CogAngle + 1) % 360;
-            SetSize(r / 32);
-            SetRot(float(-CogAngle));
-            Depth(0.25f);
-            DrawImg(Img::Icons, x, y, 3);
-            SetRot(float(CogAngle));
-            Depth(0.5f);
-            DrawImg(Img::Icons, x, y, 4);
-            break;
-        default:  // ItemCredits
-            r = lit ? 48 : 32;
-            label = "Credits";
-            SetSize(r / 32);
-            Depth(0.25f);
-            DrawImg(Img::Icons, x, y, 5);
-            break;
-        }
-        if (label) {
-            ResetDraw();
-            SetSize(a + 0.25f);
-            Depth(0.75f);
-            Text(x, y + r, label, 1);
-        }
+        SetSize(a + 0.25f);
+        Depth(0.75f);
+        Text(x, y + r, label, 1);
+    }
+}
 
-        bool activate = false;
-        if (lit) {
-            if (Joy(Pad::Left) > 0.5f && KeyLock[Lock::Sideways] == 0) {
-                TitleChoice = StepTitleChoice(TitleChoice, -1);
-                LockKeys();
-                PlaySFX(Sfx::Move, 1.0f);
-            } else if (Joy(Pad::Right) > 0.5f && KeyLock[Lock::Sideways] == 0) {
-                TitleChoice = StepTitleChoice(TitleChoice, 1);
-                LockKeys();
-                PlaySFX(Sfx::Move, 1.0f);
-            }
-            if (choose && KeyLock[Lock::Choose] == 0) activate = true;
-        }
-
-        // A first tap highlights an item, a second one activates it.
-        int p = MouseIn_Radius(x, y, hit);
-        if (p > 0 && !NearestTitleItem(item, TitleChoice, MouseX(p - 1), MouseY(p - 1), y, ScreenW)) p = 0;
-        if (p > 0 && TouchDown(p - 1) && TouchLock[p] == 0) {
-            if (TitleChoice == item) {
-                activate = true;
-            } else {
-                TitleChoice = item;
-                LockKeys();
-                PlaySFX(Sfx::Move, 1.0f);
-            }
-        }
-
-        if (!activate) continue;
-        switch (item) {
-        case ItemStart:
-            MenuPage = 1;
+// The lit item moves the highlight sideways and is chosen with the choose
+// button; any item is highlighted by a first tap and chosen by a second.
+bool MyGame::TitleItemChosen(int item, bool lit, float x, float y, float hit, bool choose) {
+    bool activate = false;
+    if (lit) {
+        if (Joy(Pad::Left) > 0.5f && KeyLock[Lock::Sideways] == 0) {
+            TitleChoice = StepTitleChoice(TitleChoice, -1);
             LockKeys();
-            PlaySFX(Sfx::Confirm, 1.0f);
-            break;
-        case ItemQuit:
-            GameBreak = 1;
-            break;
-        case ItemOptions:
-            Overlay = Overlays::Options;
-            OptScroll = 0;
-            OptRow = 0;
+            PlaySFX(Sfx::Move, 1.0f);
+        } else if (Joy(Pad::Right) > 0.5f && KeyLock[Lock::Sideways] == 0) {
+            TitleChoice = StepTitleChoice(TitleChoice, 1);
             LockKeys();
-            Settings[Setting::DebugStats] = ShowStats;
-            PlaySFX(Sfx::Confirm);
-            break;
-        default:
-            Overlay = Overlays::Credits;
-            LockKeys();
-            PlaySFX(Sfx::Confirm);
-            break;
+            PlaySFX(Sfx::Move, 1.0f);
         }
+        if (choose && KeyLock[Lock::Choose] == 0) activate = true;
     }
 
-    DrawMakerLine(*this);
+    int p = MouseIn_Radius(x, y, hit);
+    if (p > 0 && !NearestTitleItem(item, TitleChoice, MouseX(p - 1), MouseY(p - 1), y, ScreenW)) p = 0;
+    if (p > 0 && TouchDown(p - 1) && TouchLock[p] == 0) {
+        if (TitleChoice == item) {
+            activate = true;
+        } else {
+            TitleChoice = item;
+            LockKeys();
+            PlaySFX(Sfx::Move, 1.0f);
+        }
+    }
+    return activate;
+}
+
+void MyGame::ActivateTitleItem(int item) {
+    switch (item) {
+    case ItemStart:
+        MenuPage = 1;
+        LockKeys();
+        PlaySFX(Sfx::Confirm, 1.0f);
+        break;
+    case ItemQuit:
+        GameBreak = 1;
+        break;
+    case ItemOptions:
+        Overlay = Overlays::Options;
+        OptScroll = 0;
+        OptRow = 0;
+        LockKeys();
+        Settings[Setting::DebugStats] = ShowStats;
+        PlaySFX(Sfx::Confirm);
+        break;
+    default:
+        Overlay = Overlays::Credits;
+        LockKeys();
+        PlaySFX(Sfx::Confirm);
+        break;
+    }
 }
 
 void MyGame::LoadMenu() {

@@ -141,7 +141,16 @@ public:
     void Options();
     void Credits();
     void RedefineKeys();
+    void DrawPadPicture(int selected, float cx, float cy);
+    void RunCapture(int selected);
+    void RedefineMove(int selected);
+    void DrawRedefineButtons(int selected, float cx, float cy);
+    void DrawBindings(int selected, float cy);
+    void DrawCountdown(int timer);
+    void DrawStickMonitors(float cx, float cy);
     void EnterYourName();
+    void NameReel(int i, bool here, float y);
+    void NameButtons(int& cursor);
     void KeyDefaults();
     void AddDefaultCredits();
 
@@ -158,7 +167,15 @@ public:
     float CreditWave = 0;     // phase of the pattern behind the credits
 
     void Menu_Start();
+    bool ReadTitleButtons();
+    void DrawTitleItem(int item, bool lit, float x, float y);
+    bool TitleItemChosen(int item, bool lit, float x, float y, float hit, bool choose);
+    void ActivateTitleItem(int item);
     void Menu_Default(const std::string& items, const std::string& descriptions);
+    bool ListRow(const std::string& label, int i, float y, float shift, float f, float textSize);
+    void ListRepeatMove(int& sel);
+    void StartChosenGame(int difficulty);
+    void ListBackArrow();
     void Menu_Background();
     void DoGobbitBackground();
     void AddPlatBG();
