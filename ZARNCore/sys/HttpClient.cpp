@@ -132,19 +132,15 @@ int StatusOf(const std::string& start) {
     return code;
 }
 
-// Sends request to host and reads the reply through the filter: the
-// exchange both the score request and an upload make.
-HttpResult Exchange(const std::string& host, const std::string& request, const HttpLimits& limits,
-                    bool blockingConnect, const std::atomic<bool>* stop) {
-    HttpResult result;
-    Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limits.TotalMs);
-
+// A socket connected to host (name or name:port), non-blocking, or -1.
+int ConnectTo(const std::string& host, const HttpLimits& limits, bool blockingConnect,
+              Clock::time_point deadline, const std::atomic<bool>* stop) {
     std::string name;
     int port = 80;
-    if (!SplitHostPort(host, name, port)) return result;
+    if (!SplitHostPort(host, name, port)) return -1;
 
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return result;
+    if (fd < 0) return -1;
     timeval rcv = {limits.ReceiveMs / 1000, (limits.ReceiveMs % 1000) * 1000};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &rcv, sizeof rcv);
 
@@ -154,7 +150,7 @@ HttpResult Exchange(const std::string& host, const std::string& request, const H
     addrinfo* found = nullptr;
     if (getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0 || !found) {
         close(fd);
-        return result;
+        return -1;
     }
     sockaddr_in addr = *reinterpret_cast<sockaddr_in*>(found->ai_addr);
     freeaddrinfo(found);
@@ -165,12 +161,12 @@ HttpResult Exchange(const std::string& host, const std::string& request, const H
         if (blockingConnect || errno != EINPROGRESS) {
             Say("Could not connect", stop);
             close(fd);
-            return result;
+            return -1;
         }
         if (!WaitFor(fd, POLLOUT, limits.ConnectMs, deadline, stop)) {
             Say("\n-=Unable to Connect=-\n", stop);
             close(fd);
-            return result;
+            return -1;
         }
         // Writable can also mean refused: nothing has been sent then.
         int err = 0;
@@ -178,13 +174,17 @@ HttpResult Exchange(const std::string& host, const std::string& request, const H
         if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0 || err != 0) {
             Say("Could not connect", stop);
             close(fd);
-            return result;
+            return -1;
         }
     }
     if (blockingConnect) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL, 0) | O_NONBLOCK);
+    return fd;
+}
 
-    // The request goes out whole or not at all; a peer that hangs up must not
-    // raise SIGPIPE in the game.
+// The request goes out whole or not at all; a peer that hangs up must not
+// raise SIGPIPE in the game.
+void SendWhole(int fd, const std::string& request, const HttpLimits& limits, Clock::time_point deadline,
+               const std::atomic<bool>* stop) {
     std::size_t sentBytes = 0;
     while (sentBytes < request.size()) {
         ssize_t n = send(fd, request.data() + sentBytes, request.size() - sentBytes, MSG_NOSIGNAL);
@@ -196,8 +196,11 @@ HttpResult Exchange(const std::string& host, const std::string& request, const H
             break;
         }
     }
-    result.Sent = true;
+}
 
+// Reads the reply, at most MaxReply bytes, through the filter into result.
+void ReadReply(int fd, const HttpLimits& limits, Clock::time_point deadline, const std::atomic<bool>* stop,
+               HttpResult& result) {
     ReplyFilter filter;
     std::size_t total = 0;
     std::string start;  // the reply's first bytes, for its status
@@ -214,9 +217,22 @@ HttpResult Exchange(const std::string& host, const std::string& request, const H
         filter.Block(block, std::size_t(n));
         total += std::size_t(n);
     }
-    close(fd);
     result.Data = filter.Data();
     result.Status = StatusOf(start);
+}
+
+// Sends request to host and reads the reply through the filter: the
+// exchange both the score request and an upload make.
+HttpResult Exchange(const std::string& host, const std::string& request, const HttpLimits& limits,
+                    bool blockingConnect, const std::atomic<bool>* stop) {
+    HttpResult result;
+    Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limits.TotalMs);
+    int fd = ConnectTo(host, limits, blockingConnect, deadline, stop);
+    if (fd < 0) return result;
+    SendWhole(fd, request, limits, deadline, stop);
+    result.Sent = true;
+    ReadReply(fd, limits, deadline, stop, result);
+    close(fd);
     return result;
 }
 

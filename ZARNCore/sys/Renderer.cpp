@@ -271,6 +271,45 @@ void ZARNSys::RenderQuadImage(int i) {
     CountBox();
 }
 
+// A blend command: the blend function of what follows.
+static void ApplyBlend(double m) {
+    EndBatch();
+    if (m == Blend::Alpha) {
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glEnable(GL_ALPHA_TEST);
+        AlphaTestOn = true;
+    } else if (m == Blend::Add) {
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+        glEnable(GL_ALPHA_TEST);
+        AlphaTestOn = true;
+    } else if (m == Blend::SoftAdd) {
+        glBlendFunc(GL_ONE_MINUS_SRC_COLOR, GL_ONE);
+        glDisable(GL_ALPHA_TEST);
+        AlphaTestOn = false;
+    }
+}
+
+// Every command of the replay copy, in order.
+static void ReplayCommands(ZARNSys& sys) {
+    for (DrawToR = 0; DrawToR < DrawToRT; ++DrawToR) {
+        int i = DrawToR;
+        double k = DrawR[i].d[DrawField::Kind];
+        int kind = (k >= 0 && k < 100) ? int(k) : 0;
+        switch (kind) {
+            case DrawKind::Rect: sys.RenderRect(i); break;
+            case DrawKind::Quad: sys.RenderQuad(i); break;
+            case DrawKind::Oval: sys.RenderOval(i); break;
+            case DrawKind::Fan: sys.RenderFan(i); break;
+            case DrawKind::Tri: sys.RenderTri(i); break;
+            case DrawKind::Image: sys.RenderImage(i); break;
+            case DrawKind::QuadImage: sys.RenderQuadImage(i); break;
+            case DrawKind::ImageBlur: sys.RenderImageBlur(i); break;
+            case DrawKind::Blend: ApplyBlend(DrawR[i].d[DrawField::Mode]); break;
+            default: break;
+        }
+    }
+}
+
 void ReplayFrame(float overscan) {
     ZARNSys& sys = ASys;
     TexUploads = 0;
@@ -319,41 +358,7 @@ void ReplayFrame(float overscan) {
     TriCount = 0;
     sys.PolyCount = 0;
     sys.ObjCount = 0;
-
-    for (DrawToR = 0; DrawToR < DrawToRT; ++DrawToR) {
-        int i = DrawToR;
-        double k = DrawR[i].d[DrawField::Kind];
-        int kind = (k >= 0 && k < 100) ? int(k) : 0;
-        switch (kind) {
-            case DrawKind::Rect: sys.RenderRect(i); break;
-            case DrawKind::Quad: sys.RenderQuad(i); break;
-            case DrawKind::Oval: sys.RenderOval(i); break;
-            case DrawKind::Fan: sys.RenderFan(i); break;
-            case DrawKind::Tri: sys.RenderTri(i); break;
-            case DrawKind::Image: sys.RenderImage(i); break;
-            case DrawKind::QuadImage: sys.RenderQuadImage(i); break;
-            case DrawKind::ImageBlur: sys.RenderImageBlur(i); break;
-            case DrawKind::Blend: {
-                EndBatch();
-                double m = DrawR[i].d[DrawField::Mode];
-                if (m == Blend::Alpha) {
-                    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-                    glEnable(GL_ALPHA_TEST);
-                    AlphaTestOn = true;
-                } else if (m == Blend::Add) {
-                    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-                    glEnable(GL_ALPHA_TEST);
-                    AlphaTestOn = true;
-                } else if (m == Blend::SoftAdd) {
-                    glBlendFunc(GL_ONE_MINUS_SRC_COLOR, GL_ONE);
-                    glDisable(GL_ALPHA_TEST);
-                    AlphaTestOn = false;
-                }
-                break;
-            }
-            default: break;
-        }
-    }
+    ReplayCommands(sys);
     EndBatch();
     glPopMatrix();
 }
