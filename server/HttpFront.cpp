@@ -216,175 +216,214 @@ bool HttpFront::Queue(int lane, int fd, HttpRequest&& request) {
     return true;
 }
 
+// The connections still sending their requests, watched by one epoll set
+// with the listening socket.
+struct HttpFront::Loop {
+    Loop(HttpFront& front, int ep) : Front(front), Ep(ep) {}
+    HttpFront& Front;
+    int Ep;
+    std::unordered_map<int, Pending> Waiting;
+    std::map<std::uint64_t, int> ByAge;                              // accept order -> fd
+    std::unordered_map<std::uint32_t, std::set<std::uint64_t>> ByAddress;  // address -> accept orders
+    std::uint64_t NextSeq = 0;
+    std::size_t BodiesHeld = 0;
+    // Out of file descriptors: stop accepting for a moment instead of
+    // spinning on a listening socket that stays readable.
+    long long AcceptAgain = 0;
+
+    void Forget(int fd);
+    void Drop(int fd, int status);
+    void ListenFor(std::uint32_t what);
+    bool HeadArrived(int fd, Pending& p);
+    void AcceptAll();
+    void Track(int fd, std::uint32_t address);
+    void ReadFrom(int fd);
+    bool ReadSome(int fd, Pending& p);
+    void Sweep(long long now);
+};
+
+// Stops watching a connection; the caller answers or closes it.
+void HttpFront::Loop::Forget(int fd) {
+    auto it = Waiting.find(fd);
+    if (it == Waiting.end()) return;
+    epoll_ctl(Ep, EPOLL_CTL_DEL, fd, nullptr);
+    ByAge.erase(it->second.Seq);
+    auto a = ByAddress.find(it->second.Address);
+    if (a != ByAddress.end()) {
+        a->second.erase(it->second.Seq);
+        if (a->second.empty()) ByAddress.erase(a);
+    }
+    if (it->second.HaveHead) BodiesHeld -= it->second.Request.Length;
+    Waiting.erase(it);
+}
+
+// Only a short error reply: the socket stays non-blocking.
+void HttpFront::Loop::Drop(int fd, int status) {
+    Forget(fd);
+    Front.Reply(fd, Plain(status), false);
+}
+
+void HttpFront::Loop::ListenFor(std::uint32_t what) {
+    epoll_event lev = {};
+    lev.events = what;
+    lev.data.fd = Front.listenFd_;
+    epoll_ctl(Ep, EPOLL_CTL_MOD, Front.listenFd_, &lev);
+}
+
+// A request whose head arrived: routed, refused or left to take its body.
+// True when the connection is still being read.
+bool HttpFront::Loop::HeadArrived(int fd, Pending& p) {
+    const FrontLimits& limits = Front.limits_;
+    int bad = ParseHead(p.Data.substr(0, p.HeadEnd), p.Request);
+    p.Request.Address = p.Address;
+    if (bad) {
+        Drop(fd, bad);
+        return false;
+    }
+    Route route = Front.router_(p.Request);
+    if (route.Refuse) {
+        Drop(fd, route.Refuse);
+        return false;
+    }
+    if (p.Request.Length > route.MaxBody) {
+        Drop(fd, 413);
+        return false;
+    }
+    if (BodiesHeld + p.Request.Length > limits.BodiesHeld) {
+        Drop(fd, 503);
+        return false;
+    }
+    BodiesHeld += p.Request.Length;
+    p.HaveHead = true;
+    p.Lane = route.Lane;
+    if (p.Request.Length > 0) p.Deadline = p.Accepted + limits.BodyMs;
+    return true;
+}
+
+void HttpFront::Loop::AcceptAll() {
+    const FrontLimits& limits = Front.limits_;
+    int c;
+    sockaddr_in from = {};
+    socklen_t fromLen = sizeof from;
+    while ((c = accept4(Front.listenFd_, reinterpret_cast<sockaddr*>(&from), &fromLen,
+                        SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0) {
+        fromLen = sizeof from;
+        std::uint32_t address = ntohl(from.sin_addr.s_addr);
+        // The newcomer is served; the oldest connection still sending from
+        // the same address makes room, or failing that the oldest of all.
+        auto mine = ByAddress.find(address);
+        if (mine != ByAddress.end() && int(mine->second.size()) >= limits.PerAddress)
+            Drop(ByAge[*mine->second.begin()], 429);
+        else if (int(Waiting.size()) >= limits.Connections && !ByAge.empty())
+            Drop(ByAge.begin()->second, 503);
+        Track(c, address);
+    }
+    if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+        ListenFor(0);
+        AcceptAgain = NowMs() + 100;
+    }
+}
+
+void HttpFront::Loop::Track(int fd, std::uint32_t address) {
+    Pending& p = Waiting[fd];
+    p.Accepted = NowMs();
+    p.Deadline = p.Accepted + Front.limits_.RequestMs;
+    p.Address = address;
+    p.Seq = NextSeq++;
+    ByAge[p.Seq] = fd;
+    ByAddress[address].insert(p.Seq);
+    epoll_event cev = {};
+    cev.events = EPOLLIN | EPOLLRDHUP;
+    cev.data.fd = fd;
+    epoll_ctl(Ep, EPOLL_CTL_ADD, fd, &cev);
+}
+
+// Reads what a connection sent; a complete request goes to its lane.
+void HttpFront::Loop::ReadFrom(int fd) {
+    auto it = Waiting.find(fd);
+    if (it == Waiting.end()) return;
+    bool closed = ReadSome(fd, it->second);
+    it = Waiting.find(fd);
+    if (it == Waiting.end()) return;  // answered already
+    Pending& q = it->second;
+    // Bytes past the announced body are not read: every reply closes.
+    if (q.HaveHead && q.Data.size() > q.HeadEnd + q.Request.Length) q.Data.resize(q.HeadEnd + q.Request.Length);
+    if (q.HaveHead && q.Data.size() == q.HeadEnd + q.Request.Length) {
+        HttpRequest req = std::move(q.Request);
+        req.Body = q.Data.substr(q.HeadEnd);
+        int lane = q.Lane;
+        Forget(fd);
+        if (!Front.Queue(lane, fd, std::move(req))) Front.Reply(fd, Plain(503), false);
+    } else if (!q.HaveHead && q.Data.size() > std::size_t(Front.limits_.HeadBytes)) {
+        Drop(fd, 431);
+    } else if (closed) {
+        Forget(fd);
+        close(fd);
+    }
+}
+
+// Takes what the socket holds, never more than the head cap or the body the
+// head announced. True when the client closed or the socket failed.
+bool HttpFront::Loop::ReadSome(int fd, Pending& p) {
+    const FrontLimits& limits = Front.limits_;
+    char buf[16384];
+    for (;;) {
+        std::size_t want = p.HaveHead ? p.HeadEnd + p.Request.Length : std::size_t(limits.HeadBytes) + 1;
+        if (p.Data.size() >= want) return false;
+        ssize_t got = recv(fd, buf, std::min(want - p.Data.size(), sizeof buf), 0);
+        if (got > 0) {
+            p.Data.append(buf, std::size_t(got));
+            if (!p.HaveHead) {
+                std::size_t end = p.Data.find("\r\n\r\n");
+                if (end != std::string::npos && end + 4 <= std::size_t(limits.HeadBytes)) {
+                    p.HeadEnd = end + 4;
+                    if (!HeadArrived(fd, p)) return false;
+                }
+            }
+            continue;
+        }
+        if (got < 0 && errno == EINTR) continue;
+        return got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+    }
+}
+
+// Accepting again after a shortage, and a 408 to every request too slow.
+void HttpFront::Loop::Sweep(long long now) {
+    if (AcceptAgain && now >= AcceptAgain) {
+        AcceptAgain = 0;
+        ListenFor(EPOLLIN);
+    }
+    std::vector<int> late;
+    for (auto& [fd, p] : Waiting)
+        if (now >= p.Deadline) late.push_back(fd);
+    for (int fd : late) Drop(fd, 408);
+}
+
 void HttpFront::Run() {
     for (auto& pool : pools_)
         for (int i = 0; i < pool->Setup.Workers; i++) pool->Threads.emplace_back([this, p = pool.get()] { Work(*p); });
 
-    int ep = epoll_create1(EPOLL_CLOEXEC);
+    Loop loop(*this, epoll_create1(EPOLL_CLOEXEC));
     epoll_event ev = {};
     ev.events = EPOLLIN;
     ev.data.fd = listenFd_;
-    epoll_ctl(ep, EPOLL_CTL_ADD, listenFd_, &ev);
-
-    std::unordered_map<int, Pending> pending;
-    std::map<std::uint64_t, int> byAge;                              // accept order -> fd
-    std::unordered_map<std::uint32_t, std::set<std::uint64_t>> byAddress;  // address -> accept orders
-    std::uint64_t nextSeq = 0;
-    std::size_t bodiesHeld = 0;
-
-    // Stops watching a connection; the caller answers or closes it.
-    auto forget = [&](int fd) {
-        auto it = pending.find(fd);
-        if (it == pending.end()) return;
-        epoll_ctl(ep, EPOLL_CTL_DEL, fd, nullptr);
-        byAge.erase(it->second.Seq);
-        auto a = byAddress.find(it->second.Address);
-        if (a != byAddress.end()) {
-            a->second.erase(it->second.Seq);
-            if (a->second.empty()) byAddress.erase(a);
-        }
-        if (it->second.HaveHead) bodiesHeld -= it->second.Request.Length;
-        pending.erase(it);
-    };
-    // Only a short error reply: the socket stays non-blocking.
-    auto drop = [&](int fd, int status) {
-        forget(fd);
-        Reply(fd, Plain(status), false);
-    };
+    epoll_ctl(loop.Ep, EPOLL_CTL_ADD, listenFd_, &ev);
 
     epoll_event events[64];
     long long nextSweep = NowMs() + 100;
-    // Out of file descriptors: stop accepting for a moment instead of
-    // spinning on a listening socket that stays readable.
-    long long acceptAgain = 0;
-    auto listenFor = [&](uint32_t what) {
-        epoll_event lev = {};
-        lev.events = what;
-        lev.data.fd = listenFd_;
-        epoll_ctl(ep, EPOLL_CTL_MOD, listenFd_, &lev);
-    };
-
-    // A request whose head arrived: routed, refused or left to take its body.
-    // True when the connection is still being read.
-    auto headArrived = [&](int fd, Pending& p) {
-        int bad = ParseHead(p.Data.substr(0, p.HeadEnd), p.Request);
-        p.Request.Address = p.Address;
-        if (bad) {
-            drop(fd, bad);
-            return false;
-        }
-        Route route = router_(p.Request);
-        if (route.Refuse) {
-            drop(fd, route.Refuse);
-            return false;
-        }
-        if (p.Request.Length > route.MaxBody) {
-            drop(fd, 413);
-            return false;
-        }
-        if (bodiesHeld + p.Request.Length > limits_.BodiesHeld) {
-            drop(fd, 503);
-            return false;
-        }
-        bodiesHeld += p.Request.Length;
-        p.HaveHead = true;
-        p.Lane = route.Lane;
-        if (p.Request.Length > 0) p.Deadline = p.Accepted + limits_.BodyMs;
-        return true;
-    };
-
     for (;;) {
-        int n = epoll_wait(ep, events, 64, 100);
+        int n = epoll_wait(loop.Ep, events, 64, 100);
         for (int i = 0; i < n; i++) {
             int fd = events[i].data.fd;
-            if (fd == listenFd_) {
-                int c;
-                sockaddr_in from = {};
-                socklen_t fromLen = sizeof from;
-                while ((c = accept4(listenFd_, reinterpret_cast<sockaddr*>(&from), &fromLen,
-                                    SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0) {
-                    fromLen = sizeof from;
-                    std::uint32_t address = ntohl(from.sin_addr.s_addr);
-                    // The newcomer is served; the oldest connection still
-                    // sending from the same address makes room, or failing
-                    // that the oldest of all.
-                    auto mine = byAddress.find(address);
-                    if (mine != byAddress.end() && int(mine->second.size()) >= limits_.PerAddress)
-                        drop(byAge[*mine->second.begin()], 429);
-                    else if (int(pending.size()) >= limits_.Connections && !byAge.empty())
-                        drop(byAge.begin()->second, 503);
-                    Pending& p = pending[c];
-                    p.Accepted = NowMs();
-                    p.Deadline = p.Accepted + limits_.RequestMs;
-                    p.Address = address;
-                    p.Seq = nextSeq++;
-                    byAge[p.Seq] = c;
-                    byAddress[address].insert(p.Seq);
-                    epoll_event cev = {};
-                    cev.events = EPOLLIN | EPOLLRDHUP;
-                    cev.data.fd = c;
-                    epoll_ctl(ep, EPOLL_CTL_ADD, c, &cev);
-                }
-                if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
-                    listenFor(0);
-                    acceptAgain = NowMs() + 100;
-                }
-                continue;
-            }
-            auto it = pending.find(fd);
-            if (it == pending.end()) continue;
-            Pending& p = it->second;
-            char buf[16384];
-            bool closed = false;
-            for (;;) {
-                // Never more than the head cap, or the body the head announced.
-                std::size_t want = p.HaveHead ? p.HeadEnd + p.Request.Length : std::size_t(limits_.HeadBytes) + 1;
-                if (p.Data.size() >= want) break;
-                ssize_t got = recv(fd, buf, std::min(want - p.Data.size(), sizeof buf), 0);
-                if (got > 0) {
-                    p.Data.append(buf, std::size_t(got));
-                    if (!p.HaveHead) {
-                        std::size_t end = p.Data.find("\r\n\r\n");
-                        if (end != std::string::npos && end + 4 <= std::size_t(limits_.HeadBytes)) {
-                            p.HeadEnd = end + 4;
-                            if (!headArrived(fd, p)) break;
-                        }
-                    }
-                    continue;
-                }
-                if (got < 0 && errno == EINTR) continue;
-                closed = got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
-                break;
-            }
-            it = pending.find(fd);
-            if (it == pending.end()) continue;  // answered already
-            Pending& q = it->second;
-            // Bytes past the announced body are not read: every reply closes.
-            if (q.HaveHead && q.Data.size() > q.HeadEnd + q.Request.Length) q.Data.resize(q.HeadEnd + q.Request.Length);
-            if (q.HaveHead && q.Data.size() == q.HeadEnd + q.Request.Length) {
-                HttpRequest req = std::move(q.Request);
-                req.Body = q.Data.substr(q.HeadEnd);
-                int lane = q.Lane;
-                forget(fd);
-                if (!Queue(lane, fd, std::move(req))) Reply(fd, Plain(503), false);
-            } else if (!q.HaveHead && q.Data.size() > std::size_t(limits_.HeadBytes)) {
-                drop(fd, 431);
-            } else if (closed) {
-                forget(fd);
-                close(fd);
-            }
+            if (fd == listenFd_)
+                loop.AcceptAll();
+            else
+                loop.ReadFrom(fd);
         }
         long long now = NowMs();
         if (now >= nextSweep) {
             nextSweep = now + 100;
-            if (acceptAgain && now >= acceptAgain) {
-                acceptAgain = 0;
-                listenFor(EPOLLIN);
-            }
-            std::vector<int> late;
-            for (auto& [fd, p] : pending)
-                if (now >= p.Deadline) late.push_back(fd);
-            for (int fd : late) drop(fd, 408);
+            loop.Sweep(now);
         }
     }
 }

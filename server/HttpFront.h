@@ -91,6 +91,8 @@ private:
         std::vector<std::thread> Threads;
     };
     void Work(Pool& pool);
+    // The event loop's connections (HttpFront.cpp).
+    struct Loop;
     // False when the lane's queue is full.
     bool Queue(int lane, int fd, HttpRequest&& request);
     void Reply(int fd, const HttpResponse& r, bool blocking);
