@@ -134,9 +134,9 @@ void MyGame::WriteSaveStep() {
         // when complete, so a crash mid-save leaves the previous file whole.
         OpenTemp(SettingsName);
     } else if (step == SaveStep::WriteSettings) {
-        for (int i = 0; i < 100; i++) WriteInt(Settings[i]);
+        for (int i = 0; i < SettingsPerFile; i++) WriteInt(Settings[i]);
     } else if (step >= SaveStep::FirstKeyRows && step <= SaveStep::LastKeyRows) {
-        for (int slot = 0; slot < 64; slot++) WriteInt(KeyValue(step - SaveStep::FirstKeyRows, slot));
+        for (int slot = 0; slot < SlotsPerKey; slot++) WriteInt(KeyValue(step - SaveStep::FirstKeyRows, slot));
     } else if (step == SaveStep::CloseSettings) {
         PutInPlace(SettingsName);
     } else if (step == SaveStep::OpenScores) {
@@ -155,7 +155,7 @@ void MyGame::WriteSaveStep() {
 // Settings 100-199 open the score file, followed by their own sum.
 void MyGame::WriteScoreSettings(const ScoreKeys& k) {
     SaveSum = 0;
-    for (int i = 100; i < 200; i++) {
+    for (int i = SettingsPerFile; i < 2 * SettingsPerFile; i++) {
         WriteInt(Settings[i]);
         SaveSum = ChecksumStep(SettingsTerm(k, GameNum, i, Settings[i], SaveSum), SettingsSumModulus);
     }
@@ -281,7 +281,7 @@ void MyGame::Load() {
 
     if (scores.Valid == 0) {
         Debuglog("Clearing Scoreboard");
-        for (int i = 100; i < 200; i++) Settings[i] = 0;
+        for (int i = SettingsPerFile; i < 2 * SettingsPerFile; i++) Settings[i] = 0;
         for (int& s : Scores) s = 0;
     }
 
@@ -308,7 +308,7 @@ void MyGame::Load() {
 // repairs of what no screen could have set.
 void MyGame::ReadSettingsFile() {
     bool ended = false;
-    for (int i = 0; i < 100; i++) {
+    for (int i = 0; i < SettingsPerFile; i++) {
         int v = ReadChecked(*this, ended);
         if (v > NothingRead) Settings[i] = v;
     }
@@ -335,8 +335,8 @@ void MyGame::ReadSettingsFile() {
 // The 16 x 64 binding slots; returns how many named no input.
 int MyGame::ReadBindings(bool& ended) {
     int ignored = 0;
-    for (int key = 0; key < 16; key++) {
-        for (int slot = 0; slot < 64; slot++) {
+    for (int key = 0; key < Pad::Count; key++) {
+        for (int slot = 0; slot < SlotsPerKey; slot++) {
             int code = ReadChecked(*this, ended);
             if (code <= NothingRead) continue;
             // A code that names no key or controller element would index
@@ -371,7 +371,7 @@ MyGame::ScoreFileCheck MyGame::ReadScoreFile() {
     if (!ReadFile(scoreName.c_str())) return result;
     result.Missing = 0;
     bool ended = false;
-    for (int i = 100; i < 200; i++) Settings[i] = ReadChecked(*this, ended);
+    for (int i = SettingsPerFile; i < 2 * SettingsPerFile; i++) Settings[i] = ReadChecked(*this, ended);
     ReadChecked(*this, ended);  // the settings sum is not checked
     int sum = 0;
     for (int i = 0; i < ScoreCount; i++) {

@@ -6,6 +6,8 @@
 #include <string>
 
 constexpr int SettingsFileInts = 1124;   // 100 settings + 16 keys x 64 slots
+constexpr int SettingsPerFile = 100;     // Settings 0-99 in the settings file, 100-199 in the score file
+constexpr int SlotsPerKey = 64;          // binding slots of each virtual key, all saved
 constexpr int ScoreFileInts = 22697;     // 100 settings, their sum, scores, 596 sums
 constexpr int ScoreCount = 22000;
 constexpr int ScoreSegment = 37;         // a sum follows every score i with i % 37 == 1
