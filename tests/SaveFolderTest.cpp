@@ -300,9 +300,9 @@ TEST_F(SaveFolder, SaveFilesAreMadeForThePlayerAlone) {
     mode_t tempModes[2] = {};
     for (int n = 0; n < 10000 && ThisGame.SavePending != 0; n++) {
         ThisGame.SaveBit();
-        if (ThisGame.SavePending == 3) tempModes[0] = ModeOf(Path(TempNameFor(SettingsFile)));
-        if (ThisGame.SavePending == 30) tempModes[1] = ModeOf(Path(TempNameFor(ScoreFile)));
-        if (ThisGame.SavePending == 1 || ThisGame.SavePending == 28) usleep(100);
+        if (ThisGame.SavePending == SaveStep::WriteSettings) tempModes[0] = ModeOf(Path(TempNameFor(SettingsFile)));
+        if (ThisGame.SavePending == SaveStep::WriteScoreSettings) tempModes[1] = ModeOf(Path(TempNameFor(ScoreFile)));
+        if (ThisGame.SavePending == SaveStep::Requested || ThisGame.SavePending == SaveStep::BeforeScores) usleep(100);
     }
     FinishReplacements(10000);
     umask(umaskWas);
@@ -361,7 +361,7 @@ TEST_F(SaveFolder, WhatReplacesAFinishedTemporaryFileIsNeverPutInPlace) {
                     ThisGame.Save();
                     while (ThisGame.SavePending != 0) {
                         ThisGame.SaveBit();
-                        if (ThisGame.SavePending == 27) FinishReplacements(10000);
+                        if (ThisGame.SavePending == SaveStep::CloseSettings) FinishReplacements(10000);
                     }
                     FinishReplacements(10000);
                     return 0;
