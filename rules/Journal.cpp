@@ -66,6 +66,41 @@ std::vector<std::uint8_t> EncodeJournal(const Journal& j) {
     return out;
 }
 
+// The inputs, in their one canonical form: no empty run and no run the same
+// as the one before, so one game has exactly one journal.
+static bool DecodeInputs(const std::uint8_t* p, const std::uint8_t* end, Journal& out, std::string& error) {
+    std::uint64_t covered = 0;
+    while (p < end) {
+        const std::uint8_t code = *p++;
+        if (code >= Controls::Codes) return Fail(error, "input code " + std::to_string(code) + " is not an input");
+        std::uint64_t n = 0;
+        int shift = 0;
+        for (;;) {
+            if (p == end) return Fail(error, "cut short inside its inputs");
+            const std::uint8_t b = *p++;
+            n |= std::uint64_t(b & 0x7F) << shift;
+            if (!(b & 0x80)) {
+                if (b == 0 && shift > 0) return Fail(error, "an input run's length is padded");
+                break;
+            }
+            shift += 7;
+            if (shift > 28) return Fail(error, "an input run's length does not fit in 32 bits");
+        }
+        if (n == 0) return Fail(error, "an input run of no updates");
+        if (!out.Runs.empty() && out.Runs.back().Code == code)
+            return Fail(error, "two runs of the same input in a row");
+        covered += n;
+        if (covered > out.Updates)
+            return Fail(error, "the inputs cover more than the " + std::to_string(out.Updates) +
+                                   " updates the header gives");
+        out.Runs.push_back({code, std::uint32_t(n)});
+    }
+    if (covered != out.Updates)
+        return Fail(error, "the inputs cover " + std::to_string(covered) + " updates but the header gives " +
+                               std::to_string(out.Updates));
+    return true;
+}
+
 bool DecodeJournal(const std::uint8_t* bytes, std::size_t size, Journal& out, std::string& error) {
     out = Journal{};
     if (size > MaxJournalBytes) return Fail(error, "larger than any journal (" + std::to_string(size) + " bytes)");
@@ -116,39 +151,7 @@ bool DecodeJournal(const std::uint8_t* bytes, std::size_t size, Journal& out, st
                                    std::to_string(c.Update) + ")");
     }
 
-    // The inputs, in their one canonical form: no empty run and no run the
-    // same as the one before, so one game has exactly one journal.
-    const std::uint8_t* end = p + inputBytes;
-    std::uint64_t covered = 0;
-    while (p < end) {
-        const std::uint8_t code = *p++;
-        if (code >= Controls::Codes) return Fail(error, "input code " + std::to_string(code) + " is not an input");
-        std::uint64_t n = 0;
-        int shift = 0;
-        for (;;) {
-            if (p == end) return Fail(error, "cut short inside its inputs");
-            const std::uint8_t b = *p++;
-            n |= std::uint64_t(b & 0x7F) << shift;
-            if (!(b & 0x80)) {
-                if (b == 0 && shift > 0) return Fail(error, "an input run's length is padded");
-                break;
-            }
-            shift += 7;
-            if (shift > 28) return Fail(error, "an input run's length does not fit in 32 bits");
-        }
-        if (n == 0) return Fail(error, "an input run of no updates");
-        if (!out.Runs.empty() && out.Runs.back().Code == code)
-            return Fail(error, "two runs of the same input in a row");
-        covered += n;
-        if (covered > out.Updates)
-            return Fail(error, "the inputs cover more than the " + std::to_string(out.Updates) +
-                                   " updates the header gives");
-        out.Runs.push_back({code, std::uint32_t(n)});
-    }
-    if (covered != out.Updates)
-        return Fail(error, "the inputs cover " + std::to_string(covered) + " updates but the header gives " +
-                               std::to_string(out.Updates));
-    return true;
+    return DecodeInputs(p, p + inputBytes, out, error);
 }
 
 const char* EndingName(int ending) {

@@ -48,7 +48,6 @@ void Match::GetLev(int advance) {
     P.Level += advance;
 
     float v = Difficulty * 11 + P.Level * 3 * Difficulty;
-    const char* layout = LevDat(LayoutFor(Difficulty, P.Level));
     P.LevelSeed = Difficulty * 6128 + v * 371;
     P.BoardW = BoardCols;
     P.BoardH = BoardRows;
@@ -66,7 +65,20 @@ void Match::GetLev(int advance) {
         P.WallB = Rng.Rand(1, 15) * 17;
     } while (!VividColour(P.WallR, P.WallG, P.WallB));
 
-    // Every cell starts 240 below its place and rises at its own speed.
+    LayOutCells(LevDat(LayoutFor(Difficulty, P.Level)));
+    const int heroRow = PlaceHero();
+    PlacePowerItems(heroRow);
+    PlaceGateRows(heroRow);
+
+    CellsMayMove = true;
+    P.PathRuns = 1;
+    P.DotCount -= P.PowerCount;
+    P.BestWalk = 0;
+}
+
+// Every cell starts 240 below its place and rises at its own speed.
+void Match::LayOutCells(const char* layout) {
+    PlayState& P = Play;
     for (int y = 0; y < BoardRows; ++y) {
         for (int x = 0; x < BoardCols; ++x) {
             BoardCell& c = Board[y * BoardPitch + x];
@@ -80,7 +92,11 @@ void Match::GetLev(int advance) {
             }
         }
     }
+}
 
+// The hero starts near the middle column, on floor; returns its row.
+int Match::PlaceHero() {
+    PlayState& P = Play;
     int hx, hy;
     do {
         hx = 12 + Rng.Rand(-2, 2);
@@ -91,7 +107,12 @@ void Match::GetLev(int advance) {
     P.HeroDX = P.HeroDY = 0;
     P.Facing = Dir::Right;
     Board[hy * BoardPitch + hx].Pellet = Carry::None;  // the hero stands on it
+    return hy;
+}
 
+// Power items go on pellets at least three rows from the hero.
+void Match::PlacePowerItems(int hy) {
+    PlayState& P = Play;
     for (int i = 0; i < int(P.PowerCount); ++i) {
         int x, y;
         do {
@@ -100,11 +121,14 @@ void Match::GetLev(int advance) {
         } while (!(Board[y * BoardPitch + x].Pellet == Carry::Pellet && std::abs(y - hy) >= 3));
         Board[y * BoardPitch + x].Pellet = Carry::PowerItem;
     }
+}
 
-    // One band of columns per gate row spreads the rows across the board.
-    // With 2 or 4 rows the band edges fall between columns (21 / 4 = 5.25).
-    // They are drawn from as they are, the way Rand draws (the floor of a
-    // number from lo up to hi + 0.9999), not cut to whole columns first.
+// One band of columns per gate row spreads the rows across the board.
+// With 2 or 4 rows the band edges fall between columns (21 / 4 = 5.25).
+// They are drawn from as they are, the way Rand draws (the floor of a
+// number from lo up to hi + 0.9999), not cut to whole columns first.
+void Match::PlaceGateRows(int hy) {
+    PlayState& P = Play;
     P.GateCount = GateRowsFor(Difficulty, P.Level);
     float w = P.GateCount > 0 ? (25 - 4) / P.GateCount : 0;
     for (int i = 0; i < int(P.GateCount); ++i) {
@@ -129,9 +153,4 @@ void Match::GetLev(int advance) {
             }
         }
     }
-
-    CellsMayMove = true;
-    P.PathRuns = 1;
-    P.DotCount -= P.PowerCount;
-    P.BestWalk = 0;
 }

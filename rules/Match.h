@@ -143,7 +143,18 @@ public:
 private:
     void BeginSearch();
     void CheckWinnable();
+    // The level builder's steps, in the order they draw from the stream.
+    void LayOutCells(const char* layout);
+    int PlaceHero();
+    void PlacePowerItems(int heroRow);
+    void PlaceGateRows(int heroRow);
     void StepHero();
+    // The hero's update, in its order.
+    void EaseSlide(float step);
+    void CountDownRepeat();
+    void TryMoves(float delay);
+    void EndLevelIfStuck();
+    void RunLevelEnd();
     void TakeCheckpoint();
     void Emit(void (MatchEvents::*event)()) {
         if (Out) (Out->*event)();

@@ -137,14 +137,30 @@ void Match::StepHero() {
         delay = 5;
         step = 0.3f;
     }
+    EaseSlide(step);
+    CountDownRepeat();
+    GetMatrix(int(P.HeroX), int(P.HeroY), PlayMode);
 
+    // A game that has ended takes no more moves, so the banner's two
+    // seconds cannot add to the score it ended with.
+    if (P.HeroDX == 0 && P.HeroDY == 0 && P.LevelState == 0 && EndReason == 0) TryMoves(delay);
+    EndLevelIfStuck();
+    RunLevelEnd();
+}
+
+// The hero's slide into its cell eases off by step an update.
+void Match::EaseSlide(float step) {
+    PlayState& P = Play;
     if (P.HeroDX > 0) P.HeroDX = P.HeroDX > step ? P.HeroDX - step : 0;
     if (P.HeroDX < 0) P.HeroDX = P.HeroDX < -step ? P.HeroDX + step : 0;
     if (P.HeroDY > 0) P.HeroDY = P.HeroDY > step ? P.HeroDY - step : 0;
     if (P.HeroDY < 0) P.HeroDY = P.HeroDY < -step ? P.HeroDY + step : 0;
+}
 
-    // One countdown for both axes; released keys clear it so a fresh press
-    // moves at once.
+// One countdown for both axes; released keys clear it so a fresh press
+// moves at once.
+void Match::CountDownRepeat() {
+    PlayState& P = Play;
     if (P.RepeatX > 0) P.RepeatY = P.RepeatX;
     if (P.RepeatY > 0) P.RepeatX = P.RepeatY;
     P.RepeatX -= 1;
@@ -152,46 +168,46 @@ void Match::StepHero() {
     if (Input.IsAtRest(Dir::Left) && Input.IsAtRest(Dir::Right) && Input.IsAtRest(Dir::Up) &&
         Input.IsAtRest(Dir::Down))
         P.RepeatX = P.RepeatY = 0;
+}
 
-    GetMatrix(int(P.HeroX), int(P.HeroY), PlayMode);
-
-    // A game that has ended takes no more moves, so the banner's two
-    // seconds cannot add to the score it ended with.
-    if (P.HeroDX == 0 && P.HeroDY == 0 && P.LevelState == 0 && EndReason == 0) {
-        // A held direction that is open moves the hero one cell: the cell
-        // left falls, the hero slides in from it and eats what it finds.
-        auto move = [&](int dir, int open, float& repeat, float& pos, float& slide, float step, float facing) {
-            if (Input.IsHeld(dir) && open && repeat < 1 && P.HeroDX == 0 && P.HeroDY == 0) {
-                Drop(int(P.HeroX), int(P.HeroY));
-                pos += step;
-                slide = -step;
-                repeat = delay;
-                P.Facing = facing;
-                Eat(int(P.HeroX), int(P.HeroY));
-            }
-        };
-        auto left = [&] { move(Dir::Left, OpenLeft, P.RepeatX, P.HeroX, P.HeroDX, -1, Dir::Left); };
-        auto right = [&] { move(Dir::Right, OpenRight, P.RepeatX, P.HeroX, P.HeroDX, 1, Dir::Right); };
-        auto up = [&] { move(Dir::Up, OpenUp, P.RepeatY, P.HeroY, P.HeroDY, -1, Dir::Up); };
-        auto down = [&] { move(Dir::Down, OpenDown, P.RepeatY, P.HeroY, P.HeroDY, 1, Dir::Down); };
-        // The axis not moved along last is tried first, so a held
-        // perpendicular direction wins and two held directions zig-zag.
-        if (P.Facing == Dir::Up || P.Facing == Dir::Down) {
-            left();
-            right();
-            up();
-            down();
+// A held direction that is open moves the hero one cell: the cell left
+// falls, the hero slides in from it and eats what it finds.
+void Match::TryMoves(float delay) {
+    PlayState& P = Play;
+    auto move = [&](int dir, int open, float& repeat, float& pos, float& slide, float step, float facing) {
+        if (Input.IsHeld(dir) && open && repeat < 1 && P.HeroDX == 0 && P.HeroDY == 0) {
+            Drop(int(P.HeroX), int(P.HeroY));
+            pos += step;
+            slide = -step;
+            repeat = delay;
+            P.Facing = facing;
+            Eat(int(P.HeroX), int(P.HeroY));
         }
-        if (P.Facing == Dir::Right || P.Facing == Dir::Left) {
-            up();
-            down();
-            left();
-            right();
-        }
+    };
+    auto left = [&] { move(Dir::Left, OpenLeft, P.RepeatX, P.HeroX, P.HeroDX, -1, Dir::Left); };
+    auto right = [&] { move(Dir::Right, OpenRight, P.RepeatX, P.HeroX, P.HeroDX, 1, Dir::Right); };
+    auto up = [&] { move(Dir::Up, OpenUp, P.RepeatY, P.HeroY, P.HeroDY, -1, Dir::Up); };
+    auto down = [&] { move(Dir::Down, OpenDown, P.RepeatY, P.HeroY, P.HeroDY, 1, Dir::Down); };
+    // The axis not moved along last is tried first, so a held
+    // perpendicular direction wins and two held directions zig-zag.
+    if (P.Facing == Dir::Up || P.Facing == Dir::Down) {
+        left();
+        right();
+        up();
+        down();
     }
+    if (P.Facing == Dir::Right || P.Facing == Dir::Left) {
+        up();
+        down();
+        left();
+        right();
+    }
+}
 
-    // Stuck: the level is over. A move leaves the hero sliding, so this
-    // never fires in the update of a move.
+// Stuck: the level is over. A move leaves the hero sliding, so this
+// never fires in the update of a move.
+void Match::EndLevelIfStuck() {
+    PlayState& P = Play;
     if (!OpenUp && !OpenDown && !OpenLeft && !OpenRight && P.HeroDX == 0 && P.HeroDY == 0 &&
         P.LevelState == 0) {
         Emit(&MatchEvents::MusicStop);
@@ -200,7 +216,12 @@ void Match::StepHero() {
         if (EndReason == 0) TakeCheckpoint();
         if (Out) Out->LevelDecided(won);
     }
+}
 
+// A decided level runs two seconds, then the next level or the same one
+// again for a life, or the game ends.
+void Match::RunLevelEnd() {
+    PlayState& P = Play;
     if (P.LevelState > 0) P.LevelState += 1;
     if (P.LevelState < 0) P.LevelState -= 1;
     if (P.LevelState > 120) {
