@@ -73,6 +73,8 @@ public:
     // Ends the game (the first reason wins): the last checkpoint is taken
     // and the journal is complete.
     void End(int reason);
+    // The checkpoint the game would take now.
+    Checkpoint CheckpointNow() const;
 
     void BeginUpdate(const Controls& in);
     void MoveCells();

@@ -38,7 +38,7 @@ void Match::End(int reason) {
     if (Out) Out->Ended(reason);
 }
 
-void Match::TakeCheckpoint() {
+Checkpoint Match::CheckpointNow() const {
     Checkpoint c;
     c.Update = Record.Updates;
     c.Level = std::int32_t(Play.Level);
@@ -46,8 +46,10 @@ void Match::TakeCheckpoint() {
     c.Eaten = std::int32_t(Play.Eaten);
     c.Target = std::int32_t(Play.Target);
     c.Lives = std::int32_t(Play.Lives);
-    Record.Checkpoints.push_back(c);
+    return c;
 }
+
+void Match::TakeCheckpoint() { Record.Checkpoints.push_back(CheckpointNow()); }
 
 void Match::Update(const Controls& in) {
     BeginUpdate(in);

@@ -197,6 +197,21 @@ bool HasData(const std::string& body) {
 }
 
 // A request the server must refuse, of one of several kinds.
+// Counts a request that was refused or got no reply; for one that was
+// answered, keeps its latency and says so.
+bool Answered(Tally& t, bool refused, int status, Clock::time_point sent) {
+    if (refused) {
+        t.Refused++;
+        return false;
+    }
+    if (status == 0) {
+        t.Unanswered++;
+        return false;
+    }
+    t.LatencyMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
+    return true;
+}
+
 std::string HostileTarget(std::mt19937& rng, const Player& p) {
     switch (rng() % 5) {
     case 0: return "/Scores.php?Game=0564&Score=" + std::string(9000, 'A');  // past the header cap
@@ -244,17 +259,9 @@ public:
         std::lock_guard<std::mutex> guard(lock_);
         match_.Update(Controls{});
         Journal j = match_.Record;
-        const PlayState& p = match_.Play;
-        Checkpoint last;
-        last.Update = j.Updates;
-        last.Level = std::int32_t(p.Level);
-        last.Score = std::int32_t(p.Score);
-        last.Eaten = std::int32_t(p.Eaten);
-        last.Target = std::int32_t(p.Target);
-        last.Lives = std::int32_t(p.Lives);
-        j.Checkpoints.push_back(last);
+        j.Checkpoints.push_back(match_.CheckpointNow());
         j.Ending = Ending::Quit;
-        j.Score = std::int32_t(p.Score);
+        j.Score = std::int32_t(match_.Play.Score);
         score = j.Score;
         std::vector<std::uint8_t> bytes = EncodeJournal(j);
         return std::string(bytes.begin(), bytes.end());
@@ -340,16 +347,7 @@ void DriveGames(const Options& o, int slot, std::vector<Player>& players, TenLev
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
             status = Request(p.Address, port, target, &journal, body, refused);
         }
-        double ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-        if (refused) {
-            t.Refused++;
-            continue;
-        }
-        if (status == 0) {
-            t.Unanswered++;
-            continue;
-        }
-        t.LatencyMs.push_back(ms);
+        if (!Answered(t, refused, status, t0)) continue;
         if (hostile && !(repeat && !stolen)) {
             if (status >= 400 && status < 500) t.HostileRefused++;
             else t.Errors++;
@@ -419,16 +417,7 @@ void Drive(const Options& o, int slot, std::vector<Player>& players, std::atomic
         bool refused = false;
         auto t0 = Clock::now();
         int status = Request(p.Address, port, target, nullptr, body, refused);
-        double ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-        if (refused) {
-            t.Refused++;
-            continue;
-        }
-        if (status == 0) {
-            t.Unanswered++;
-            continue;
-        }
-        t.LatencyMs.push_back(ms);
+        if (!Answered(t, refused, status, t0)) continue;
         if (hostile && !repeat) {
             if (status >= 400 && status < 500) t.HostileRefused++;
             else t.Errors++;

@@ -20,6 +20,7 @@
 
 #include "rules/LevelData.h"
 #include "support/PathSolver.h"
+#include "support/RecordedGames.h"
 #include "support/PlayFixture.h"
 
 namespace {
@@ -39,18 +40,7 @@ bool PlayToTheEnd(const std::vector<int>& walk, std::string& why) {
     for (int update = 0; update < 20000 && P.LevelState == 0; ++update) {
         Controls in;
         in.Fast = true;
-        if (P.PlayStarted == 1) {
-            int dir = -1;
-            if (next < walk.size()) {
-                dir = walk[next];
-            } else {
-                m.GetMatrix(int(P.HeroX), int(P.HeroY), 1);
-                const int open[4] = {m.OpenUp, m.OpenRight, m.OpenDown, m.OpenLeft};
-                for (int d = 0; d < 4 && dir < 0; ++d)
-                    if (open[d]) dir = d;
-            }
-            if (dir >= 0) in.Way[dir] = Controls::Held;
-        }
+        if (P.PlayStarted == 1) in = WalkStep(m, next < walk.size() ? walk[next] : -1);
         const float x = P.HeroX, y = P.HeroY;
         m.Update(in);
         if ((P.HeroX != x || P.HeroY != y) && next < walk.size()) ++next;

@@ -53,18 +53,6 @@ long Figure(const std::string& output, const std::string& label) {
     return at == std::string::npos ? -1 : std::atol(output.c_str() + at + label.size() + 1);
 }
 
-// The request the game sends for one player with one best score on Easy,
-// built by the game's own message code, scrambler and escapes.
-std::string GameRequest(const std::string& user, const std::string& name12, int easyBest) {
-    int scores[80] = {};
-    scores[20] = easyBest;
-    scores[25] = easyBest;
-    char table[ScrambleTableSize] = {};
-    DeriveScrambleTable(GobbitScoreKeyword, GobbitNumber, table);
-    std::string message = ScoreMessageText(user, name12, 564, 1, 0, scores, 3);
-    return "/Scores.php?Game=0564&Score=" + EscapeURLData(ScrambleWithTable(message, table));
-}
-
 // A connection to 127.0.0.1:port with nothing sent yet; -1 on failure.
 int Connect(int port) {
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -191,7 +179,7 @@ TEST_P(ScoreServerOnEngine, AServerKilledMidLoadLosesNoAcknowledgedScore) {
 
     if (shared) {
         for (int i = 0; i < 10; i++)
-            EXPECT_EQ(HttpGet(survivor->Port(), GameRequest("SURVIVOR", "Still-Here  ", 100 + i)), 200)
+            EXPECT_EQ(HttpGet(survivor->Port(), ScoreClaimTarget("SURVIVOR", "Still-Here  ", 100 + i)), 200)
                 << "the surviving server stopped answering";
     } else {
         usleep(300000);
@@ -226,15 +214,15 @@ TEST_P(ScoreServerOnEngine, TheLeaderboardPageShowsEscapedNamesInOrderInABrowser
     // Claims rank beside it here, so the scores can be chosen.
     ScoreServerProcess server(db_->Name(), Log("server.log"), 0, {"--accept-unverified"});
     ASSERT_NE(server.Port(), 0) << ReadWholeFile(Log("server.log"));
-    EXPECT_EQ(HttpGet(server.Port(), GameRequest("ALPHA", "Alpha       ", 9000)), 200);
-    EXPECT_EQ(HttpGet(server.Port(), GameRequest("BRAVO", "Bravo       ", 5000)), 200);
+    EXPECT_EQ(HttpGet(server.Port(), ScoreClaimTarget("ALPHA", "Alpha       ", 9000)), 200);
+    EXPECT_EQ(HttpGet(server.Port(), ScoreClaimTarget("BRAVO", "Bravo       ", 5000)), 200);
     // Level with the verified row, and later: it ranks below it.
-    EXPECT_EQ(HttpGet(server.Port(), GameRequest("CHARLIE", "Charlie-3   ", 7000)), 200);
+    EXPECT_EQ(HttpGet(server.Port(), ScoreClaimTarget("CHARLIE", "Charlie-3   ", 7000)), 200);
     // The game resends its scores at every start: a repeat keeps its place
     // ahead of a later equal score.
-    EXPECT_EQ(HttpGet(server.Port(), GameRequest("ECHO", "Echo        ", 3000)), 200);
-    EXPECT_EQ(HttpGet(server.Port(), GameRequest("FOXTROT", "Foxtrot     ", 3000)), 200);
-    EXPECT_EQ(HttpGet(server.Port(), GameRequest("ECHO", "Echo        ", 3000)), 200);
+    EXPECT_EQ(HttpGet(server.Port(), ScoreClaimTarget("ECHO", "Echo        ", 3000)), 200);
+    EXPECT_EQ(HttpGet(server.Port(), ScoreClaimTarget("FOXTROT", "Foxtrot     ", 3000)), 200);
+    EXPECT_EQ(HttpGet(server.Port(), ScoreClaimTarget("ECHO", "Echo        ", 3000)), 200);
 
     std::string page;
     EXPECT_EQ(HttpGet(server.Port(), "/", &page), 200);
@@ -309,7 +297,7 @@ TEST_P(GameAgainstEngine, AVerifiedBestAppearsOnTheTopOnlinePage) {
     ASSERT_EQ(HttpFrom("127.0.0.1", server.Port(), "POST", "/journal?game=0564&user=RIVAL&name=Rival",
                        std::string(rivalBytes.begin(), rivalBytes.end())),
               200);
-    ASSERT_EQ(HttpGet(server.Port(), GameRequest("BOASTER", "Boaster     ", 999999)), 200);
+    ASSERT_EQ(HttpGet(server.Port(), ScoreClaimTarget("BOASTER", "Boaster     ", 999999)), 200);
 
     // This player finishes the game on Easy with a new best, as the game
     // does at the end of play: its journal is the match's own.
@@ -390,7 +378,7 @@ TEST(ScoreServerLimits, IdleDrippingAndOversizedClientsAreDroppedWithoutHoldingA
 
         // A player is served while all of those are still connected.
         std::string body;
-        EXPECT_EQ(HttpGet(server.Port(), GameRequest("PLAYER", "Patient     ", 4321), &body), 200);
+        EXPECT_EQ(HttpGet(server.Port(), ScoreClaimTarget("PLAYER", "Patient     ", 4321), &body), 200);
         EXPECT_NE(body.find("Patient{4321{"), std::string::npos) << body;
         for (int fd : idle) EXPECT_FALSE(Answered(fd)) << "an idle client was dropped before the player was served";
 
@@ -407,7 +395,7 @@ TEST(ScoreServerLimits, IdleDrippingAndOversizedClientsAreDroppedWithoutHoldingA
         close(drip);
 
         // Request line and headers past the cap are refused outright.
-        std::string big = GameRequest("HUGE", "Oversized   ", 9999) + "&pad=" + std::string(9000, 'x');
+        std::string big = ScoreClaimTarget("HUGE", "Oversized   ", 9999) + "&pad=" + std::string(9000, 'x');
         EXPECT_EQ(HttpGet(server.Port(), big), 431);
         int fd = Connect(server.Port());
         std::string headers = "GET / HTTP/1.1\r\n";

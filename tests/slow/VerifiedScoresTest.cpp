@@ -50,17 +50,6 @@ std::string JournalTarget(const std::string& user, const std::string& name) {
     return "/journal?game=0564&user=" + user + "&name=" + name;
 }
 
-// The game's score message for one player claiming easyBest on Easy.
-std::string ClaimTarget(const std::string& user, const std::string& name12, int easyBest) {
-    int scores[80] = {};
-    scores[20] = easyBest;
-    scores[25] = easyBest;
-    char table[ScrambleTableSize] = {};
-    DeriveScrambleTable(GobbitScoreKeyword, GobbitNumber, table);
-    std::string message = ScoreMessageText(user, name12, 564, 1, 0, scores, 3);
-    return "/Scores.php?Game=0564&Score=" + EscapeURLData(ScrambleWithTable(message, table));
-}
-
 std::vector<VerifiedGame> Verified(const std::string& database) {
     std::string why;
     std::unique_ptr<ScoreStore> store = OpenScoreStore(database, 1, why);
@@ -134,7 +123,7 @@ TEST_P(VerifiedScores, OnlyReplayedGamesRankAndEachJournalCountsOnce) {
     // A claim of 999,999,999 without a journal gets the tables, and the
     // tables hold only the verified game.
     std::string tables;
-    EXPECT_EQ(HttpFrom("127.0.0.1", port, "GET", ClaimTarget("BOASTER", "Boaster     ", 999999999), "", &tables), 200);
+    EXPECT_EQ(HttpFrom("127.0.0.1", port, "GET", ScoreClaimTarget("BOASTER", "Boaster     ", 999999999), "", &tables), 200);
     EXPECT_NE(tables.find("OnlineScores{1{Wanderer One{" + std::to_string(played.Score) + "{1{"), std::string::npos)
         << tables;
     EXPECT_EQ(tables.find("999999999"), std::string::npos) << tables;
@@ -169,10 +158,10 @@ TEST_P(VerifiedScores, AServerThatAcceptsUnverifiedScoresRanksClaimsAndMarksThem
     const Journal played = ShortGame(700);
     ASSERT_EQ(HttpFrom("127.0.0.1", server.Port(), "POST", JournalTarget("WANDERER", "Wanderer"), Bytes(played)), 200);
     // Below the verified game, and above it: each ranks where its score says.
-    ASSERT_EQ(HttpFrom("127.0.0.1", server.Port(), "GET", ClaimTarget("LOWLY", "Lowly       ", 1)), 200);
-    ASSERT_EQ(HttpFrom("127.0.0.1", server.Port(), "GET", ClaimTarget("BOASTER", "Boaster     ", 999999999)), 200);
+    ASSERT_EQ(HttpFrom("127.0.0.1", server.Port(), "GET", ScoreClaimTarget("LOWLY", "Lowly       ", 1)), 200);
+    ASSERT_EQ(HttpFrom("127.0.0.1", server.Port(), "GET", ScoreClaimTarget("BOASTER", "Boaster     ", 999999999)), 200);
     // A claim of the verified player below its verified score changes nothing.
-    ASSERT_EQ(HttpFrom("127.0.0.1", server.Port(), "GET", ClaimTarget("WANDERER", "Wanderer    ", 2)), 200);
+    ASSERT_EQ(HttpFrom("127.0.0.1", server.Port(), "GET", ScoreClaimTarget("WANDERER", "Wanderer    ", 2)), 200);
 
     std::string page;
     ASSERT_EQ(HttpFrom("127.0.0.1", server.Port(), "GET", "/?board=1", "", &page), 200);
@@ -246,7 +235,7 @@ TEST_F(AbusiveClients, OneAddressHoldingAThousandIdleConnectionsStopsNoOneElse) 
     EXPECT_EQ(HttpFrom("127.0.0.2", port, "POST", JournalTarget("NEIGHBOUR", "Neighbour"), Bytes(played), &reply), 200)
         << reply;
     renew();
-    EXPECT_EQ(HttpFrom("127.0.0.2", port, "GET", ClaimTarget("NEIGHBOUR", "Neighbour   ", 5), "", &reply), 200);
+    EXPECT_EQ(HttpFrom("127.0.0.2", port, "GET", ScoreClaimTarget("NEIGHBOUR", "Neighbour   ", 5), "", &reply), 200);
     EXPECT_NE(reply.find("Neighbour{"), std::string::npos) << reply;
     renew();
     EXPECT_EQ(HttpFrom("127.0.0.1", port, "GET", "/"), 200);
@@ -280,7 +269,7 @@ TEST_F(AbusiveClients, NewPlayersFromOneAddressAreCappedAndKnownOnesStillServed)
     // Score messages have an allowance of their own: a burst, then 429.
     int served = 0, refused = 0;
     for (int i = 0; i < MessageAllowance.Burst + 5; i++) {
-        int status = HttpFrom("127.0.0.5", port, "GET", ClaimTarget("PESTER", "Pester      ", 10 + i));
+        int status = HttpFrom("127.0.0.5", port, "GET", ScoreClaimTarget("PESTER", "Pester      ", 10 + i));
         served += status == 200;
         refused += status == 429;
     }

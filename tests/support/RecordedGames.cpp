@@ -16,6 +16,20 @@ constexpr std::uint32_t UpdateLimit = 2000000;
 
 }  // namespace
 
+Controls WalkStep(Match& m, int walkMove) {
+    Controls in;
+    in.Fast = true;
+    int dir = walkMove;
+    if (dir < 0) {
+        m.GetMatrix(int(m.Play.HeroX), int(m.Play.HeroY), 1);
+        const int open[4] = {m.OpenUp, m.OpenRight, m.OpenDown, m.OpenLeft};
+        for (int d = 0; d < 4 && dir < 0; ++d)
+            if (open[d]) dir = d;
+    }
+    if (dir >= 0) in.Way[dir] = Controls::Held;
+    return in;
+}
+
 Journal PlayScriptedGame(const ScriptedGame& script) {
     MyGame& g = ThisGame;
     Match& m = g.Rules;
@@ -53,16 +67,7 @@ Journal PlayScriptedGame(const ScriptedGame& script) {
                 walk.assign(r.walk.begin(), r.walk.end());
             }
             planned = true;
-            int dir = -1;
-            if (!walk.empty()) {
-                dir = walk.front();
-            } else {
-                m.GetMatrix(int(P.HeroX), int(P.HeroY), 1);
-                const int open[4] = {m.OpenUp, m.OpenRight, m.OpenDown, m.OpenLeft};
-                for (int d = 0; d < 4 && dir < 0; ++d)
-                    if (open[d]) dir = d;
-            }
-            if (dir >= 0) in.Way[dir] = Controls::Held;
+            in = WalkStep(m, walk.empty() ? -1 : walk.front());
         }
         const float x = P.HeroX, y = P.HeroY;
         m.Update(in);

@@ -3,7 +3,9 @@
 // replay benchmark: the journal they leave is the one the game would write.
 #pragma once
 
+#include "rules/Controls.h"
 #include "rules/Journal.h"
+#include "rules/Match.h"
 
 struct ScriptedGame {
     int Difficulty = 2;
@@ -18,6 +20,12 @@ struct ScriptedGame {
     std::uint32_t QuitAtUpdate = 0;
     long SearchBudget = 20000;  // positions per stretch for the walk search
 };
+
+// One update's controls of a player following a walk, fast button held:
+// the walk's next move (walkMove, a direction), or once the walk is done
+// (walkMove -1) the first open way, up, right, down, left, so the hero soon
+// ends stuck and the level is decided.
+Controls WalkStep(Match& m, int walkMove);
 
 // Plays the game and returns its journal. ThisGame's play state is left as
 // the game left it.

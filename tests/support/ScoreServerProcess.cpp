@@ -20,6 +20,10 @@
 #include <random>
 #include <sstream>
 
+#include "Online.h"
+#include "Scrambler.h"
+#include "persist/OnlineScores.h"
+#include "shell/LaunchValues.h"
 
 namespace {
 
@@ -235,4 +239,14 @@ void OnScoreEngine::TearDown() {
     db_.reset();
     std::error_code ec;
     std::filesystem::remove_all(dir_, ec);
+}
+
+std::string ScoreClaimTarget(const std::string& user, const std::string& name12, int easyBest) {
+    int scores[80] = {};
+    scores[20] = easyBest;
+    scores[25] = easyBest;
+    char table[ScrambleTableSize] = {};
+    DeriveScrambleTable(GobbitScoreKeyword, GobbitNumber, table);
+    std::string message = ScoreMessageText(user, name12, 564, 1, 0, scores, 3);
+    return "/Scores.php?Game=0564&Score=" + EscapeURLData(ScrambleWithTable(message, table));
 }

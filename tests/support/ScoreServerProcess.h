@@ -47,6 +47,10 @@ private:
 
 const char* EngineName(ScoreDatabase::Engine e);
 
+// The request the game sends for one player with one best score on Easy,
+// built by the game's own message code, scrambler and escapes.
+std::string ScoreClaimTarget(const std::string& user, const std::string& name12, int easyBest);
+
 // A folder of the test's own in the system's temporary folder; "" when none
 // could be made.
 std::string MakeServerFolder();
