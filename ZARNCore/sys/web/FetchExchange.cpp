@@ -7,6 +7,7 @@
 // worker.
 #include <emscripten/fetch.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -67,8 +68,9 @@ void Finished(emscripten_fetch_t* f) {
         std::fputs("Could not connect", stdout);
         std::fflush(stdout);
     } else if (f->data && f->numBytes > 0) {
+        // As on the desktop, the rest of an overlong reply is ignored.
         ReplyFilter filter;
-        filter.Block(f->data, std::size_t(f->numBytes));
+        filter.Block(f->data, std::min(std::size_t(f->numBytes), GetHttpLimits().MaxReply));
         r.Data = filter.Data();
     }
     emscripten_fetch_close(f);
