@@ -17,7 +17,7 @@ void Prepare() {
     NoInputHeld();
     g.Overlay = Overlays::None;
     g.GameBreak = 0;
-    g.LogoZoom = 1;
+    g.Screen.LogoZoom = 1;
     g.Settings[Setting::LastDifficulty] = 2;
     g.BoardCount = 3;
     if (g.CreditCount < 0) g.AddDefaultCredits();
@@ -36,7 +36,7 @@ void Measure(benchmark::State& state, void (MyGame::*screen)()) {
 
 void BM_TitlePage(benchmark::State& state) {
     Prepare();
-    ThisGame.MenuPage = 0;
+    ThisGame.Screen.MenuPage = 0;
     Measure(state, &MyGame::DoMenu);
 }
 BENCHMARK(BM_TitlePage);
@@ -44,7 +44,7 @@ BENCHMARK(BM_TitlePage);
 // The list with the score panel beside it.
 void BM_DifficultyPage(benchmark::State& state) {
     Prepare();
-    ThisGame.MenuPage = 1;
+    ThisGame.Screen.MenuPage = 1;
     ThisGame.GameMode = Modes::Title;
     Measure(state, &MyGame::DoMenu);
 }
@@ -52,10 +52,10 @@ BENCHMARK(BM_DifficultyPage);
 
 void BM_PauseMenu(benchmark::State& state) {
     Prepare();
-    ThisGame.Paused = 1;
-    ThisGame.PauseChoice = 1;
+    ThisGame.Scene.Paused = 1;
+    ThisGame.Screen.PauseChoice = 1;
     Measure(state, &MyGame::PauseMenu);
-    ThisGame.Paused = 0;
+    ThisGame.Scene.Paused = 0;
 }
 BENCHMARK(BM_PauseMenu);
 
@@ -73,7 +73,7 @@ void BM_Credits(benchmark::State& state) {
     Prepare();
     ThisGame.Overlay = Overlays::Credits;
     for (auto _ : state) {
-        ThisGame.CreditScroll = -144;  // keep the text in view
+        ThisGame.Screen.CreditScroll = -144;  // keep the text in view
         ASys.DrawTo = 0;
         ThisGame.ResetDraw();
         ThisGame.Credits();

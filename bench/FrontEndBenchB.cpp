@@ -51,8 +51,8 @@ void BM_OptionsUpdate(benchmark::State& state) {
     if (!Ready(state)) return;
     MyGame& g = ThisGame;
     g.Overlay = Overlays::Options;
-    g.OptRow = 1;
-    g.OptScroll = 0;
+    g.Screen.OptRow = 1;
+    g.Screen.OptScroll = 0;
     Measure(state, &MyGame::Options);
 }
 BENCHMARK(BM_OptionsUpdate);
@@ -62,10 +62,10 @@ void BM_RedefineKeysUpdate(benchmark::State& state) {
     if (!Ready(state)) return;
     MyGame& g = ThisGame;
     g.Overlay = Overlays::RedefineKeys;
-    g.RedefRow = 3;
-    g.RedefCol = 1;
+    g.Screen.RedefRow = 3;
+    g.Screen.RedefCol = 1;
     g.CaptureState = 0;
-    g.TestTimer = 0;
+    g.Screen.TestTimer = 0;
     Measure(state, &MyGame::RedefineKeys);
 }
 BENCHMARK(BM_RedefineKeysUpdate);
@@ -75,12 +75,12 @@ void BM_RedefineKeysCapture(benchmark::State& state) {
     if (!Ready(state)) return;
     MyGame& g = ThisGame;
     g.Overlay = Overlays::RedefineKeys;
-    g.RedefRow = 3;
-    g.RedefCol = 1;
+    g.Screen.RedefRow = 3;
+    g.Screen.RedefCol = 1;
     g.CaptureState = 2;
-    g.CaptureGrace = 2;
+    g.Screen.CaptureGrace = 2;
     for (auto _ : state) {
-        g.CaptureTimer = 300;
+        g.Screen.CaptureTimer = 300;
         ASys.DrawTo = 0;
         g.RedefineKeys();
     }
@@ -94,7 +94,7 @@ void BM_EnterYourNameUpdate(benchmark::State& state) {
     if (!Ready(state)) return;
     MyGame& g = ThisGame;
     g.Overlay = Overlays::EnterName;
-    g.OptRow = 3;
+    g.Screen.OptRow = 3;
     Measure(state, &MyGame::EnterYourName);
 }
 BENCHMARK(BM_EnterYourNameUpdate);

@@ -50,8 +50,8 @@ void BM_SaveBitLongestStep(benchmark::State& state) {
     int steps = 0, longestAt = 0;
     for (auto _ : state) {
         ThisGame.Save();
-        while (ThisGame.SavePending) {
-            int step = ThisGame.SavePending + 1;
+        while (ThisGame.Saving.SavePending) {
+            int step = ThisGame.Saving.SavePending + 1;
             Clock::time_point t0 = Clock::now();
             ThisGame.SaveBit();
             double ms = Ms(Clock::now() - t0);
@@ -141,7 +141,7 @@ void BM_SendScoresCallerBlocked(benchmark::State& state) {
     }
     state.counters["longest_call_ms"] = longestCall;
     state.counters["longest_pump_ms"] = longestPump;
-    state.counters["still_waiting"] = ThisGame.NetWaiting;
+    state.counters["still_waiting"] = ThisGame.Online.NetWaiting;
     std::filesystem::remove_all(tmpl);
 }
 BENCHMARK(BM_SendScoresCallerBlocked)->Iterations(10)->Unit(benchmark::kMillisecond);

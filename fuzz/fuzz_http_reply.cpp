@@ -32,8 +32,8 @@ void CheckFields(const std::string& data) {
 void Pump(const std::string& data) {
     ASys.WebData = data;
     ThisGame.RequestURL("", "", "");
-    ThisGame.NetWaiting = 1;
-    for (long spins = 0; ThisGame.NetWaiting; spins++) {
+    ThisGame.Online.NetWaiting = 1;
+    for (long spins = 0; ThisGame.Online.NetWaiting; spins++) {
         FUZZ_CHECK(spins < 100000000);
         ThisGame.PumpOnline();
         std::this_thread::yield();
@@ -68,14 +68,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckFields(got);
 
     std::memset(ThisGame.NetNames, 0x5a, sizeof ThisGame.NetNames);
-    ThisGame.NetValid = 0;
+    ThisGame.Online.NetValid = 0;
     Pump(got);
     bool marked = false;
     if (got.size() > 10) {
         std::vector<std::string> f = ReplyFields(got, 22 * Boards + 1);
         for (int b = 0; b < Boards; b++) marked = marked || (22u * b + 1 < f.size() && f[22 * b + 1] == "OnlineScores");
     }
-    FUZZ_CHECK(ThisGame.NetValid == (marked ? 1 : 0));
+    FUZZ_CHECK(ThisGame.Online.NetValid == (marked ? 1 : 0));
     for (int b = 1; b <= Boards; b++) {
         for (int r = 0; r < 5; r++) {
             const char* name = ThisGame.NetNames[20 * b + r];

@@ -41,7 +41,7 @@ void FreshLaunch() {
     for (int& s : ThisGame.Scores) s = 0;
     ASys.ClearKeys();
     ThisGame.KeyDefaults();
-    ThisGame.SavePending = 0;
+    ThisGame.Saving.SavePending = 0;
     ASys.DrawTo = 0;
 }
 
@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (int slot = 0; slot < 64; slot++) FUZZ_CHECK(ValidBindingCode(First.Keys[slot][key]));
 
     ThisGame.Save();
-    for (int steps = 0; ThisGame.SavePending != 0; steps++) {
+    for (int steps = 0; ThisGame.Saving.SavePending != 0; steps++) {
         FUZZ_CHECK(steps < 1000000);
         ThisGame.SaveBit();
     }

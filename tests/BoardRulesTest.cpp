@@ -78,7 +78,7 @@ TEST_F(BoardRules, EatingScoresAndCountsTowardTheTarget) {
         EXPECT_EQ(LiveParticles(), c.popups) << c.what;
         EXPECT_EQ(At(1, 0).Pellet, 0) << c.what;
         for (int i = 0; i < c.popups; ++i)  // bonus numbers are kept off screen
-            EXPECT_EQ(ThisGame.Particle[i].X, -5000) << c.what;
+            EXPECT_EQ(ThisGame.Scene.Particle[i].X, -5000) << c.what;
     }
 }
 

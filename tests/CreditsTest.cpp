@@ -50,13 +50,13 @@ TEST_F(Credits, DefaultTextHasTheFixedEightyLineShape) {
 }
 
 TEST_F(Credits, AddCreditsCountsEveryLineButStoresOnly1024) {
-    G().CreditScroll = -500;
-    G().CreditWave = 70;
+    G().Screen.CreditScroll = -500;
+    G().Screen.CreditWave = 70;
     G().AddCredits("extra");
     EXPECT_EQ(G().CreditCount, 80);
     EXPECT_EQ(G().CreditLines[80], "extra");
-    EXPECT_EQ(G().CreditScroll, 0) << "adding a line restarts the scroll";
-    EXPECT_EQ(G().CreditWave, 0);
+    EXPECT_EQ(G().Screen.CreditScroll, 0) << "adding a line restarts the scroll";
+    EXPECT_EQ(G().Screen.CreditWave, 0);
     while (G().CreditCount < 1023) G().AddCredits("fill");
     G().AddCredits("not stored");
     EXPECT_EQ(G().CreditCount, 1024);
@@ -64,32 +64,32 @@ TEST_F(Credits, AddCreditsCountsEveryLineButStoresOnly1024) {
     for (int i = 1024; i < 2048; ++i) ASSERT_EQ(G().CreditLines[i], "") << i;
     // Lines past the table's end still scroll by as blank lines.
     while (G().CreditCount < 2100) G().AddCredits("past the end");
-    G().CreditScroll = -2090 * 36;
+    G().Screen.CreditScroll = -2090 * 36;
     Run(&MyGame::Credits);
-    EXPECT_LT(G().CreditScroll, -2090 * 36);
+    EXPECT_LT(G().Screen.CreditScroll, -2090 * 36);
 }
 
 TEST_F(Credits, ScrollRestartsBelowMinus3132AfterAbout70Seconds) {
     Run(&MyGame::Credits, 4176);
-    EXPECT_FLOAT_EQ(G().CreditScroll, -3132);
+    EXPECT_FLOAT_EQ(G().Screen.CreditScroll, -3132);
     Run(&MyGame::Credits);
-    EXPECT_FLOAT_EQ(G().CreditScroll, 0);
+    EXPECT_FLOAT_EQ(G().Screen.CreditScroll, 0);
     EXPECT_EQ(G().Overlay, Overlays::Credits);
 }
 
 TEST_F(Credits, AnyDirectionScrollsThreeTimesAsFastInTheSameDirection) {
     for (int key : {0, 1, 2, 3}) {
-        G().CreditScroll = 0;
+        G().Screen.CreditScroll = 0;
         Hold(key);
         Run(&MyGame::Credits, 4);
         Release(key);
-        EXPECT_FLOAT_EQ(G().CreditScroll, -9) << "key " << key;
+        EXPECT_FLOAT_EQ(G().Screen.CreditScroll, -9) << "key " << key;
     }
 }
 
 TEST_F(Credits, LinesFadeAndSpreadAwayFromTheCentre) {
     // Line 0 sits at offset (0 + 4) * 36 + scroll; line 1 at 36 more.
-    G().CreditScroll = -144 + 0.75f;  // after this update's step, line 0 is at 0
+    G().Screen.CreditScroll = -144 + 0.75f;  // after this update's step, line 0 is at 0
     Run(&MyGame::Credits);
     const DrawnText* first = FindText(Line(1));
     ASSERT_NE(first, nullptr);

@@ -25,8 +25,8 @@ protected:
     void SetUp() override {
         PlayFixture::SetUp();
         MyGame& g = ThisGame;
-        saved_.Keep(g.Settings, g.Scores, g.NetScores, g.NetNames, g.NetValid, g.NetWaiting, g.SavePending,
-                    g.PointerDown, g.Delta, g.PauseSlide, g.PauseIdle, g.CogAngle, ASys.Touch, g.MenuPage,
+        saved_.Keep(g.Settings, g.Scores, g.NetScores, g.NetNames, g.Online.NetValid, g.Online.NetWaiting, g.Saving.SavePending,
+                    g.PointerDown, g.Delta, g.Screen.PauseSlide, g.Screen.PauseIdle, g.Screen.CogAngle, ASys.Touch, g.Screen.MenuPage,
                     ASys.iFramesSquare, rw2, rh2, ViewScale, ASys.TargetScale, ASys.ImageZoom);
         saved_.OnRestore([host = std::string(ScoreHost())] { SetScoreHost(host.c_str()); });
         // Scores go nowhere unless a test names a server.
@@ -47,14 +47,14 @@ protected:
         g.Settings[Setting::LastDifficulty] = Board;
         g.Difficulty = Board;
         g.GameMode = Modes::Play;
-        g.PauseSlide = g.PauseIdle = 0;
+        g.Screen.PauseSlide = g.Screen.PauseIdle = 0;
         std::string stale;
         while (g.URLReply(stale)) {
         }
     }
     void TearDown() override {
         MyGame& g = ThisGame;
-        for (int n = 0; n < 4000 && g.NetWaiting; ++n) {
+        for (int n = 0; n < 4000 && g.Online.NetWaiting; ++n) {
             g.PumpOnline();
             usleep(5000);
         }
@@ -83,7 +83,7 @@ protected:
 
     // The pause menu's quit button, clicked.
     static void ClickQuit() {
-        Pointer(ThisGame.ScreenW * 0.25f, ThisGame.ScreenH - 128 + float(ThisGame.PauseSlide), true);
+        Pointer(ThisGame.ScreenW * 0.25f, ThisGame.ScreenH - 128 + float(ThisGame.Screen.PauseSlide), true);
         Frame();
         PointerUp();
     }
@@ -105,7 +105,7 @@ struct CountingServer {
     CountingServer() { SetScoreHost(server.HostPort().c_str()); }
     // The first line of every request, once the exchange is over.
     std::vector<std::string> Sent() {
-        for (int n = 0; n < 4000 && ThisGame.NetWaiting; ++n) {
+        for (int n = 0; n < 4000 && ThisGame.Online.NetWaiting; ++n) {
             ThisGame.PumpOnline();
             usleep(5000);
         }
@@ -131,7 +131,7 @@ TEST_F(EndedGame, QuittingWithAnArrowAndTheFastKeyHeldRecordsTheScoreOfTheMoment
     ASys.Button[EscapeKey] = 1;
     Frame();
     ASys.Button[EscapeKey] = 0;
-    ASSERT_EQ(ThisGame.Paused, 1);
+    ASSERT_EQ(ThisGame.Scene.Paused, 1);
     Frame();
     ClickQuit();
     ASSERT_EQ(ThisGame.EndReason, -1);
@@ -193,9 +193,9 @@ TEST_F(EndedGame, ClicksOnThePauseIconAndThePauseButtonsDuringEitherBannerDoNoth
     for (int banner : {-1, 1}) {
         SCOPED_TRACE(banner == -1 ? "Quit Game" : "Game Over");
         ThisGame.EndReason = 0;
-        ThisGame.EndTimer = 0;
+        ThisGame.Scene.EndTimer = 0;
         ThisGame.GameMode = Modes::Play;
-        ThisGame.Paused = 0;
+        ThisGame.Scene.Paused = 0;
         ThisGame.Overlay = Overlays::None;
         OpenField(0);
         Frame();
@@ -203,7 +203,7 @@ TEST_F(EndedGame, ClicksOnThePauseIconAndThePauseButtonsDuringEitherBannerDoNoth
             Pointer(32, 32, true);  // the pause icon
             Frame();
             PointerUp();
-            ASSERT_EQ(ThisGame.Paused, 1);
+            ASSERT_EQ(ThisGame.Scene.Paused, 1);
             Frame();
             ClickQuit();
         } else {
@@ -220,7 +220,7 @@ TEST_F(EndedGame, ClicksOnThePauseIconAndThePauseButtonsDuringEitherBannerDoNoth
             Pointer(at[0], at[1], updates % 2 == 0);
             Frame();
             ++updates;
-            EXPECT_EQ(ThisGame.Paused, 0) << "update " << updates;
+            EXPECT_EQ(ThisGame.Scene.Paused, 0) << "update " << updates;
             EXPECT_EQ(ThisGame.Overlay, Overlays::None) << "update " << updates;
         }
         PointerUp();
@@ -230,7 +230,7 @@ TEST_F(EndedGame, ClicksOnThePauseIconAndThePauseButtonsDuringEitherBannerDoNoth
         EXPECT_EQ(updates, banner == -1 ? 120 : 121);
         Frame();
         EXPECT_EQ(ThisGame.GameMode, Modes::Title);
-        EXPECT_EQ(ThisGame.Paused, 0);
+        EXPECT_EQ(ThisGame.Scene.Paused, 0);
     }
 }
 

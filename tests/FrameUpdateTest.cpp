@@ -22,10 +22,10 @@ protected:
     void SetUp() override {
         PlayFixture::SetUp();
         saved_.Keep(MillsSource, ThisGame.ThisMills, ThisGame.LastMills, ThisGame.Delta, ThisGame.ShowStats,
-                    ThisGame.Active, ThisGame.SavePending);
+                    ThisGame.Active, ThisGame.Saving.SavePending);
         MillsSource = FakeClock;
         ThisGame.ShowStats = 0;
-        ThisGame.SavePending = 0;
+        ThisGame.Saving.SavePending = 0;
     }
     void TearDown() override {
         saved_.Restore();
@@ -73,7 +73,7 @@ TEST_F(FrameUpdate, BannerReturnsToTheTitleAboutTwoSecondsLater) {
     ThisGame.LoadTo = 0;
     for (int stepMs : {17, 33, 45}) {
         ThisGame.EndReason = 0;
-        ThisGame.EndTimer = 0;
+        ThisGame.Scene.EndTimer = 0;
         ThisGame.GameMode = ModeWithoutScreen;
         UpdateAfter(stepMs);
         ThisGame.EndGame(1);
@@ -91,11 +91,11 @@ TEST_F(FrameUpdate, BannerReturnsToTheTitleAboutTwoSecondsLater) {
         // Over the title the banner fades three times as fast.
         ThisGame.EndReason = 0;
         ThisGame.GameMode = ModeWithoutScreen;
-        float before = ThisGame.EndTimer;
+        float before = ThisGame.Scene.EndTimer;
         UpdateAfter(stepMs);
-        EXPECT_NEAR(ThisGame.EndTimer, before - 3 * ThisGame.Delta, 1e-3);
+        EXPECT_NEAR(ThisGame.Scene.EndTimer, before - 3 * ThisGame.Delta, 1e-3);
         for (int u = 0; u < 100; ++u) UpdateAfter(stepMs);
-        EXPECT_EQ(ThisGame.EndTimer, 0);
+        EXPECT_EQ(ThisGame.Scene.EndTimer, 0);
     }
 }
 

@@ -42,18 +42,18 @@ TEST_F(GameFlow, EscapeOrStartPausesOnceEnterHasBeenLetGo) {
         {"Start held since the pause menu", 1, 0, 0, 1, 0, 1},
     };
     for (const Case& c : cases) {
-        ThisGame.Paused = 0;
-        ThisGame.PauseChoice = 0;
+        ThisGame.Scene.Paused = 0;
+        ThisGame.Screen.PauseChoice = 0;
         for (int& k : ThisGame.KeyLock) k = 0;
         ThisGame.KeyLock[Lock::Pause] = c.lockEnter;
         ASys.Button[Fixed::Accept] = c.enter;
         ASys.Button[Fixed::Back] = c.escape;
         Hold(Pad::Start, c.start);
         ThisGame.Ingame();
-        EXPECT_EQ(ThisGame.Paused, c.paused) << c.what;
+        EXPECT_EQ(ThisGame.Scene.Paused, c.paused) << c.what;
         EXPECT_EQ(ThisGame.KeyLock[Lock::Pause], c.lockAfter) << c.what;
         if (c.paused) {
-            EXPECT_EQ(ThisGame.PauseChoice, 1) << c.what;
+            EXPECT_EQ(ThisGame.Screen.PauseChoice, 1) << c.what;
             EXPECT_EQ(ThisGame.KeyLock[Lock::UpDown], 1) << c.what << ": every key latched";
         }
     }

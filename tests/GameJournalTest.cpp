@@ -77,26 +77,26 @@ TEST_F(GameJournals, AWatchedBestRunPlaysTheSameGameAndChangesNothing) {
     const std::vector<int> scores(ThisGame.Scores, ThisGame.Scores + 200);
     const int started = ThisGame.Settings[Setting::GamesStarted];
     const std::vector<uint8_t> latest = Kept(0);
-    ThisGame.SavePending = 0;
+    ThisGame.Saving.SavePending = 0;
 
     for (bool faster : {false, true}) {
         SCOPED_TRACE(faster ? "held to go faster" : "at normal speed");
         MyGame& g = ThisGame;
-        g.MenuPage = 1;
+        g.Screen.MenuPage = 1;
         g.GameMode = Modes::Title;
         ASSERT_TRUE(g.StartWatching(Path(JournalFileName(Normal)), Watch::FromMenu));
         if (faster) TableInput::Hold(Pad::Button1);
         int frames = 0;
-        for (; frames < 200000 && !(g.GameMode == Modes::Title && g.Watching == Watch::None); ++frames) Frame();
+        for (; frames < 200000 && !(g.GameMode == Modes::Title && g.Rewatch.Watching == Watch::None); ++frames) Frame();
         TableInput::ReleaseAll();
 
         EXPECT_EQ(g.Play.Score, float(best.Score));
         EXPECT_EQ(g.Rules.Record.Checkpoints, best.Checkpoints);
-        EXPECT_EQ(g.MenuPage, 1) << "back on the difficulty page";
+        EXPECT_EQ(g.Screen.MenuPage, 1) << "back on the difficulty page";
         EXPECT_EQ(std::vector<int>(g.Scores, g.Scores + 200), scores);
         EXPECT_EQ(g.Settings[Setting::GamesStarted], started);
-        EXPECT_EQ(g.SavePending, 0);
-        EXPECT_EQ(g.NetWaiting, 0);
+        EXPECT_EQ(g.Saving.SavePending, 0);
+        EXPECT_EQ(g.Online.NetWaiting, 0);
         FinishReplacements(10000);
         EXPECT_EQ(Kept(0), latest);
         if (faster) {
@@ -109,7 +109,7 @@ TEST_F(GameJournals, EscapeStopsAWatchedGameAndAnUnreadableJournalIsNotWatched) 
     Played({Normal, 1, 1, 0, 20000});
     MyGame& g = ThisGame;
     g.GameMode = Modes::Title;
-    g.MenuPage = 1;
+    g.Screen.MenuPage = 1;
     ASSERT_TRUE(g.StartWatching(Path(JournalFileName(Normal)), Watch::FromMenu));
     for (int i = 0; i < 120; ++i) Frame();
     EXPECT_EQ(g.GameMode, Modes::Play);
@@ -117,22 +117,22 @@ TEST_F(GameJournals, EscapeStopsAWatchedGameAndAnUnreadableJournalIsNotWatched) 
     Frame();
     ASys.Button[Fixed::Back] = 0;
     EXPECT_EQ(g.GameMode, Modes::Title);
-    EXPECT_EQ(g.Watching, Watch::None);
+    EXPECT_EQ(g.Rewatch.Watching, Watch::None);
     EXPECT_EQ(g.GameBreak, 0) << "only a replay from the command line closes the game";
 
     // A replay sends nothing, not even the scores the loader sends at start.
     SetUser(20251210, 134501, 75234321);
     SetName("Watcher");
-    g.Watching = Watch::FromCommandLine;
+    g.Rewatch.Watching = Watch::FromCommandLine;
     g.LoaderStep(54);
-    EXPECT_EQ(g.NetWaiting, 0);
-    g.Watching = Watch::None;
+    EXPECT_EQ(g.Online.NetWaiting, 0);
+    g.Rewatch.Watching = Watch::None;
     g.LoaderStep(54);
-    EXPECT_EQ(g.NetWaiting, 1) << "a player's start does send them";
+    EXPECT_EQ(g.Online.NetWaiting, 1) << "a player's start does send them";
 
     WriteBytes("Best_Hard.journal", {'G', 'o', 'b', 'J', 1});
     EXPECT_FALSE(g.StartWatching(Path("Best_Hard.journal"), Watch::FromMenu));
-    EXPECT_EQ(g.Watching, Watch::None);
+    EXPECT_EQ(g.Rewatch.Watching, Watch::None);
     EXPECT_EQ(g.GameMode, Modes::Title);
 }
 
@@ -153,14 +153,14 @@ TEST_F(GameJournals, TheDifficultyPageOffersTheBestRunOfTheSelectedBoardOnly) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         NoInputHeld();
-        g.Watching = Watch::None;
+        g.Rewatch.Watching = Watch::None;
         g.GameMode = Modes::Title;
-        g.MenuPage = 1;
+        g.Screen.MenuPage = 1;
         g.Settings[Setting::LastDifficulty] = c.selected;
         if (c.key) TableInput::Hold(Pad::LeftShoulder);
         if (c.tap) TableInput::Pointer(60, g.ScreenH - 16, true);
         g.DoMenu();
-        EXPECT_EQ(g.Watching, c.watches ? Watch::FromMenu : Watch::None);
+        EXPECT_EQ(g.Rewatch.Watching, c.watches ? Watch::FromMenu : Watch::None);
         EXPECT_EQ(g.GameMode, c.watches ? Modes::StartGame : Modes::Title);
         if (c.watches) {
             EXPECT_EQ(g.Difficulty, Normal);

@@ -113,7 +113,7 @@ TEST_F(JournalUpload, TheJournalGoesAheadOfTheMessageAndStaysUntilTheServerHasAn
     EXPECT_EQ(fake.Body(0), journal);
     EXPECT_EQ(ReadBytes(JournalFileName(1)), std::vector<std::uint8_t>(journal.begin(), journal.end()));
     EXPECT_TRUE(Unsent()) << "a busy server's journal was dropped";
-    EXPECT_EQ(ThisGame.NetValid, 1) << "the score message's reply was not read";
+    EXPECT_EQ(ThisGame.Online.NetValid, 1) << "the score message's reply was not read";
 
     // The options screen closed: the next send carries it again, and the
     // server's verdict lets it go.
@@ -145,8 +145,8 @@ TEST_F(JournalUpload, AJournalNotAnsweredForIsSentAtTheNextStart) {
     FakeScoreServer fake;
     SetScoreHost(fake.Server.HostPort().c_str());
     MyGame& g = ThisGame;
-    g.UnsentRead = false;
-    for (std::string& j : g.UnsentJournal) j.clear();
+    g.Online.UnsentRead = false;
+    for (std::string& j : g.Online.UnsentJournal) j.clear();
     g.InstallDefaults();
     for (int& v : g.Scores) v = 0;
     testing::internal::CaptureStdout();

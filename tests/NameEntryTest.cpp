@@ -14,7 +14,7 @@ protected:
     void SetUp() override {
         OverlayFixture::SetUp();
         ThisGame.Overlay = Overlays::EnterName;
-        ThisGame.OptRow = 0;
+        ThisGame.Screen.OptRow = 0;
     }
     int Update() { return Step(&MyGame::EnterYourName); }
     // Puts a name into the cells (codes of the 64-character alphabet).
@@ -50,7 +50,7 @@ TEST_F(NameEntryTest, UpAndDownSpinTheCursorCellsReel) {
         std::vector<int> name(12, K);
         name[c.cell] = c.from;
         SetName(name);
-        ThisGame.OptRow = c.cell;
+        ThisGame.Screen.OptRow = c.cell;
         Tap(c.key);
         EXPECT_EQ(Code(c.cell), c.to) << "cell " << c.cell << " from " << c.from;
         for (int i = 0; i < 12; ++i)
@@ -103,13 +103,13 @@ TEST_F(NameEntryTest, NextDeleteAndTheCursor) {
     };
     for (const Case& c : cases) {
         SetName({A, B, 14, 15, K});
-        ThisGame.OptRow = c.cursor;
+        ThisGame.Screen.OptRow = c.cursor;
         Tap(c.vkey);
-        EXPECT_EQ(ThisGame.OptRow, c.cursorAfter) << c.what;
+        EXPECT_EQ(ThisGame.Screen.OptRow, c.cursorAfter) << c.what;
         EXPECT_EQ(ThisGame.ShowName(), c.nameAfter) << c.what;
         EXPECT_EQ(ThisGame.Overlay, Overlays::EnterName) << c.what;
         for (int i = 0; i < 5; ++i) Update();  // held: one step per press
-        EXPECT_EQ(ThisGame.OptRow, c.cursorAfter) << c.what;
+        EXPECT_EQ(ThisGame.Screen.OptRow, c.cursorAfter) << c.what;
     }
 }
 
@@ -126,10 +126,10 @@ TEST_F(NameEntryTest, DoneReturnsToOptionsWithoutAdvancing) {
     for (const Case& c : cases) {
         SetName({A, B, 14, 15, K});
         ThisGame.Overlay = Overlays::EnterName;
-        ThisGame.OptRow = 4;
+        ThisGame.Screen.OptRow = 4;
         Tap(c.vkey, c.fixed);
         EXPECT_EQ(ThisGame.Overlay, Overlays::Options) << c.what;
-        EXPECT_EQ(ThisGame.OptRow, 0) << c.what;
+        EXPECT_EQ(ThisGame.Screen.OptRow, 0) << c.what;
         EXPECT_EQ(ThisGame.ShowName(), "ABCDK       ") << c.what;
         EXPECT_EQ(ThisGame.KeyLock[Lock::Activate], 1) << c.what << ": the options screen waits for release";
     }
@@ -137,13 +137,13 @@ TEST_F(NameEntryTest, DoneReturnsToOptionsWithoutAdvancing) {
 
 TEST_F(NameEntryTest, ActionsWaitForTheButtonThatOpenedTheScreen) {
     SetName({A});
-    ThisGame.OptRow = 0;
+    ThisGame.Screen.OptRow = 0;
     ThisGame.LockKeys();  // as the options row does
     Press(FEnter);
     Hold(B1);
     for (int i = 0; i < 5; ++i) Update();
     EXPECT_EQ(ThisGame.Overlay, Overlays::EnterName);
-    EXPECT_EQ(ThisGame.OptRow, 0);
+    EXPECT_EQ(ThisGame.Screen.OptRow, 0);
 }
 
 }  // namespace

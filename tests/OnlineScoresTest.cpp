@@ -180,7 +180,7 @@ TEST_F(OnlineScores, TheMessageCarriesIdNameAndEachBoardsBestAndLatest) {
               std::string::npos);
 
     // Board 1 came back; boards 2 and 3 keep what they had.
-    EXPECT_EQ(ThisGame.NetValid, 1);
+    EXPECT_EQ(ThisGame.Online.NetValid, 1);
     EXPECT_EQ(Name(20), "Top");
     EXPECT_EQ(ThisGame.NetScores[20], 5000);
     EXPECT_EQ(Name(21), "Gobbit-42");
@@ -194,11 +194,11 @@ TEST_F(OnlineScores, NothingIsSentWithoutAName) {
     LoopbackServer server([](int fd, const std::string&) { SendAll(fd, HttpReply(Section(1, {{"A", "1"}}))); });
     SetScoreHost(server.HostPort().c_str());
     SetName("");
-    ThisGame.NetValid = 1;
+    ThisGame.Online.NetValid = 1;
     EXPECT_EQ(ThisGame.ShowName(), "Enter Your Name");
     std::string log = Send();
-    EXPECT_EQ(ThisGame.NetValid, 0);
-    EXPECT_EQ(ThisGame.NetWaiting, 0);
+    EXPECT_EQ(ThisGame.Online.NetValid, 0);
+    EXPECT_EQ(ThisGame.Online.NetWaiting, 0);
     EXPECT_EQ(Count(log, "Sending Highscores"), 0);
     // Once named, exactly one message goes out: nothing was queued before.
     SetName("Zed");
@@ -218,7 +218,7 @@ TEST_F(OnlineScores, AReplyArrivingAfterTheNameWasClearedIsDropped) {
     Send();  // leaving the options sends again, which with no name only hides the page
     ASSERT_TRUE(PumpUntilReplied());
     EXPECT_EQ(server.Requests().size(), 1u);
-    EXPECT_EQ(ThisGame.NetValid, 0);
+    EXPECT_EQ(ThisGame.Online.NetValid, 0);
     EXPECT_EQ(Name(20), "");
 }
 
@@ -304,7 +304,7 @@ TEST_F(OnlineScores, BrokenServersChangeNothingButTheOnlineTable) {
         Send();
         SetHttpLimits(quick);
         // The call came back while the exchange is still on its way.
-        EXPECT_EQ(ThisGame.NetWaiting, 1);
+        EXPECT_EQ(ThisGame.Online.NetWaiting, 1);
         release.Open();
         ASSERT_TRUE(PumpUntilReplied());
         server.reset();
@@ -312,12 +312,12 @@ TEST_F(OnlineScores, BrokenServersChangeNothingButTheOnlineTable) {
         EXPECT_EQ(std::vector<int>(ThisGame.Settings, ThisGame.Settings + 200), settings);
         EXPECT_EQ(std::vector<int>(ThisGame.Scores, ThisGame.Scores + 22000), scores);
         if (c.board1.empty()) {
-            EXPECT_EQ(ThisGame.NetValid, 0);
+            EXPECT_EQ(ThisGame.Online.NetValid, 0);
             EXPECT_EQ(ThisGame.NetScores[20], 111);
             EXPECT_EQ(Name(20), "Stale");
             EXPECT_EQ(Name(21), "Stale2");
         } else {
-            EXPECT_EQ(ThisGame.NetValid, 1);
+            EXPECT_EQ(ThisGame.Online.NetValid, 1);
             for (int r = 0; r < 2; r++) {
                 EXPECT_EQ(Name(20 + r), c.board1[r].first);
                 EXPECT_EQ(ThisGame.NetScores[20 + r], c.board1[r].second);
@@ -390,19 +390,19 @@ TEST_F(OnlineScores, AFinishedGameEntersItsBoard) {
 
 TEST_F(OnlineScores, ThePanelTurnsItsPages) {
     MyGame& g = ThisGame;
-    g.ScoreTimer = g.ScorePage = g.ScoreSlide = 0;
+    g.Screen.ScoreTimer = g.Screen.ScorePage = g.Screen.ScoreSlide = 0;
     g.PointerDown = 0;
     std::memset(g.KeyLock, 0, sizeof g.KeyLock);
     auto turn = [&g] {
-        int page = g.ScorePage;
-        for (int n = 0; n < 301 && g.ScorePage == page; n++) g.DisplayScoreboard();
-        return g.ScorePage;
+        int page = g.Screen.ScorePage;
+        for (int n = 0; n < 301 && g.Screen.ScorePage == page; n++) g.DisplayScoreboard();
+        return g.Screen.ScorePage;
     };
-    g.NetValid = 0;
+    g.Online.NetValid = 0;
     g.DisplayScoreboard();
     EXPECT_EQ(turn(), 1);
     EXPECT_EQ(turn(), 0);  // no online page without online data
-    g.NetValid = 1;
+    g.Online.NetValid = 1;
     EXPECT_EQ(turn(), 1);
     EXPECT_EQ(turn(), 2);
     EXPECT_EQ(turn(), 0);
@@ -410,7 +410,7 @@ TEST_F(OnlineScores, ThePanelTurnsItsPages) {
     // A held press skips one page, not more.
     g.PointerDown = 1;
     for (int n = 0; n < 40; n++) g.DisplayScoreboard();
-    EXPECT_EQ(g.ScorePage, 1);
+    EXPECT_EQ(g.Screen.ScorePage, 1);
     g.PointerDown = 0;
 }
 
@@ -473,7 +473,7 @@ TEST_F(ScoreServer, AGameScoreReachesTheServerAndComesBackOnline) {
     testing::internal::GetCapturedStdout();
     ASSERT_TRUE(PumpUntilReplied());
 
-    EXPECT_EQ(ThisGame.NetValid, 1);
+    EXPECT_EQ(ThisGame.Online.NetValid, 1);
     EXPECT_EQ(Name(20), "Gobbit-One");
     EXPECT_EQ(ThisGame.NetScores[20], 1234);
     EXPECT_EQ(Name(21), "Rival");
@@ -481,9 +481,9 @@ TEST_F(ScoreServer, AGameScoreReachesTheServerAndComesBackOnline) {
     EXPECT_EQ(ThisGame.NetScores[40], 0);
 
     // The panel now has its "Top Online" page.
-    ThisGame.ScoreTimer = ThisGame.ScorePage = 0;
-    for (int n = 0; n < 3 * 301 && ThisGame.ScorePage != 2; n++) ThisGame.DisplayScoreboard();
-    EXPECT_EQ(ThisGame.ScorePage, 2);
+    ThisGame.Screen.ScoreTimer = ThisGame.Screen.ScorePage = 0;
+    for (int n = 0; n < 3 * 301 && ThisGame.Screen.ScorePage != 2; n++) ThisGame.DisplayScoreboard();
+    EXPECT_EQ(ThisGame.Screen.ScorePage, 2);
 }
 
 TEST_F(ScoreServer, RejectsEveryMalformedRequestAndStoresNothing) {
@@ -556,7 +556,7 @@ TEST(OnlineExit, DISABLED_ChildLeavesWhileTheServerHangs) {
     ThisGame.BoardCount = 3;
     ThisGame.Settings[Setting::OnlineName] = 12;
     ThisGame.SendScores(0);
-    EXPECT_EQ(ThisGame.NetWaiting, 1);
+    EXPECT_EQ(ThisGame.Online.NetWaiting, 1);
 }
 
 TEST(OnlineExit, TheProcessLeavesCleanlyWithAnExchangeStillBlocked) {

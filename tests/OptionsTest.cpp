@@ -20,12 +20,12 @@ protected:
         // its top.
         ThisGame.ScreenW = 512;
         ThisGame.ScreenH = 1400;
-        ThisGame.OptScroll = 16;
-        ThisGame.OptRow = 0;
+        ThisGame.Screen.OptScroll = 16;
+        ThisGame.Screen.OptRow = 0;
         ThisGame.Overlay = Overlays::Options;
     }
     int Update() { return Step(&MyGame::Options); }
-    int RowY(int row) const { return ThisGame.OptScroll + RowBase[row]; }
+    int RowY(int row) const { return ThisGame.Screen.OptScroll + RowBase[row]; }
     // The column the rows are centred on.
     float Centre() const { return ThisGame.ScreenW / 2; }
     // The x of slider step k on a highlighted row (lifted 8 to the left).
@@ -41,17 +41,17 @@ TEST_F(OptionsTest, UpAndDownStepOncePerPressAndStopAtTheEnds) {
     } cases[] = {{0, Up, 0}, {9, Down, 9}, {4, Up, 3}, {4, Down, 5}, {8, Down, 9}};
     for (const Case& c : cases) {
         ReleaseAll();
-        ThisGame.OptRow = c.from;
+        ThisGame.Screen.OptRow = c.from;
         Update();
         Hold(c.key);
         for (int i = 0; i < 20; ++i) Update();
-        EXPECT_EQ(ThisGame.OptRow, c.to) << "from " << c.from << " key " << c.key;
-        EXPECT_EQ(ThisGame.OptRowCount, 10);
+        EXPECT_EQ(ThisGame.Screen.OptRow, c.to) << "from " << c.from << " key " << c.key;
+        EXPECT_EQ(ThisGame.Screen.OptRowCount, 10);
     }
 }
 
 TEST_F(OptionsTest, Button1OnASliderMutesThenFillsIt) {
-    ThisGame.OptRow = 1;
+    ThisGame.Screen.OptRow = 1;
     ThisGame.Settings[Setting::SfxVolume] = 7;
     ThisGame.Settings[Setting::MusicVolume] = 7;
     const int expected[] = {0, 10, 0};
@@ -73,7 +73,7 @@ TEST_F(OptionsTest, LeftAndRightStepASliderAndAreSilentAtItsEnds) {
     } cases[] = {{0, Left, 0, 0}, {10, Right, 10, 0}, {5, Left, 4, 1}, {5, Right, 6, 1}, {0, Right, 1, 1}};
     for (const Case& c : cases) {
         ReleaseAll();
-        ThisGame.OptRow = 6;  // overscan
+        ThisGame.Screen.OptRow = 6;  // overscan
         ThisGame.Settings[Setting::Overscan] = c.value;
         Update();
         Hold(c.key);
@@ -97,7 +97,7 @@ TEST_F(OptionsTest, FirstTapHighlightsAndSecondTapActs) {
     };
     for (const Case& c : cases) {
         ReleaseAll();
-        ThisGame.OptRow = 0;
+        ThisGame.Screen.OptRow = 0;
         ThisGame.Settings[c.setting] = c.before;
         Update();
         // The row is not lit yet: it sits 8 lower and further right.
@@ -105,7 +105,7 @@ TEST_F(OptionsTest, FirstTapHighlightsAndSecondTapActs) {
         float y = float(RowY(c.row));
         Pointer(x, y, true);
         Update();
-        EXPECT_EQ(ThisGame.OptRow, c.row) << c.what;
+        EXPECT_EQ(ThisGame.Screen.OptRow, c.row) << c.what;
         EXPECT_EQ(ThisGame.Settings[c.setting], c.before) << c.what << ": the first tap only highlights";
         Update();  // still held: nothing more
         EXPECT_EQ(ThisGame.Settings[c.setting], c.before) << c.what;
@@ -131,26 +131,26 @@ TEST_F(OptionsTest, DraggingScrollsTheListInsteadOfChangingValues) {
     };
     for (const Case& c : cases) {
         ReleaseAll();
-        ThisGame.OptScroll = 16;
-        ThisGame.OptRow = c.row;
+        ThisGame.Screen.OptScroll = 16;
+        ThisGame.Screen.OptRow = c.row;
         ThisGame.Settings[Setting::SfxVolume] = 7;
         Update();
         float x = c.x > 0 ? c.x : StepX(2);
         Pointer(x, c.y, true);
         Update();
-        const int scroll = ThisGame.OptScroll;
+        const int scroll = ThisGame.Screen.OptScroll;
         // Sideways over the other steps, then 40 up.
         Pointer(StepX(8), c.y, true);
         Update();
         Pointer(StepX(8), c.y - 40, true);
         Update();
         EXPECT_EQ(ThisGame.Settings[Setting::SfxVolume], c.valueAfter) << c.what;
-        EXPECT_EQ(ThisGame.OptScroll, scroll - 40) << c.what;
+        EXPECT_EQ(ThisGame.Screen.OptScroll, scroll - 40) << c.what;
         Pointer(StepX(8), c.y - 40, false);
         Update();
         Pointer(StepX(8), c.y - 10, false);
         Update();
-        EXPECT_EQ(ThisGame.OptScroll, scroll - 40) << c.what << ": released, the list stays";
+        EXPECT_EQ(ThisGame.Screen.OptScroll, scroll - 40) << c.what << ": released, the list stays";
     }
 }
 
@@ -160,15 +160,15 @@ TEST_F(OptionsTest, HighlightedRowGlidesBackIntoTheBand) {
         int row, scroll;
     } cases[] = {{9, 0}, {0, -900}, {5, 2000}};
     for (const Case& c : cases) {
-        ThisGame.OptRow = c.row;
-        ThisGame.OptScroll = c.scroll;
+        ThisGame.Screen.OptRow = c.row;
+        ThisGame.Screen.OptScroll = c.scroll;
         for (int i = 0; i < 200; ++i) Update();
         int y = RowY(c.row);
         EXPECT_GE(y, 80) << c.row;
         EXPECT_LE(y, 600 - 80) << c.row;
-        const int settled = ThisGame.OptScroll;
+        const int settled = ThisGame.Screen.OptScroll;
         Update();
-        EXPECT_EQ(ThisGame.OptScroll, settled) << c.row << ": it stops once in view";
+        EXPECT_EQ(ThisGame.Screen.OptScroll, settled) << c.row << ": it stops once in view";
     }
 }
 
@@ -189,25 +189,25 @@ TEST_F(OptionsTest, ActionRowsAndTheThreeWaysOut) {
     for (const Case& c : cases) {
         ReleaseAll();
         ThisGame.Overlay = Overlays::Options;
-        ThisGame.SavePending = 0;
+        ThisGame.Saving.SavePending = 0;
         ThisGame.Settings[Setting::DebugStats] = 0;
         ThisGame.ShowStats = 0;
-        ThisGame.RedefRow = 3;
-        ThisGame.RedefCol = 1;
-        ThisGame.OptRow = c.row;
+        ThisGame.Screen.RedefRow = 3;
+        ThisGame.Screen.RedefCol = 1;
+        ThisGame.Screen.OptRow = c.row;
         Update();
         if (c.vkey >= 0) Hold(c.vkey);
         if (c.fixed >= 0) Press(c.fixed);
         Update();
         EXPECT_EQ(ThisGame.Overlay, c.overlay) << c.what;
-        EXPECT_EQ(ThisGame.SavePending, c.savePending) << c.what;
-        EXPECT_EQ(ThisGame.OptRow, c.optRow) << c.what;
+        EXPECT_EQ(ThisGame.Saving.SavePending, c.savePending) << c.what;
+        EXPECT_EQ(ThisGame.Screen.OptRow, c.optRow) << c.what;
         if (c.overlay != 1) {
             EXPECT_EQ(ThisGame.KeyLock[Lock::Choose], 1) << c.what << ": the change locks the keys";
         }
         if (c.overlay == 3) {
-            EXPECT_EQ(ThisGame.RedefRow, -1);
-            EXPECT_EQ(ThisGame.RedefCol, 0);
+            EXPECT_EQ(ThisGame.Screen.RedefRow, -1);
+            EXPECT_EQ(ThisGame.Screen.RedefCol, 0);
             EXPECT_EQ(ThisGame.CaptureState, 1) << "waits for fire to be released";
         }
         if (c.row == 9) {
@@ -224,18 +224,18 @@ TEST_F(OptionsTest, ActionRowsAndTheThreeWaysOut) {
 TEST_F(OptionsTest, AnEscapeHeldAcrossTheChangeWaitsForARelease) {
     ReleaseAll();
     ThisGame.Overlay = Overlays::Options;
-    ThisGame.SavePending = 0;
+    ThisGame.Saving.SavePending = 0;
     ThisGame.LockKeys();
     Press(FEscape);
     for (int i = 0; i < 25; i++) Update();  // 0.4 s of a held Escape
     EXPECT_EQ(ThisGame.Overlay, Overlays::Options);
-    EXPECT_EQ(ThisGame.SavePending, 0);
+    EXPECT_EQ(ThisGame.Saving.SavePending, 0);
     Press(FEscape, false);
     Update();
     Press(FEscape);
     Update();
     EXPECT_EQ(ThisGame.Overlay, Overlays::None);
-    EXPECT_EQ(ThisGame.SavePending, 1);
+    EXPECT_EQ(ThisGame.Saving.SavePending, 1);
 }
 
 // F1 flips the statistics on any screen; the options row shows the live value.

@@ -15,19 +15,19 @@ TEST_F(Particles, FullPoolStillScoresAndFreedSlotsAreReusedLowestFirst) {
     ThisGame.Gimme(20, 10, 10);
     ThisGame.ThrowParticle(10, 10, 0, 0, ParticleKind::Spark, 0, 4);
     EXPECT_EQ(ThisGame.Play.Score, 276);
-    for (int i = ParticleSlots; i < 260; ++i) EXPECT_EQ(ThisGame.Particle[i].Kind, 0);
+    for (int i = ParticleSlots; i < 260; ++i) EXPECT_EQ(ThisGame.Scene.Particle[i].Kind, 0);
 
-    ThisGame.Particle[3].Kind = 0;
-    ThisGame.Particle[7].Kind = 0;
+    ThisGame.Scene.Particle[3].Kind = 0;
+    ThisGame.Scene.Particle[7].Kind = 0;
     ThisGame.Gimme(5, 40, 50, 120);
-    const ParticleRecord& p = ThisGame.Particle[3];
+    const ParticleRecord& p = ThisGame.Scene.Particle[3];
     EXPECT_EQ(p.Kind, ParticleKind::PopUp);
     EXPECT_EQ(p.Frame, 5);
     EXPECT_EQ(p.X, 40);
     EXPECT_EQ(p.Y, 50);
     EXPECT_EQ(p.Hue, 120);
     EXPECT_EQ(p.Life, 1.5f);
-    EXPECT_EQ(ThisGame.Particle[7].Kind, 0);
+    EXPECT_EQ(ThisGame.Scene.Particle[7].Kind, 0);
 }
 
 TEST_F(Particles, LifetimesAndMotionByKind) {
@@ -41,10 +41,10 @@ TEST_F(Particles, LifetimesAndMotionByKind) {
             ThisGame.ThrowParticle(100, 100, 60, 0, c.kind, 90, 4);
         if (c.kind == ParticleKind::Debris) {
             // Spinning backwards through 0.
-            ThisGame.Particle[0].Rot = 1;
-            ThisGame.Particle[0].Spin = -1.5f;
+            ThisGame.Scene.Particle[0].Rot = 1;
+            ThisGame.Scene.Particle[0].Spin = -1.5f;
         }
-        const ParticleRecord& p = ThisGame.Particle[0];
+        const ParticleRecord& p = ThisGame.Scene.Particle[0];
         float lastVY = p.VY, lastVX = p.VX, lastY = p.Y, lastRot = p.Rot;
         for (int u = 1; u <= c.lives; ++u) {
             ASys.DrawTo = 0;
@@ -82,7 +82,7 @@ TEST_F(Particles, ThrowAimsByAngleAndPicksFramesFromItsGroup) {
         for (int i = 0; i < 20; ++i) {
             ThisGame.FlushGame();
             ThisGame.ThrowParticle(1, 2, 30, c.group, ParticleKind::Debris, c.angle, 6);
-            const ParticleRecord& p = ThisGame.Particle[0];
+            const ParticleRecord& p = ThisGame.Scene.Particle[0];
             int g = ((c.group % 12) + 12) % 12;
             EXPECT_GE(p.Frame, g * 12) << "group " << c.group;
             EXPECT_LE(p.Frame, g * 12 + 11) << "group " << c.group;

@@ -16,10 +16,10 @@ protected:
     void SetUp() override {
         MenuFixture::SetUp();
         G().GameMode = Modes::Play;
-        G().Paused = 1;
-        G().PauseChoice = 1;
-        G().PauseSlide = 0;
-        G().PauseIdle = 0;
+        G().Scene.Paused = 1;
+        G().Screen.PauseChoice = 1;
+        G().Screen.PauseSlide = 0;
+        G().Screen.PauseIdle = 0;
     }
     void Tap(int key) {
         Hold(key);
@@ -36,15 +36,15 @@ struct Move {
 TEST_F(PauseMenu, LeftAndRightWrapAroundTheThreeButtons) {
     const Move moves[] = {{0, Left, 2}, {2, Right, 0}, {1, Right, 2}, {1, Left, 0}, {0, Right, 1}, {2, Left, 1}};
     for (const Move& m : moves) {
-        G().PauseChoice = m.from;
+        G().Screen.PauseChoice = m.from;
         Tap(m.key);
-        EXPECT_EQ(G().PauseChoice, m.to) << "from " << m.from << " key " << m.key;
-        EXPECT_EQ(G().Paused, 1);
+        EXPECT_EQ(G().Screen.PauseChoice, m.to) << "from " << m.from << " key " << m.key;
+        EXPECT_EQ(G().Scene.Paused, 1);
     }
-    G().PauseChoice = 0;
+    G().Screen.PauseChoice = 0;
     Hold(Right);
     Run(&MyGame::PauseMenu, 40);
-    EXPECT_EQ(G().PauseChoice, 1) << "one step per press";
+    EXPECT_EQ(G().Screen.PauseChoice, 1) << "one step per press";
 }
 
 struct Outcome {
@@ -59,18 +59,18 @@ TEST_F(PauseMenu, AnyActivationButtonActsOnTheHighlightedChoice) {
     };
     for (int key : {Button1, Button2, Select, Start}) {
         for (const Outcome& o : outcomes) {
-            G().Paused = 1;
+            G().Scene.Paused = 1;
             G().Overlay = Overlays::None;
-            G().EndReason = G().EndBanner = 0;
-            G().PauseChoice = o.choice;
+            G().EndReason = G().Scene.EndBanner = 0;
+            G().Screen.PauseChoice = o.choice;
             G().KeyLock[Lock::PauseButtons] = 0;
             Hold(key);
             Run(&MyGame::PauseMenu);
             Release(key);
-            EXPECT_EQ(G().Paused, o.paused) << "choice " << o.choice << " key " << key;
+            EXPECT_EQ(G().Scene.Paused, o.paused) << "choice " << o.choice << " key " << key;
             EXPECT_EQ(G().Overlay, o.overlay) << "choice " << o.choice << " key " << key;
             EXPECT_EQ(G().EndReason, o.endBanner) << "choice " << o.choice << " key " << key;
-            EXPECT_EQ(G().EndBanner, o.endBanner);
+            EXPECT_EQ(G().Scene.EndBanner, o.endBanner);
         }
     }
 }
@@ -79,12 +79,12 @@ TEST_F(PauseMenu, StartHeldFromPausingDoesNotResumeUntilReleased) {
     G().LockKeys();  // as the HUD does when it pauses
     Hold(Start);
     Run(&MyGame::PauseMenu, 20);
-    EXPECT_EQ(G().Paused, 1);
+    EXPECT_EQ(G().Scene.Paused, 1);
     Release(Start);
     Run(&MyGame::PauseMenu);
     Hold(Start);
     Run(&MyGame::PauseMenu);
-    EXPECT_EQ(G().Paused, 0);
+    EXPECT_EQ(G().Scene.Paused, 0);
 }
 
 TEST_F(PauseMenu, ClickActivatesAButtonWhateverIsHighlighted) {
@@ -96,57 +96,57 @@ TEST_F(PauseMenu, ClickActivatesAButtonWhateverIsHighlighted) {
     // of the width, 128 above the bottom.
     const Click clicks[] = {{200, 0, 0, -1}, {400, 0, 0, 0}, {600, 1, 1, 0}};
     for (const Click& c : clicks) {
-        G().Paused = 1;
+        G().Scene.Paused = 1;
         G().Overlay = Overlays::None;
-        G().EndReason = G().EndBanner = 0;
-        G().PauseChoice = c.x == 400 ? 0 : 1;
+        G().EndReason = G().Scene.EndBanner = 0;
+        G().Screen.PauseChoice = c.x == 400 ? 0 : 1;
         Pointer(c.x + 20, 472 - 20, true);
         Run(&MyGame::PauseMenu);
         PointerUp();
-        EXPECT_EQ(G().Paused, c.paused) << "x " << c.x;
+        EXPECT_EQ(G().Scene.Paused, c.paused) << "x " << c.x;
         EXPECT_EQ(G().Overlay, c.overlay) << "x " << c.x;
-        EXPECT_EQ(G().EndBanner, c.endBanner) << "x " << c.x;
+        EXPECT_EQ(G().Scene.EndBanner, c.endBanner) << "x " << c.x;
     }
     // Hovering without the button does nothing.
-    G().Paused = 1;
+    G().Scene.Paused = 1;
     G().Overlay = Overlays::None;
     Pointer(400, 472, false);
     Run(&MyGame::PauseMenu, 3);
-    EXPECT_EQ(G().Paused, 1);
+    EXPECT_EQ(G().Scene.Paused, 1);
 }
 
 TEST_F(PauseMenu, IdleRowSinksAfter360UpdatesAndAnyInputBringsItBack) {
     Run(&MyGame::PauseMenu, 359);
-    EXPECT_EQ(G().PauseSlide, 0);
+    EXPECT_EQ(G().Screen.PauseSlide, 0);
     Run(&MyGame::PauseMenu);
-    EXPECT_EQ(G().PauseSlide, 4);
+    EXPECT_EQ(G().Screen.PauseSlide, 4);
     Run(&MyGame::PauseMenu, 119);
-    EXPECT_EQ(G().PauseSlide, 480);
+    EXPECT_EQ(G().Screen.PauseSlide, 480);
     Run(&MyGame::PauseMenu, 50);
-    EXPECT_EQ(G().PauseSlide, 480);
+    EXPECT_EQ(G().Screen.PauseSlide, 480);
 
     // A direction brings it back 64 a step from the next update on.
     Hold(Right);
     Run(&MyGame::PauseMenu, 2);
-    EXPECT_EQ(G().PauseSlide, 416);
+    EXPECT_EQ(G().Screen.PauseSlide, 416);
     Release(Right);
     Run(&MyGame::PauseMenu, 10);
-    EXPECT_EQ(G().PauseSlide, 0);
+    EXPECT_EQ(G().Screen.PauseSlide, 0);
 
     // So does the mouse button, anywhere.
     Run(&MyGame::PauseMenu, 480);
-    ASSERT_EQ(G().PauseSlide, 480);
+    ASSERT_EQ(G().Screen.PauseSlide, 480);
     Pointer(60, 60, true);
     Run(&MyGame::PauseMenu, 2);
-    EXPECT_EQ(G().PauseSlide, 416);
+    EXPECT_EQ(G().Screen.PauseSlide, 416);
 }
 
 TEST_F(PauseMenu, SunkButtonsStillAnswerAControllerButton) {
     Run(&MyGame::PauseMenu, 480);
-    ASSERT_EQ(G().PauseSlide, 480);
+    ASSERT_EQ(G().Screen.PauseSlide, 480);
     Hold(Button1);
     Run(&MyGame::PauseMenu);
-    EXPECT_EQ(G().Paused, 0);
+    EXPECT_EQ(G().Scene.Paused, 0);
 }
 
 class LoadingScreen : public MenuFixture {

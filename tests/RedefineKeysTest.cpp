@@ -25,10 +25,10 @@ protected:
         ThisGame.KeyDefaults();
         std::memset(ignorePress, 0, sizeof ignorePress);
         ThisGame.Overlay = Overlays::RedefineKeys;
-        ThisGame.RedefRow = -1;
-        ThisGame.RedefCol = 0;
-        ThisGame.TestTimer = 0;
-        ThisGame.CaptureTimer = 0;
+        ThisGame.Screen.RedefRow = -1;
+        ThisGame.Screen.RedefCol = 0;
+        ThisGame.Screen.TestTimer = 0;
+        ThisGame.Screen.CaptureTimer = 0;
         ThisGame.CaptureState = 0;
     }
     int Update() { return Step(&MyGame::RedefineKeys); }
@@ -41,8 +41,8 @@ protected:
     }
     // Starts a capture for the element at (row, col) with Z as the fire key.
     void StartCapture(int row, int col) {
-        ThisGame.RedefRow = row;
-        ThisGame.RedefCol = col;
+        ThisGame.Screen.RedefRow = row;
+        ThisGame.Screen.RedefCol = col;
         ReleaseAll();
         Update();
         Press(FFire);
@@ -106,20 +106,20 @@ TEST_F(RedefineKeysTest, CursorMovesOneStepPerPressWrapsRowsAndClampsColumns) {
         {3, 1, FUp, 2, 1},
     };
     for (const Case& c : cases) {
-        ThisGame.RedefRow = c.row;
-        ThisGame.RedefCol = c.col;
+        ThisGame.Screen.RedefRow = c.row;
+        ThisGame.Screen.RedefCol = c.col;
         Tap(c.entry);
         for (int i = 0; i < 10; ++i) Update();  // held: no repeat
         ReleaseAll();
         Update();  // the cursor settles on the grid at the start of an update
-        EXPECT_EQ(ThisGame.RedefRow, c.rowAfter) << c.row << "," << c.col << " entry " << c.entry;
-        EXPECT_EQ(ThisGame.RedefCol, c.colAfter) << c.row << "," << c.col << " entry " << c.entry;
+        EXPECT_EQ(ThisGame.Screen.RedefRow, c.rowAfter) << c.row << "," << c.col << " entry " << c.entry;
+        EXPECT_EQ(ThisGame.Screen.RedefCol, c.colAfter) << c.row << "," << c.col << " entry " << c.entry;
     }
 }
 
 TEST_F(RedefineKeysTest, TheFireKeyThatOpenedTheScreenMustBeReleasedFirst) {
     ThisGame.LockKeys();  // as the options row does when it opens the screen
-    ThisGame.RedefRow = 3;
+    ThisGame.Screen.RedefRow = 3;
     Press(FFire);
     for (int i = 0; i < 5; ++i) Update();
     EXPECT_EQ(ThisGame.CaptureState, 1);
@@ -178,22 +178,22 @@ TEST_F(RedefineKeysTest, CaptureWithNoInputEndsAfterItsTimeAndBindsNothing) {
     Tap(FUp);
     ReleaseAll();
     Update();
-    EXPECT_EQ(ThisGame.RedefRow, 2) << "the cursor moves again";
+    EXPECT_EQ(ThisGame.Screen.RedefRow, 2) << "the cursor moves again";
 }
 
 TEST_F(RedefineKeysTest, TestModeIgnoresNavigationUntilItEnds) {
-    ThisGame.RedefRow = -1;
+    ThisGame.Screen.RedefRow = -1;
     Tap(FFire);
-    EXPECT_GT(ThisGame.TestTimer, 0);
+    EXPECT_GT(ThisGame.Screen.TestTimer, 0);
     for (int u = 1; u <= 358; ++u) {
         if (u % 2) Press(FUp); else ReleaseAll();
         Update();
-        ASSERT_EQ(ThisGame.RedefRow, -1) << u;
+        ASSERT_EQ(ThisGame.Screen.RedefRow, -1) << u;
         ASSERT_EQ(ThisGame.CaptureState, 0) << u;
     }
     Tap(FUp);
-    EXPECT_EQ(ThisGame.RedefRow, -2);
-    EXPECT_EQ(ThisGame.TestTimer, 0);
+    EXPECT_EQ(ThisGame.Screen.RedefRow, -2);
+    EXPECT_EQ(ThisGame.Screen.TestTimer, 0);
 }
 
 TEST_F(RedefineKeysTest, OnlySaveLeavesTheScreen) {
@@ -208,17 +208,17 @@ TEST_F(RedefineKeysTest, OnlySaveLeavesTheScreen) {
     };
     for (const Case& c : cases) {
         ThisGame.Overlay = Overlays::RedefineKeys;
-        ThisGame.SavePending = 0;
-        ThisGame.RedefRow = c.row;
-        ThisGame.RedefCol = 0;
+        ThisGame.Saving.SavePending = 0;
+        ThisGame.Screen.RedefRow = c.row;
+        ThisGame.Screen.RedefCol = 0;
         ReleaseAll();
         Update();
         if (c.vkey >= 0) Hold(c.vkey);
         if (c.entry >= 0) Press(c.entry);
         Update();
         EXPECT_EQ(ThisGame.Overlay, c.overlay) << c.what;
-        EXPECT_EQ(ThisGame.SavePending, c.savePending) << c.what;
-        ThisGame.TestTimer = 0;
+        EXPECT_EQ(ThisGame.Saving.SavePending, c.savePending) << c.what;
+        ThisGame.Screen.TestTimer = 0;
     }
 }
 

@@ -207,7 +207,7 @@ TEST_F(SaveFailures, AFolderThatIsNoLongerThereFailsEachSaveWithALine) {
     Version(2);
     SaveAll();
     std::string log = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(ThisGame.SavePending, 0);
+    EXPECT_EQ(ThisGame.Saving.SavePending, 0);
     EXPECT_NE(log.find("Error Writing File " + dir_ + "/Settings.sav"), std::string::npos) << log;
     EXPECT_NE(log.find("Error Writing File " + dir_ + "/Save_564_Gobbit.sav"), std::string::npos) << log;
     std::remove(dir_.c_str());
@@ -323,7 +323,7 @@ TEST_F(SaveFailures, LeavingWhileTheDiskIsStuckEndsInBoundedTimeWithTheOldFiles)
     bool done = ThisGame.FinishSaving(300);
     std::string log = testing::internal::GetCapturedStdout();
     EXPECT_FALSE(done);
-    EXPECT_EQ(ThisGame.SavePending, 0);
+    EXPECT_EQ(ThisGame.Saving.SavePending, 0);
     EXPECT_NE(log.find("Save not finished"), std::string::npos) << log;
     EXPECT_EQ(ReadBytes(SettingsFile), oldSettings_);
     EXPECT_EQ(ReadBytes(ScoreFile), oldScores_);
@@ -338,7 +338,7 @@ TEST_F(SaveFailures, LeavingFinishesAPendingSave) {
     ThisGame.Save();
     for (int n = 0; n < 5; n++) ThisGame.SaveBit();
     EXPECT_TRUE(ThisGame.FinishSaving(ExitSaveWaitMs));
-    EXPECT_EQ(ThisGame.SavePending, 0);
+    EXPECT_EQ(ThisGame.Saving.SavePending, 0);
     int version = 0;
     EXPECT_TRUE(LoadsWhole(version));
     EXPECT_EQ(version, 2);
@@ -354,10 +354,10 @@ TEST_F(SaveFailures, TwoCopiesSavingAtOnceOnlyEverLeaveWholeFiles) {
             for (int round = 1; round <= 25; round++) {
                 Version(10 + 100 * w + round);
                 ThisGame.Save();
-                while (ThisGame.SavePending) {
-                    int before = ThisGame.SavePending;
+                while (ThisGame.Saving.SavePending) {
+                    int before = ThisGame.Saving.SavePending;
                     ThisGame.SaveBit();
-                    if (ThisGame.SavePending == before) usleep(200);
+                    if (ThisGame.Saving.SavePending == before) usleep(200);
                 }
             }
             FinishReplacements(10000);

@@ -371,11 +371,11 @@ TEST_F(SaveFiles, HostileFilesNeverLeaveATableOutOfRange) {
         ThisGame.HandleDefaultScoreboards();
         EXPECT_EQ(board[5], 500);
         EXPECT_EQ(board[6], latest);
-        ThisGame.ScoreTimer = 299;
+        ThisGame.Screen.ScoreTimer = 299;
         for (int n = 0; n < 3 * 301; n++) {
             ThisGame.DisplayScoreboard();
-            ASSERT_TRUE(ThisGame.ScorePage >= 0 && ThisGame.ScorePage <= 2) << ThisGame.ScorePage;
-            ASSERT_TRUE(ThisGame.ScoreSlide >= -180 && ThisGame.ScoreSlide <= 64) << ThisGame.ScoreSlide;
+            ASSERT_TRUE(ThisGame.Screen.ScorePage >= 0 && ThisGame.Screen.ScorePage <= 2) << ThisGame.Screen.ScorePage;
+            ASSERT_TRUE(ThisGame.Screen.ScoreSlide >= -180 && ThisGame.Screen.ScoreSlide <= 64) << ThisGame.Screen.ScoreSlide;
         }
     }
 }
@@ -407,7 +407,7 @@ TEST_F(SaveFiles, ASaveCutShortAtAnyStepLeavesTheOldOrTheNewFile) {
         ThisGame.Save();
         for (int n = 0; n < steps; n++) ThisGame.SaveBit();
         ThisGame.CloseFile();  // the game dies here
-        ThisGame.SavePending = 0;
+        ThisGame.Saving.SavePending = 0;
         FinishReplacements(10000);
         // Step 27 puts the settings file in place, step 61 the score file.
         EXPECT_EQ(ReadBytes(SettingsFile), steps >= 26 ? newSet : oldSet);
@@ -436,7 +436,7 @@ TEST_F(SaveFiles, AKilledSavingProcessLeavesFilesThatLoad) {
                 ThisGame.Scores[20] = 1200 + round;
                 ThisGame.Scores[8000] = round;
                 ThisGame.Save();
-                for (int n = 0; n < 1000 && ThisGame.SavePending; n++) {
+                for (int n = 0; n < 1000 && ThisGame.Saving.SavePending; n++) {
                     ThisGame.SaveBit();
                     usleep(50);
                 }

@@ -298,11 +298,11 @@ TEST_F(SaveFolder, SaveFilesAreMadeForThePlayerAlone) {
     mode_t umaskWas = umask(0);
     ThisGame.Save();
     mode_t tempModes[2] = {};
-    for (int n = 0; n < 10000 && ThisGame.SavePending != 0; n++) {
+    for (int n = 0; n < 10000 && ThisGame.Saving.SavePending != 0; n++) {
         ThisGame.SaveBit();
-        if (ThisGame.SavePending == SaveStep::WriteSettings) tempModes[0] = ModeOf(Path(TempNameFor(SettingsFile)));
-        if (ThisGame.SavePending == SaveStep::WriteScoreSettings) tempModes[1] = ModeOf(Path(TempNameFor(ScoreFile)));
-        if (ThisGame.SavePending == SaveStep::Requested || ThisGame.SavePending == SaveStep::BeforeScores) usleep(100);
+        if (ThisGame.Saving.SavePending == SaveStep::WriteSettings) tempModes[0] = ModeOf(Path(TempNameFor(SettingsFile)));
+        if (ThisGame.Saving.SavePending == SaveStep::WriteScoreSettings) tempModes[1] = ModeOf(Path(TempNameFor(ScoreFile)));
+        if (ThisGame.Saving.SavePending == SaveStep::Requested || ThisGame.Saving.SavePending == SaveStep::BeforeScores) usleep(100);
     }
     FinishReplacements(10000);
     umask(umaskWas);
@@ -359,9 +359,9 @@ TEST_F(SaveFolder, WhatReplacesAFinishedTemporaryFileIsNeverPutInPlace) {
                     // worker has in hand is there to swap.
                     Player(4);
                     ThisGame.Save();
-                    while (ThisGame.SavePending != 0) {
+                    while (ThisGame.Saving.SavePending != 0) {
                         ThisGame.SaveBit();
-                        if (ThisGame.SavePending == SaveStep::CloseSettings) FinishReplacements(10000);
+                        if (ThisGame.Saving.SavePending == SaveStep::CloseSettings) FinishReplacements(10000);
                     }
                     FinishReplacements(10000);
                     return 0;

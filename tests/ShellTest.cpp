@@ -210,10 +210,10 @@ TEST_F(GameServices, FirstEndReasonWinsUntilTheNextGame) {
     ThisGame.EndGame(1);
     ThisGame.EndGame(-1);
     EXPECT_EQ(ThisGame.EndReason, 1);
-    EXPECT_EQ(ThisGame.EndBanner, 1);
+    EXPECT_EQ(ThisGame.Scene.EndBanner, 1);
     ThisGame.FlushGame();
     EXPECT_EQ(ThisGame.EndReason, 0);
-    EXPECT_EQ(ThisGame.EndBanner, 1);  // the banner words outlive the reset
+    EXPECT_EQ(ThisGame.Scene.EndBanner, 1);  // the banner words outlive the reset
     ThisGame.EndGame(-1);
     EXPECT_EQ(ThisGame.EndReason, -1);
 }
@@ -221,13 +221,13 @@ TEST_F(GameServices, FirstEndReasonWinsUntilTheNextGame) {
 TEST_F(GameServices, FlushClearsBoardPlayAndParticles) {
     ThisGame.Board[14 * BoardPitch + 24].Pellet = 1;
     ThisGame.Play.Level = 7;
-    ThisGame.Particle[259].Frame = 3;
-    ThisGame.Paused = 1;
+    ThisGame.Scene.Particle[259].Frame = 3;
+    ThisGame.Scene.Paused = 1;
     ThisGame.FlushGame();
     EXPECT_EQ(ThisGame.Board[14 * BoardPitch + 24].Pellet, 0);
     EXPECT_EQ(ThisGame.Play.Level, 0);
-    EXPECT_EQ(ThisGame.Particle[259].Frame, 0);
-    EXPECT_EQ(ThisGame.Paused, 0);
+    EXPECT_EQ(ThisGame.Scene.Particle[259].Frame, 0);
+    EXPECT_EQ(ThisGame.Scene.Paused, 0);
 }
 
 TEST_F(GameServices, LockKeysLatchesEveryKeyAndPointer) {

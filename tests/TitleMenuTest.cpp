@@ -24,13 +24,13 @@ class TitleMenu : public MenuFixture {
 protected:
     void SetUp() override {
         MenuFixture::SetUp();
-        G().MenuPage = 0;
-        G().TitleChoice = 0;
+        G().Screen.MenuPage = 0;
+        G().Screen.TitleChoice = 0;
         G().Settings[Setting::SwapTitleButtons] = 0;
         G().Settings[Setting::ReduceMotion] = 0;
         G().Settings[Setting::LastDifficulty] = 2;
-        G().LogoZoom = 1.0f;
-        G().MenuScroll = 426;  // the list settled on Normal
+        G().Screen.LogoZoom = 1.0f;
+        G().Screen.MenuScroll = 426;  // the list settled on Normal
     }
     // One press of a key: held for an update, then released for one.
     void Tap(int key) {
@@ -49,7 +49,7 @@ class ListMenu : public TitleMenu {
 protected:
     void SetUp() override {
         TitleMenu::SetUp();
-        G().MenuPage = 1;
+        G().Screen.MenuPage = 1;
     }
 };
 
@@ -63,10 +63,10 @@ TEST_F(TitleMenu, HighlightCyclesCreditsQuitStartOptionsAndWraps) {
         {1, Left, 0},  {1, Right, -2}, {-2, Left, 1},  {-2, Right, -1},
     };
     for (const Move& m : moves) {
-        G().TitleChoice = m.from;
+        G().Screen.TitleChoice = m.from;
         Tap(m.key);
-        EXPECT_EQ(G().TitleChoice, m.to) << "from " << m.from << " key " << m.key;
-        EXPECT_EQ(G().MenuPage, 0);
+        EXPECT_EQ(G().Screen.TitleChoice, m.to) << "from " << m.from << " key " << m.key;
+        EXPECT_EQ(G().Screen.MenuPage, 0);
         EXPECT_EQ(G().Overlay, Overlays::None);
     }
 }
@@ -74,12 +74,12 @@ TEST_F(TitleMenu, HighlightCyclesCreditsQuitStartOptionsAndWraps) {
 TEST_F(TitleMenu, HeldDirectionStepsOncePerPress) {
     Hold(Right);
     Run(&MyGame::DoMenu, 30);
-    EXPECT_EQ(G().TitleChoice, 1);
+    EXPECT_EQ(G().Screen.TitleChoice, 1);
     Release(Right);
     Run(&MyGame::DoMenu);
     Hold(Right);
     Run(&MyGame::DoMenu);
-    EXPECT_EQ(G().TitleChoice, -2);
+    EXPECT_EQ(G().Screen.TitleChoice, -2);
 }
 
 struct Activation {
@@ -96,24 +96,24 @@ TEST_F(TitleMenu, ChooseActivatesTheHighlightedItem) {
     };
     for (int key : {Button1, Start}) {
         for (const Activation& c : cases) {
-            G().MenuPage = 0;
+            G().Screen.MenuPage = 0;
             G().Overlay = Overlays::None;
             G().GameBreak = 0;
-            G().OptScroll = 7;
-            G().OptRow = 3;
+            G().Screen.OptScroll = 7;
+            G().Screen.OptRow = 3;
             G().ShowStats = 1;
             G().Settings[Setting::DebugStats] = 0;
-            G().TitleChoice = c.item;
+            G().Screen.TitleChoice = c.item;
             std::memset(G().KeyLock, 0, sizeof G().KeyLock);
             Hold(key);
             Run(&MyGame::DoMenu);
             Release(key);
-            EXPECT_EQ(G().MenuPage, c.page) << "item " << c.item << " key " << key;
+            EXPECT_EQ(G().Screen.MenuPage, c.page) << "item " << c.item << " key " << key;
             EXPECT_EQ(G().Overlay, c.overlay) << "item " << c.item;
             EXPECT_EQ(G().GameBreak, c.quit) << "item " << c.item;
             if (c.overlay == 1) {
-                EXPECT_EQ(G().OptScroll, 0);
-                EXPECT_EQ(G().OptRow, 0);
+                EXPECT_EQ(G().Screen.OptScroll, 0);
+                EXPECT_EQ(G().Screen.OptRow, 0);
                 EXPECT_EQ(G().Settings[Setting::DebugStats], 1);
             }
         }
@@ -124,36 +124,36 @@ TEST_F(TitleMenu, SwapExchangesChooseAndBackButtons) {
     G().Settings[Setting::SwapTitleButtons] = 1;
     Hold(Button1);
     Run(&MyGame::DoMenu, 3);
-    EXPECT_EQ(G().MenuPage, 0) << "Button 1 is the back button when swapped";
+    EXPECT_EQ(G().Screen.MenuPage, 0) << "Button 1 is the back button when swapped";
     Release(Button1);
     Hold(Button2);
     Run(&MyGame::DoMenu);
-    EXPECT_EQ(G().MenuPage, 1);
+    EXPECT_EQ(G().Screen.MenuPage, 1);
 }
 
 TEST_F(TitleMenu, ChooseHeldAcrossAScreenChangeWaitsForARelease) {
     // The list sends the player back with Button 2 still held, then Button 1
     // is pressed: nothing happens until Button 1 is let go and pressed again.
-    G().MenuPage = 1;
+    G().Screen.MenuPage = 1;
     Hold(Button2);
     Run(&MyGame::DoMenu);
-    ASSERT_EQ(G().MenuPage, 0);
+    ASSERT_EQ(G().Screen.MenuPage, 0);
     Release(Button2);
     Hold(Button1);
     Run(&MyGame::DoMenu, 5);
-    EXPECT_EQ(G().MenuPage, 0);
+    EXPECT_EQ(G().Screen.MenuPage, 0);
     Release(Button1);
     Run(&MyGame::DoMenu);
     Hold(Button1);
     Run(&MyGame::DoMenu);
-    EXPECT_EQ(G().MenuPage, 1);
+    EXPECT_EQ(G().Screen.MenuPage, 1);
 }
 
 TEST_F(TitleMenu, FirstTapHighlightsSecondTapActivates) {
     // Options sits at (ScreenW - 52, ScreenH - 96).
     Pointer(748, 504, true);
     Run(&MyGame::DoMenu);
-    EXPECT_EQ(G().TitleChoice, 1);
+    EXPECT_EQ(G().Screen.TitleChoice, 1);
     EXPECT_EQ(G().Overlay, Overlays::None);
     Run(&MyGame::DoMenu, 5);  // still held: no second tap
     EXPECT_EQ(G().Overlay, Overlays::None);
@@ -168,7 +168,7 @@ TEST_F(TitleMenu, FirstTapHighlightsSecondTapActivates) {
     Run(&MyGame::DoMenu);
     Pointer(560, 300, true);
     Run(&MyGame::DoMenu);
-    EXPECT_EQ(G().TitleChoice, 1);
+    EXPECT_EQ(G().Screen.TitleChoice, 1);
     EXPECT_EQ(G().Overlay, Overlays::None);
 }
 
@@ -192,14 +192,14 @@ TEST_F(TitleMenu, OnAPortraitCanvasEveryIconTakesItsOwnTaps) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        G().TitleChoice = 0;
+        G().Screen.TitleChoice = 0;
         G().Overlay = Overlays::None;
         G().GameBreak = 0;
         PointerUp();
         Run(&MyGame::DoMenu);
         Pointer(c.x, y, true);
         Run(&MyGame::DoMenu);
-        EXPECT_EQ(G().TitleChoice, c.choice);
+        EXPECT_EQ(G().Screen.TitleChoice, c.choice);
         Pointer(c.x, y, false);
         Run(&MyGame::DoMenu);
         Pointer(c.x, y, true);
@@ -210,14 +210,14 @@ TEST_F(TitleMenu, OnAPortraitCanvasEveryIconTakesItsOwnTaps) {
 }
 
 TEST_F(TitleMenu, EscapeQuitsFromTheTitleButOnlyGoesBackFromTheList) {
-    G().MenuPage = 1;
+    G().Screen.MenuPage = 1;
     HoldEscape(true);
     Run(&MyGame::DoMenu);
-    EXPECT_EQ(G().MenuPage, 0);
+    EXPECT_EQ(G().Screen.MenuPage, 0);
     EXPECT_EQ(G().GameBreak, 0);
     Run(&MyGame::DoMenu, 10);  // still held on the title page
     EXPECT_EQ(G().GameBreak, 0);
-    EXPECT_EQ(G().MenuPage, 0);
+    EXPECT_EQ(G().Screen.MenuPage, 0);
     HoldEscape(false);
     Run(&MyGame::DoMenu);
     HoldEscape(true);
@@ -227,10 +227,10 @@ TEST_F(TitleMenu, EscapeQuitsFromTheTitleButOnlyGoesBackFromTheList) {
 
 TEST_F(TitleMenu, StartShowsTheListInTheSameUpdateWithTheLastDifficulty) {
     G().Settings[Setting::LastDifficulty] = 3;
-    G().MenuScroll = 380;  // settled on Hard
+    G().Screen.MenuScroll = 380;  // settled on Hard
     Hold(Button1);
     Run(&MyGame::DoMenu);
-    ASSERT_EQ(G().MenuPage, 1);
+    ASSERT_EQ(G().Screen.MenuPage, 1);
     EXPECT_EQ(Rects(256), 3) << "the three rows of the list";
     const DrawnText* hard = FindText("Hard");
     ASSERT_NE(hard, nullptr);
@@ -245,12 +245,12 @@ TEST_F(TitleMenu, LogoGlidesOrJumpsWithMotionReduction) {
     };
     const Case cases[] = {{1, 0, 1.0f, 1.1f}, {1, 1, 1.0f, 2.0f}, {0, 0, 2.0f, 1.9f}, {0, 1, 2.0f, 1.0f}};
     for (const Case& c : cases) {
-        G().MenuPage = c.page;
+        G().Screen.MenuPage = c.page;
         G().Settings[Setting::ReduceMotion] = c.reduce;
-        G().LogoZoom = c.from;
+        G().Screen.LogoZoom = c.from;
         Run(&MyGame::DoMenu);
         Run(&MyGame::Menu_Background);  // the clamp happens when drawing
-        EXPECT_NEAR(G().LogoZoom, c.to, 1e-4) << "page " << c.page << " reduce " << c.reduce;
+        EXPECT_NEAR(G().Screen.LogoZoom, c.to, 1e-4) << "page " << c.page << " reduce " << c.reduce;
     }
 }
 
@@ -286,7 +286,7 @@ TEST_F(ListMenu, HeldDirectionRepeatsAfter24_18_12_6ThenEvery3Updates) {
 TEST_F(ListMenu, EscapeGoesBackAndDoesNotChoose) {
     HoldEscape(true);
     Run(&MyGame::DoMenu);
-    EXPECT_EQ(G().MenuPage, 0);
+    EXPECT_EQ(G().Screen.MenuPage, 0);
     EXPECT_EQ(G().GameMode, Modes::Title);
     EXPECT_EQ(G().GameBreak, 0);
 }
@@ -294,13 +294,13 @@ TEST_F(ListMenu, EscapeGoesBackAndDoesNotChoose) {
 TEST_F(ListMenu, BackArrowAndButton2GoBack) {
     Pointer(32, 32, true);
     Run(&MyGame::DoMenu);
-    EXPECT_EQ(G().MenuPage, 0);
-    G().MenuPage = 1;
+    EXPECT_EQ(G().Screen.MenuPage, 0);
+    G().Screen.MenuPage = 1;
     PointerUp();
     Run(&MyGame::DoMenu);
     Hold(Button2);
     Run(&MyGame::DoMenu);
-    EXPECT_EQ(G().MenuPage, 0);
+    EXPECT_EQ(G().Screen.MenuPage, 0);
     EXPECT_EQ(G().GameMode, Modes::Title);
 }
 
@@ -319,14 +319,14 @@ TEST_F(ListMenu, FirstClickHighlightsSecondChoosesAndShowsThePauseIcon) {
     G().Menu_Default("Easy|Normal|Hard", "");
     EXPECT_EQ(G().GameMode, Modes::StartGame);
     EXPECT_EQ(G().Difficulty, 3);
-    EXPECT_EQ(G().ShowPauseIcon, 1);
+    EXPECT_EQ(G().Screen.ShowPauseIcon, 1);
     EXPECT_EQ(spy_.cursorMoves, 0);
 }
 
 TEST_F(ListMenu, ChoosingWithAButtonHidesThePauseIconAndParksThePointer) {
     for (int key : {Button1, Start}) {
         G().GameMode = Modes::Title;
-        G().ShowPauseIcon = 1;
+        G().Screen.ShowPauseIcon = 1;
         G().Settings[Setting::LastDifficulty] = 1;
         ReleaseAll();
         G().Menu_Default("Easy|Normal|Hard", "");
@@ -334,7 +334,7 @@ TEST_F(ListMenu, ChoosingWithAButtonHidesThePauseIconAndParksThePointer) {
         G().Menu_Default("Easy|Normal|Hard", "");
         EXPECT_EQ(G().GameMode, Modes::StartGame) << "key " << key;
         EXPECT_EQ(G().Difficulty, 1);
-        EXPECT_EQ(G().ShowPauseIcon, 0);
+        EXPECT_EQ(G().Screen.ShowPauseIcon, 0);
     }
     EXPECT_EQ(spy_.cursorMoves, 2);
 }
@@ -371,7 +371,7 @@ TEST_F(ListMenu, PortraitKeepsTheHighlightedRowNearTheCentreLine) {
     for (int sel = 1; sel <= 3; ++sel) {
         G().Settings[Setting::LastDifficulty] = sel;
         for (int i = 0; i < 60; ++i) G().Menu_Default("Easy|Normal|Hard", "");
-        float rowY = G().MenuScroll + (sel - 1) * 58;
+        float rowY = G().Screen.MenuScroll + (sel - 1) * 58;
         EXPECT_NEAR(rowY, 900 - 180, 13) << "row " << sel;
     }
 }
@@ -387,8 +387,8 @@ TEST_F(ListMenu, BarsClearTheScorePanelOnEveryCanvas) {
         SCOPED_TRACE(testing::Message() << c.w << " x " << c.h);
         G().ScreenW = c.w;
         G().ScreenH = c.h;
-        G().ScoreSlide = 0;
-        G().ScoreTimer = 0;
+        G().Screen.ScoreSlide = 0;
+        G().Screen.ScoreTimer = 0;
         Run(&MyGame::DoMenu, 60);  // the list settles and the panel slides in
         float barRight = -1, panelLeft = -1;
         int bars = 0;
@@ -408,7 +408,7 @@ TEST_F(ListMenu, BarsClearTheScorePanelOnEveryCanvas) {
         EXPECT_LT(barRight, panelLeft);
         // A tap on the moved bar still finds its row.
         G().Settings[Setting::LastDifficulty] = 2;
-        Pointer(c.barCentre + 120, G().MenuScroll + (c.h > c.w ? 116 : 92), true);
+        Pointer(c.barCentre + 120, G().Screen.MenuScroll + (c.h > c.w ? 116 : 92), true);
         G().Menu_Default("Easy|Normal|Hard", "");
         EXPECT_EQ(G().Settings[Setting::LastDifficulty], 3);
         PointerUp();
@@ -419,26 +419,26 @@ TEST_F(ListMenu, BarsClearTheScorePanelOnEveryCanvas) {
 TEST_F(TitleMenu, LoadMenuReturnsToTheTitleAndRecordsTheScore) {
     G().GameMode = Modes::BackToTitle;
     G().EndReason = -1;
-    G().MenuPage = 1;
+    G().Screen.MenuPage = 1;
     G().Settings[Setting::LastDifficulty] = 2;
     for (int i = Setting::OnlineName; i <= Setting::OnlineNameLast; ++i)
         G().Settings[i] = 0;  // no online name: nothing is sent
     int board[20];
     std::memcpy(board, G().Scores + 40, sizeof board);
     const float score = G().Play.Score;
-    const int savePending = G().SavePending, boards = G().BoardCount;
+    const int savePending = G().Saving.SavePending, boards = G().BoardCount;
     G().BoardCount = 3;
     G().Play.Score = 1234;
-    G().SavePending = 0;
+    G().Saving.SavePending = 0;
     G().LoadMenu();
     EXPECT_EQ(G().GameMode, Modes::Title);
     EXPECT_EQ(G().EndReason, 0);
-    EXPECT_EQ(G().MenuPage, 1) << "the difficulty page is still showing";
+    EXPECT_EQ(G().Screen.MenuPage, 1) << "the difficulty page is still showing";
     EXPECT_EQ(G().Scores[40 + 5], 1234) << "newest of the last five";
-    EXPECT_NE(G().SavePending, 0) << "a save is requested";
+    EXPECT_NE(G().Saving.SavePending, 0) << "a save is requested";
     std::memcpy(G().Scores + 40, board, sizeof board);
     G().Play.Score = score;
-    G().SavePending = savePending;
+    G().Saving.SavePending = savePending;
     G().BoardCount = boards;
 }
 

@@ -220,7 +220,7 @@ Sample Pass() {
     s.binds = TexBinds;
     s.tris = ASys.PolyCount;
     s.records = DrawToRT;
-    if (G.Paused == 0) {
+    if (G.Scene.Paused == 0) {
         Clock::time_point m0 = Clock::now();
         G.MusicHandler();
         s.music = Ms(Clock::now() - m0);
@@ -448,13 +448,13 @@ void Walk(int frames, Clock::time_point start, WalkFigures& out) {
     Run("title", frames, [](int i) { TapEvery(i, 60, KRight); });
     if (finished()) return;
     // Back on Start, then into the difficulty list with its score panel.
-    PressUntil(KRight, [] { return G.TitleChoice == 0; });
+    PressUntil(KRight, [] { return G.Screen.TitleChoice == 0; });
     Press(KEnter);
     Run("difficulty + scores", frames, [](int i) { TapEvery(i, 90, KDown); });
     if (finished()) return;
     Press(KEscape);  // back to the title page
 
-    PressUntil(KRight, [] { return G.TitleChoice == 1; });
+    PressUntil(KRight, [] { return G.Screen.TitleChoice == 1; });
     Press(KEnter);
     Run("options", frames, [](int i) {
         ReleaseAll();
@@ -465,7 +465,7 @@ void Walk(int frames, Clock::time_point start, WalkFigures& out) {
     // Name entry and redefinition open from options rows; entered here the
     // way those rows do it.
     G.Overlay = Overlays::EnterName;
-    G.OptRow = 0;
+    G.Screen.OptRow = 0;
     G.LockKeys();
     Run("name entry", frames, [](int i) {
         ReleaseAll();
@@ -474,8 +474,8 @@ void Walk(int frames, Clock::time_point start, WalkFigures& out) {
     });
     if (finished()) return;
     G.Overlay = Overlays::RedefineKeys;
-    G.RedefRow = -1;
-    G.RedefCol = 0;
+    G.Screen.RedefRow = -1;
+    G.Screen.RedefCol = 0;
     G.LockKeys();
     Run("redefinition", frames, [](int i) {
         static const int walk[] = {KDown, KDown, KRight, KDown, KLeft, KDown, KRight, KUp};
@@ -494,7 +494,7 @@ void Walk(int frames, Clock::time_point start, WalkFigures& out) {
     Press(KEscape);
 
     // A game: Start, then Normal.
-    PressUntil(KRight, [] { return G.TitleChoice == 0; });
+    PressUntil(KRight, [] { return G.Screen.TitleChoice == 0; });
     Press(KEnter);
     G.Settings[Setting::LastDifficulty] = 2;
     Press(KEnter);
@@ -504,16 +504,16 @@ void Walk(int frames, Clock::time_point start, WalkFigures& out) {
     Press(KEscape);
     Run("pause menu", frames, [](int i) { TapEvery(i, 50, i % 100 < 50 ? KRight : KLeft); });
     if (finished()) return;
-    PressUntil(KLeft, [] { return G.PauseChoice == 0; });
+    PressUntil(KLeft, [] { return G.Screen.PauseChoice == 0; });
     ReleaseAll();
     Hold(KEnter);  // Quit: the "Quit" "Game" banner, then back to the title
     Run("end banner", 1000, [](int i) { if (i == 3) ReleaseAll(); },
-        [] { return G.EndReason == 0 && G.EndTimer <= 0 && G.GameMode == Modes::Title; });
+        [] { return G.EndReason == 0 && G.Scene.EndTimer <= 0 && G.GameMode == Modes::Title; });
     if (finished()) return;
 
     // A save from the title, as the return from a game or the options asks.
     G.Save();
-    out.save = &Run("save", 200, [](int) { ReleaseAll(); }, [] { return G.SavePending == 0; });
+    out.save = &Run("save", 200, [](int) { ReleaseAll(); }, [] { return G.Saving.SavePending == 0; });
     if (finished()) return;
 
     // A score exchange with a server that answers after five seconds, on the
@@ -526,14 +526,14 @@ void Walk(int frames, Clock::time_point start, WalkFigures& out) {
     SetScoreHost(slow.HostPort().c_str());
     if (G.ShowName() == NamePlaceholder)
         G.Settings[Setting::OnlineName] = 7;  // a one-letter name, so scores are sent
-    if (G.MenuPage == 0) {
-        PressUntil(KRight, [] { return G.TitleChoice == 0; });
+    if (G.Screen.MenuPage == 0) {
+        PressUntil(KRight, [] { return G.Screen.TitleChoice == 0; });
         Press(KEnter);
     }
     G.SendScores(0);
     Clock::time_point sent = Clock::now();
     out.exchange = &Run("exchange (5 s server)", 1000, [](int) { ReleaseAll(); }, [&] {
-        return (G.NetWaiting == 0 && Clock::now() - sent > std::chrono::milliseconds(200)) ||
+        return (G.Online.NetWaiting == 0 && Clock::now() - sent > std::chrono::milliseconds(200)) ||
                Clock::now() - sent > std::chrono::seconds(8);
     });
     out.exchangeMs = Ms(Clock::now() - sent);
@@ -640,7 +640,7 @@ int main(int argc, char** argv) {
     if (Csv) std::fclose(Csv);
     SetDeviceReader(nullptr);
     G.GameBreak = 1;
-    while (G.SavePending > 0) G.SaveBit();
+    while (G.Saving.SavePending > 0) G.SaveBit();
     G.Terminate();
     std::error_code ec;
     fs::remove_all(home, ec);

@@ -13,11 +13,11 @@ void MyGame::Menu_Background() {
     SetRot(0);
     DrawImg(Img::MenuFront, ScreenW / 2, ScreenH / 2, 0);
 
-    if (LogoZoom < 1.0f) LogoZoom = 1.0f;
-    if (LogoZoom > 2.0f) LogoZoom = 2.0f;
+    if (Screen.LogoZoom < 1.0f) Screen.LogoZoom = 1.0f;
+    if (Screen.LogoZoom > 2.0f) Screen.LogoZoom = 2.0f;
     float s = (ScreenW - 32) / 1024;
     if (s * 512 > ScreenH - 196) s = (ScreenH - 196) / 512;
-    const float size = s / LogoZoom;
+    const float size = s / Screen.LogoZoom;
     SetSize(size);
     DrawImg(Img::Logo, ScreenW / 2, size * 256 + 16, 0);
 }

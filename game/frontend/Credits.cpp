@@ -45,8 +45,8 @@ const char* const DefaultCredits[] = {
 
 void MyGame::AddCredits(const std::string& text) {
     CreditCount += 1;
-    CreditScroll = 0;
-    CreditWave = 0;
+    Screen.CreditScroll = 0;
+    Screen.CreditWave = 0;
     if (CreditCount < StoredCreditLines) CreditLines[CreditCount] = text;
 }
 
@@ -75,19 +75,19 @@ void MyGame::Credits() {
     }
 
     // Holding any direction scrolls three times as fast, never backwards.
-    CreditScroll -= 0.75f;
+    Screen.CreditScroll -= 0.75f;
     if (Joy(Pad::Up) > 0.5f || Joy(Pad::Right) > 0.5f || Joy(Pad::Down) > 0.5f || Joy(Pad::Left) > 0.5f)
-        CreditScroll -= 1.5f;
-    if (CreditScroll < float(CreditCount + 8) * -36) CreditScroll = 0;
+        Screen.CreditScroll -= 1.5f;
+    if (Screen.CreditScroll < float(CreditCount + 8) * -36) Screen.CreditScroll = 0;
 
     SetSize(1.4f);
-    CreditWave += 10;
+    Screen.CreditWave += 10;
     SetLineThickness(2);
     const float k = 0.025f;
     const float halfW = (ScreenW + 64) / 2, halfH = (ScreenH + 64) / 2;
     for (int i = 0; i < 80; i += 2) {
-        const float a = (30 * i + CreditWave) * k;
-        const float b = (60 * i + CreditWave) * k;
+        const float a = (30 * i + Screen.CreditWave) * k;
+        const float b = (60 * i + Screen.CreditWave) * k;
         Depth(i / 120.0f);
         InkRot(5 * i);
         Line(ScreenW / 2 + Sin(a) * halfW, ScreenH / 2 + Cos(a * 1.6f) * halfH, ScreenW / 2 + Sin(2 * b) * halfW,
@@ -96,7 +96,7 @@ void MyGame::Credits() {
 
     Depth(0.8f);
     for (int i = 0; i <= CreditCount; ++i) {
-        const float y = (i + 4) * 36 + CreditScroll;
+        const float y = (i + 4) * 36 + Screen.CreditScroll;
         float a = y >= 0 ? 3.0f - 0.0225f * y : 3.0f + 0.0225f * y;
         if (a <= 0) continue;
         if (a > 1) a = 1;

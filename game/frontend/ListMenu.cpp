@@ -36,7 +36,7 @@ void MyGame::Menu_Default(const std::string& items, const std::string& descripti
         // Raised to sit the highlighted row next to the portrait centre line.
         target -= 64;
     }
-    MenuScroll -= (MenuScroll - target) / 4;
+    Screen.MenuScroll -= (Screen.MenuScroll - target) / 4;
 
     // On a narrow (portrait) canvas the score panel, fully slid in, would
     // cover the right end of the bars: the list moves left until they clear
@@ -45,7 +45,7 @@ void MyGame::Menu_Default(const std::string& items, const std::string& descripti
 
     bool chosen = false;
     for (int i = 0; i < n; ++i) {
-        const float y = MenuScroll + float(int(float(i) * spacing));
+        const float y = Screen.MenuScroll + float(int(float(i) * spacing));
         const float d = std::fabs(centre - y);
         if (d >= 2.4f * spacing) continue;
         float f = 1.0f;
@@ -91,8 +91,8 @@ bool MyGame::ListRow(const std::string& label, int i, float y, float shift, floa
         } else {
             PlaySFX(Sfx::Confirm);
             sel = i + 1;
-            ScoreTimer = 0;
-            ScorePage = 0;
+            Screen.ScoreTimer = 0;
+            Screen.ScorePage = 0;
         }
     }
 
@@ -124,16 +124,16 @@ void MyGame::ListRepeatMove(int& sel) {
         KeyLock[Lock::ListDelay] -= 6;
         sel -= 1;
         PlaySFX(Sfx::Move, 1.2f);
-        ScoreTimer = 0;
-        ScorePage = 0;
+        Screen.ScoreTimer = 0;
+        Screen.ScorePage = 0;
     }
     if ((Joy(Pad::Down) > 0.5f || Joy(Pad::Right) > 0.5f) && KeyLock[Lock::ListRepeat] == 0) {
         KeyLock[Lock::ListRepeat] = KeyLock[Lock::ListDelay];
         KeyLock[Lock::ListDelay] -= 6;
         sel += 1;
         PlaySFX(Sfx::Move, 0.8f);
-        ScoreTimer = 0;
-        ScorePage = 0;
+        Screen.ScoreTimer = 0;
+        Screen.ScorePage = 0;
     }
 }
 
@@ -141,10 +141,10 @@ void MyGame::StartChosenGame(int difficulty) {
     PlaySFX(Sfx::Confirm);
     GameMode = Modes::StartGame;
     Difficulty = difficulty;
-    ShowPauseIcon = 1;
+    Screen.ShowPauseIcon = 1;
     // Started from the keyboard or a pad: keep the pointer out of play.
     if (Joy(Pad::Button1) > 0.5f || Joy(Pad::Start) > 0.5f) {
-        ShowPauseIcon = 0;
+        Screen.ShowPauseIcon = 0;
         BumpCursor();
     }
 }
@@ -158,7 +158,7 @@ void MyGame::ListBackArrow() {
     bool clickBack = MouseIn_Centered(32, 32, 64, 64) && PointerDown > 0 && TouchLock[0] == 0;
     bool keyBack = (Joy(Pad::Button2) > 0.5f || Joy(Pad::Start) > 0.5f) && KeyLock[Lock::Back] == 0;
     if (clickBack || keyBack) {
-        MenuPage = 0;
+        Screen.MenuPage = 0;
         LockKeys();
         PlaySFX(Sfx::Confirm);
     }

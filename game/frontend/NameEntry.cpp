@@ -14,7 +14,7 @@ void MyGame::EnterYourName() {
     AddPlatBG();
     ResetDraw();
 
-    int& cursor = OptRow;
+    int& cursor = Screen.OptRow;
     if (cursor < 0 || cursor >= NameCells) cursor = 0;
 
     const float y = float(int(ScreenH / 2));
@@ -106,7 +106,7 @@ void MyGame::NameButtons(int& cursor) {
         PlaySFX(Sfx::Confirm, 0.5f);
     }
     if ((Joy(Pad::Button3) > 0.4f || Joy(Pad::Button4) > 0.4f || escape || enter) && KeyLock[Lock::NameButtons] == 0) {
-        OptRow = 0;
+        Screen.OptRow = 0;
         Overlay = Overlays::Options;
         LockKeys();
     }

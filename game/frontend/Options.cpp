@@ -18,8 +18,8 @@ constexpr int ScrollMargin = 80, ScrollStep = 16;
 void MyGame::Options() {
     AddPlatBG();
     ResetDraw();
-    OptRowY = 64;
-    OptRowCount = 0;
+    Screen.OptRowY = 64;
+    Screen.OptRowCount = 0;
     OptionsList();
     ResetDraw();
 
@@ -27,16 +27,16 @@ void MyGame::Options() {
     if (Joy(Pad::Left) < 0.3f && Joy(Pad::Right) < 0.3f) KeyLock[Lock::Sideways] = 0;
     if (Joy(Pad::Up) > 0.5f && KeyLock[Lock::UpDown] == 0) {
         KeyLock[Lock::UpDown] = 1;
-        OptRow -= 1;
+        Screen.OptRow -= 1;
         PlaySFX(Sfx::Move, 1.5f);
     }
     if (Joy(Pad::Down) > 0.5f && KeyLock[Lock::UpDown] == 0) {
         KeyLock[Lock::UpDown] = 1;
-        OptRow += 1;
+        Screen.OptRow += 1;
         PlaySFX(Sfx::Move, 1.5f);
     }
-    if (OptRow > OptRowCount - 1) OptRow = OptRowCount - 1;
-    if (OptRow < 0) OptRow = 0;
+    if (Screen.OptRow > Screen.OptRowCount - 1) Screen.OptRow = Screen.OptRowCount - 1;
+    if (Screen.OptRow < 0) Screen.OptRow = 0;
 
     if (Joy(Pad::Select) < 0.3f) KeyLock[Lock::Close] = 0;
     if (Joy(Pad::Select) > 0.5f && KeyLock[Lock::Close] == 0) {
@@ -54,10 +54,10 @@ void MyGame::Options() {
     // slider) drags the list.
     if (PointerDown > 0 && KeyLock[Lock::Activate] < 1) {
         int y = int(MouseY());
-        if (KeyLock[Lock::Activate] == 0) DragY = y;
+        if (KeyLock[Lock::Activate] == 0) Screen.DragY = y;
         KeyLock[Lock::Activate] = -1;
-        OptScroll += y - DragY;
-        DragY = y;
+        Screen.OptScroll += y - Screen.DragY;
+        Screen.DragY = y;
     }
 }
 
@@ -89,7 +89,7 @@ void MyGame::OptionsList() {
     if (AddToggleOption(-1, 10, "Online Name", name, name) == 1) {
         Overlay = Overlays::EnterName;
         LockKeys();
-        OptRow = 0;
+        Screen.OptRow = 0;
     }
 
     AddOptionLabel("Screen");
@@ -103,8 +103,8 @@ void MyGame::OptionsList() {
     AddOptionLabel("Input");
     if (AddToggleOption(-1, 7, "Controller", "Define", "Define") == 1) {
         Overlay = Overlays::RedefineKeys;
-        RedefRow = -1;
-        RedefCol = 0;
+        Screen.RedefRow = -1;
+        Screen.RedefCol = 0;
         LockKeys();
     }
     AddToggleOption(Setting::InvertStickY, 8, "Invert Thumbstick Y", "Normal", "Inverted");
@@ -126,14 +126,14 @@ void MyGame::OptionsList() {
 
 void MyGame::AddOptionLabel(const std::string& text) {
     int x = int(ScreenW) / 2;
-    int y = OptScroll + OptRowY;
+    int y = Screen.OptScroll + Screen.OptRowY;
     if (y >= DrawAbove && y < ScreenH + DrawBelow) {
         ResetDraw();
         SetSize(0.7f);
         Text(float(x - 224), float(y), text, 0);
         SetSize(1.0f);
     }
-    OptRowY += 56;
+    Screen.OptRowY += 56;
 }
 
 namespace {
@@ -162,14 +162,14 @@ void ReleaseSelect(MyGame& g) {
 RowFrame DrawRow(MyGame& g, int icon, const std::string& text) {
     RowFrame f;
     f.x = int(g.ScreenW) / 2;
-    f.y = g.OptScroll + g.OptRowY;
-    f.lit = g.OptRow == g.OptRowCount;
+    f.y = g.Screen.OptScroll + g.Screen.OptRowY;
+    f.lit = g.Screen.OptRow == g.Screen.OptRowCount;
     f.pointerOn = false;
 
     // The highlighted row is kept on screen even while it is not drawn.
     if (f.lit) {
-        if (f.y < ScrollMargin) g.OptScroll += ScrollStep;
-        if (f.y > g.ScreenH - ScrollMargin) g.OptScroll -= ScrollStep;
+        if (f.y < ScrollMargin) g.Screen.OptScroll += ScrollStep;
+        if (f.y > g.ScreenH - ScrollMargin) g.Screen.OptScroll -= ScrollStep;
     }
 
     f.visible = f.y >= DrawAbove && f.y < g.ScreenH + DrawBelow;
@@ -191,10 +191,10 @@ RowFrame DrawRow(MyGame& g, int icon, const std::string& text) {
 
     f.pointerOn = g.MouseIn_Centered(float(f.x), float(f.y), 400, 32) > 0 && g.PointerDown > 0;
 
-    g.InkRot(g.OptRowY, 1, 1);
+    g.InkRot(g.Screen.OptRowY, 1, 1);
     g.SetAlpha(0.5f);
     g.Rect(float(f.x), float(f.y), float(404 + grow), float(36 + grow));
-    g.InkRot(g.OptRowY, 1.0, bright);
+    g.InkRot(g.Screen.OptRowY, 1.0, bright);
     g.SetAlpha(0.5f);
     g.Rect(float(f.x), float(f.y), 400, 32);
 
@@ -210,7 +210,7 @@ RowFrame DrawRow(MyGame& g, int icon, const std::string& text) {
 void TakeHighlight(MyGame& g, const RowFrame& f) {
     if (f.pointerOn && !f.lit && g.KeyLock[Lock::Activate] == 0) {
         g.KeyLock[Lock::Activate] = 1;
-        g.OptRow = g.OptRowCount;
+        g.Screen.OptRow = g.Screen.OptRowCount;
         g.PlaySFX(Sfx::Move, 1.5f);
     }
 }
@@ -254,8 +254,8 @@ int MyGame::AddLinearOption(int option, int icon, const std::string& text, int m
 
     TakeHighlight(*this, f);
     ReleaseSelect(*this);
-    OptRowY += 86;
-    OptRowCount += 1;
+    Screen.OptRowY += 86;
+    Screen.OptRowCount += 1;
     return -1;
 }
 
@@ -277,7 +277,7 @@ int MyGame::AddToggleOption(int option, int icon, const std::string& text, const
         result = 1;
     }
 
-    OptRowY += 86;
-    OptRowCount += 1;
+    Screen.OptRowY += 86;
+    Screen.OptRowCount += 1;
     return result;
 }

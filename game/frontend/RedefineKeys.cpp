@@ -49,12 +49,12 @@ void MyGame::RedefineKeys() {
     AddPlatBG();
     ResetDraw();
 
-    if (RedefRow < FirstRow) RedefRow = LastRow;
-    if (RedefRow > LastRow) RedefRow = FirstRow;
-    const GridRow& row = RowAt(RedefRow);
-    if (RedefCol < 0) RedefCol = 0;
-    if (RedefCol > row.count - 1) RedefCol = row.count - 1;
-    const int selected = row.element[RedefCol];
+    if (Screen.RedefRow < FirstRow) Screen.RedefRow = LastRow;
+    if (Screen.RedefRow > LastRow) Screen.RedefRow = FirstRow;
+    const GridRow& row = RowAt(Screen.RedefRow);
+    if (Screen.RedefCol < 0) Screen.RedefCol = 0;
+    if (Screen.RedefCol > row.count - 1) Screen.RedefCol = row.count - 1;
+    const int selected = row.element[Screen.RedefCol];
 
     const float cx = ScreenW / 2, cy = ScreenH - 112;
     DrawPadPicture(selected, cx, cy);
@@ -63,18 +63,19 @@ void MyGame::RedefineKeys() {
     // a capture.
     if (CaptureState == 1 && PlayKeyAll(Fixed::Action1) == 0) CaptureState = 0;
     if (CaptureState == 2) RunCapture(selected);
-    if (CaptureState == 0) CaptureTimer = 0;
+    if (CaptureState == 0) Screen.CaptureTimer = 0;
 
-    if (CaptureState == 0 && TestTimer == 0 && CaptureTimer == 0) {
+    if (CaptureState == 0 && Screen.TestTimer == 0 && Screen.CaptureTimer == 0) {
         RedefineMove(selected);
         DrawRedefineButtons(selected, cx, cy);
     }
     if (selected >= 0) DrawBindings(selected, cy);
 
-    TestTimer -= 1;
-    if (TestTimer > 0 || CaptureTimer > 0) DrawCountdown(TestTimer > 0 ? TestTimer : CaptureTimer);
-    if (TestTimer < 0) TestTimer = 0;
-    if (CaptureTimer < 0) CaptureTimer = 0;
+    Screen.TestTimer -= 1;
+    if (Screen.TestTimer > 0 || Screen.CaptureTimer > 0)
+        DrawCountdown(Screen.TestTimer > 0 ? Screen.TestTimer : Screen.CaptureTimer);
+    if (Screen.TestTimer < 0) Screen.TestTimer = 0;
+    if (Screen.CaptureTimer < 0) Screen.CaptureTimer = 0;
 
     DrawStickMonitors(cx, cy);
 }
@@ -149,16 +150,16 @@ void MyGame::RunCapture(int selected) {
     int k = GetKey();
     // For the first updates everything held is set aside, so the key
     // that started the capture is not caught.
-    CaptureGrace -= 1;
-    if (CaptureGrace >= 0) LockForGet();
-    if (k > 0 && CaptureGrace < 0) {
+    Screen.CaptureGrace -= 1;
+    if (Screen.CaptureGrace >= 0) LockForGet();
+    if (k > 0 && Screen.CaptureGrace < 0) {
         CaptureState = 0;
         std::printf("Button Caught %i\n", k);
         std::fflush(stdout);
         SetKey(selected, k);
     }
-    CaptureTimer -= 1;
-    if (CaptureTimer < 0) CaptureState = 0;
+    Screen.CaptureTimer -= 1;
+    if (Screen.CaptureTimer < 0) CaptureState = 0;
 
     ResetDraw();
     SetSize(2.0f);
@@ -176,24 +177,24 @@ void MyGame::RedefineMove(int selected) {
     if (KeyLock[Lock::RedefineNav] != 0) return;
     if (up) {
         KeyLock[Lock::RedefineNav] = 1;
-        RedefRow -= 1;
+        Screen.RedefRow -= 1;
     } else if (down) {
         KeyLock[Lock::RedefineNav] = 1;
-        RedefRow += 1;
+        Screen.RedefRow += 1;
     } else if (left) {
         KeyLock[Lock::RedefineNav] = 1;
-        RedefCol -= 1;
+        Screen.RedefCol -= 1;
     } else if (right) {
         KeyLock[Lock::RedefineNav] = 1;
-        RedefCol += 1;
+        Screen.RedefCol += 1;
     } else if (fire) {
         KeyLock[Lock::RedefineNav] = 1;
         if (selected >= 0) {
-            CaptureGrace = 2;
+            Screen.CaptureGrace = 2;
             CaptureState = 2;
-            CaptureTimer = CaptureUpdates;
+            Screen.CaptureTimer = CaptureUpdates;
         } else if (selected == TestElement) {
-            TestTimer = TestUpdates;
+            Screen.TestTimer = TestUpdates;
         } else {
             Overlay = Overlays::Options;
             Save();

@@ -51,19 +51,19 @@ bool NearestTitleItem(int item, int choice, float px, float py, float y, float s
 
 void MyGame::DoMenu() {
     Menu_Background();
-    if (MenuPage == 0) {
-        LogoZoom -= 0.1f;
-        if (Settings[Setting::ReduceMotion] == 1) LogoZoom -= 5.0f;
+    if (Screen.MenuPage == 0) {
+        Screen.LogoZoom -= 0.1f;
+        if (Settings[Setting::ReduceMotion] == 1) Screen.LogoZoom -= 5.0f;
         Menu_Start();
         // The score panel starts hidden and on its first page next time.
-        ScoreSlide = 0;
-        ScoreTimer = 0;
-        ScorePage = 0;
+        Screen.ScoreSlide = 0;
+        Screen.ScoreTimer = 0;
+        Screen.ScorePage = 0;
     }
     // Tested again so that the list already shows in the update Start is chosen.
-    if (MenuPage == 1) {
-        LogoZoom += 0.1f;
-        if (Settings[Setting::ReduceMotion] == 1) LogoZoom += 5.0f;
+    if (Screen.MenuPage == 1) {
+        Screen.LogoZoom += 0.1f;
+        if (Settings[Setting::ReduceMotion] == 1) Screen.LogoZoom += 5.0f;
         Menu_Default("Easy|Normal|Hard", "For learning the ropes|Just right|When you feel like a challenge");
         DisplayScoreboard();
         if (GameMode == Modes::Title) WatchBestOffer();
@@ -81,7 +81,7 @@ void MyGame::Menu_Start() {
     const float y = ScreenH - 96;
     const int order[4] = {ItemStart, ItemQuit, ItemOptions, ItemCredits};
     for (int item : order) {
-        const bool lit = TitleChoice == item;
+        const bool lit = Screen.TitleChoice == item;
         const ItemSpot spot = TitleItemSpot(item, lit, ScreenW);
         DrawTitleItem(item, lit, spot.x, y);
         if (TitleItemChosen(item, lit, spot.x, y, spot.hit, choose)) ActivateTitleItem(item);
@@ -140,12 +140,12 @@ void MyGame::DrawTitleItem(int item, bool lit, float x, float y) {
     case ItemOptions:
         r = lit ? 48 : 32;
         label = "Options";
-        if (lit) CogAngle = (CogAngle + 1) % 360;
+        if (lit) Screen.CogAngle = (Screen.CogAngle + 1) % 360;
         SetSize(r / 32);
-        SetRot(float(-CogAngle));
+        SetRot(float(-Screen.CogAngle));
         Depth(0.25f);
         DrawImg(Img::Icons, x, y, 3);
-        SetRot(float(CogAngle));
+        SetRot(float(Screen.CogAngle));
         Depth(0.5f);
         DrawImg(Img::Icons, x, y, 4);
         break;
@@ -171,11 +171,11 @@ bool MyGame::TitleItemChosen(int item, bool lit, float x, float y, float hit, bo
     bool activate = false;
     if (lit) {
         if (Joy(Pad::Left) > 0.5f && KeyLock[Lock::Sideways] == 0) {
-            TitleChoice = StepTitleChoice(TitleChoice, -1);
+            Screen.TitleChoice = StepTitleChoice(Screen.TitleChoice, -1);
             LockKeys();
             PlaySFX(Sfx::Move, 1.0f);
         } else if (Joy(Pad::Right) > 0.5f && KeyLock[Lock::Sideways] == 0) {
-            TitleChoice = StepTitleChoice(TitleChoice, 1);
+            Screen.TitleChoice = StepTitleChoice(Screen.TitleChoice, 1);
             LockKeys();
             PlaySFX(Sfx::Move, 1.0f);
         }
@@ -183,12 +183,12 @@ bool MyGame::TitleItemChosen(int item, bool lit, float x, float y, float hit, bo
     }
 
     int p = MouseIn_Radius(x, y, hit);
-    if (p > 0 && !NearestTitleItem(item, TitleChoice, MouseX(p - 1), MouseY(p - 1), y, ScreenW)) p = 0;
+    if (p > 0 && !NearestTitleItem(item, Screen.TitleChoice, MouseX(p - 1), MouseY(p - 1), y, ScreenW)) p = 0;
     if (p > 0 && TouchDown(p - 1) && TouchLock[p] == 0) {
-        if (TitleChoice == item) {
+        if (Screen.TitleChoice == item) {
             activate = true;
         } else {
-            TitleChoice = item;
+            Screen.TitleChoice = item;
             LockKeys();
             PlaySFX(Sfx::Move, 1.0f);
         }
@@ -199,7 +199,7 @@ bool MyGame::TitleItemChosen(int item, bool lit, float x, float y, float hit, bo
 void MyGame::ActivateTitleItem(int item) {
     switch (item) {
     case ItemStart:
-        MenuPage = 1;
+        Screen.MenuPage = 1;
         LockKeys();
         PlaySFX(Sfx::Confirm, 1.0f);
         break;
@@ -208,8 +208,8 @@ void MyGame::ActivateTitleItem(int item) {
         break;
     case ItemOptions:
         Overlay = Overlays::Options;
-        OptScroll = 0;
-        OptRow = 0;
+        Screen.OptScroll = 0;
+        Screen.OptRow = 0;
         LockKeys();
         Settings[Setting::DebugStats] = ShowStats;
         PlaySFX(Sfx::Confirm);
@@ -224,16 +224,16 @@ void MyGame::ActivateTitleItem(int item) {
 
 void MyGame::LoadMenu() {
     // A watched game leaves the tables and the saves alone.
-    if (Watching == Watch::None) {
+    if (Rewatch.Watching == Watch::None) {
         HandleDefaultScoreboards();
         Save();
-    } else if (Watching == Watch::FromCommandLine) {
+    } else if (Rewatch.Watching == Watch::FromCommandLine) {
         GameBreak = 1;
     }
-    Watching = Watch::None;
+    Rewatch.Watching = Watch::None;
     StopMusic();
     PlaySFX(Sfx::StartUp, 1.0f);
     EndReason = 0;
-    Paused = 0;  // the title is never paused, whatever screen the game ended on
+    Scene.Paused = 0;  // the title is never paused, whatever screen the game ended on
     GameMode = Modes::Title;
 }

@@ -58,26 +58,26 @@ void MyGame::KeepJournals(int board, bool newBest) {
     // The proof of the new best goes with the next score message, and stays
     // until the server has answered for it. A best it replaces goes unsent:
     // the newer one is higher.
-    if (!UnsentRead) ReadUnsentJournals();
-    UnsentJournal[board].assign(bytes.begin(), bytes.end());
+    if (!Online.UnsentRead) ReadUnsentJournals();
+    Online.UnsentJournal[board].assign(bytes.begin(), bytes.end());
     SaveWholeFile(home, UnsentJournalName(board).c_str(), bytes.data(), bytes.size());
 }
 
 void MyGame::ReadUnsentJournals() {
-    UnsentRead = true;
+    Online.UnsentRead = true;
     for (int b = 1; b <= 3; ++b) {
-        UnsentJournal[b].clear();
+        Online.UnsentJournal[b].clear();
         std::vector<unsigned char> bytes;
         if (ReadRegularFile((std::string(home) + "/" + UnsentJournalName(b)).c_str(), bytes, MaxJournalBytes))
-            UnsentJournal[b].assign(bytes.begin(), bytes.end());
+            Online.UnsentJournal[b].assign(bytes.begin(), bytes.end());
     }
 }
 
 void MyGame::SendUnsentJournals(const std::string& user, const std::string& name) {
-    if (!UnsentRead) ReadUnsentJournals();
+    if (!Online.UnsentRead) ReadUnsentJournals();
     const std::string path = JournalUploadPath(GameNum, user, name);
     for (int b = 1; b <= 3; ++b)
-        if (!UnsentJournal[b].empty()) UploadURL(ScoreHost(), path.c_str(), UnsentJournal[b], b);
+        if (!Online.UnsentJournal[b].empty()) UploadURL(ScoreHost(), path.c_str(), Online.UnsentJournal[b], b);
 }
 
 void MyGame::JournalAnswered(int board, int status, const std::string& sent) {
@@ -92,7 +92,7 @@ void MyGame::JournalAnswered(int board, int status, const std::string& sent) {
              (status == 200 ? "verified by the score server" : "refused by the score server (" +
                                                                     std::to_string(status) + ")"));
     // A newer best made while this one was on its way stays to be sent.
-    if (sent != UnsentJournal[board]) return;
-    UnsentJournal[board].clear();
+    if (sent != Online.UnsentJournal[board]) return;
+    Online.UnsentJournal[board].clear();
     RemoveLater(home, UnsentJournalName(board).c_str());
 }

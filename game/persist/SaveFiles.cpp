@@ -88,8 +88,8 @@ bool ValidBindingCode(int code) {
 // ---- Writing ----
 
 void MyGame::SaveBit() {
-    if (SavePending == 0) return;
-    DrawSavingIcon(SavePending);
+    if (Saving.SavePending == 0) return;
+    DrawSavingIcon(Saving.SavePending);
     WriteSaveStep();
 }
 
@@ -124,11 +124,11 @@ void MyGame::WriteSaveStep() {
     const std::string scoreName = ScoreFileName(GameTitle, GameNum);
     // The last save of a file may still be on its way to the disk: no new
     // temporary file is written for it until it is in place.
-    if ((SavePending == SaveStep::Requested && ReplacePending(home, SettingsName)) ||
-        (SavePending == SaveStep::BeforeScores && ReplacePending(home, scoreName.c_str())))
+    if ((Saving.SavePending == SaveStep::Requested && ReplacePending(home, SettingsName)) ||
+        (Saving.SavePending == SaveStep::BeforeScores && ReplacePending(home, scoreName.c_str())))
         return;
-    SavePending += 1;
-    int step = SavePending;
+    Saving.SavePending += 1;
+    int step = Saving.SavePending;
     if (step == SaveStep::OpenSettings) {
         // Each file is written under a temporary name and only put in place
         // when complete, so a crash mid-save leaves the previous file whole.
@@ -146,21 +146,21 @@ void MyGame::WriteSaveStep() {
     } else if (step >= SaveStep::FirstScoreChunk && step <= SaveStep::LastScoreChunk) {
         WriteScoreChunk(k, step - SaveStep::FirstScoreChunk);
     } else if (step == SaveStep::CloseScores) {
-        WriteInt(SaveSum);
+        WriteInt(Saving.SaveSum);
         PutInPlace(scoreName.c_str());
-        SavePending = 0;
+        Saving.SavePending = 0;
     }
 }
 
 // Settings 100-199 open the score file, followed by their own sum.
 void MyGame::WriteScoreSettings(const ScoreKeys& k) {
-    SaveSum = 0;
+    Saving.SaveSum = 0;
     for (int i = SettingsPerFile; i < 2 * SettingsPerFile; i++) {
         WriteInt(Settings[i]);
-        SaveSum = ChecksumStep(SettingsTerm(k, GameNum, i, Settings[i], SaveSum), SettingsSumModulus);
+        Saving.SaveSum = ChecksumStep(SettingsTerm(k, GameNum, i, Settings[i], Saving.SaveSum), SettingsSumModulus);
     }
-    WriteInt(SaveSum);
-    SaveSum = 0;
+    WriteInt(Saving.SaveSum);
+    Saving.SaveSum = 0;
 }
 
 // One chunk of the scores, with the segment sums that fall inside it.
@@ -171,11 +171,11 @@ void MyGame::WriteScoreChunk(const ScoreKeys& k, int chunk) {
         if (i >= ScoreCount) break;
         // Zero scores are written but leave the sum alone.
         if (Scores[i] != 0)
-            SaveSum = ChecksumStep(ScoreTerm(k, GameNum, i, Scores[i], SaveSum), ScoreSumModulus);
+            Saving.SaveSum = ChecksumStep(ScoreTerm(k, GameNum, i, Scores[i], Saving.SaveSum), ScoreSumModulus);
         BulkInt(Scores[i]);
         if (i % ScoreSegment == 1) {
-            BulkInt(SaveSum);
-            SaveSum = 0;
+            BulkInt(Saving.SaveSum);
+            Saving.SaveSum = 0;
         }
     }
     BulkWrite();
@@ -184,10 +184,11 @@ void MyGame::WriteScoreChunk(const ScoreKeys& k, int chunk) {
 // Creates the temporary file for final. A name that something else took
 // (planted in a folder others can write to) is said once and passed over.
 void MyGame::OpenTemp(const char* final) {
-    SaveTemp = FreeTempNumber(home, final);
-    const std::string temp = TempNameFor(final, SaveTemp);
-    if (SaveTemp > 0) Debuglog(TempNameFor(final) + " is taken by a file the game did not leave; saving as " + temp);
-    SaveWriting = WriteFile(temp.c_str());
+    Saving.SaveTemp = FreeTempNumber(home, final);
+    const std::string temp = TempNameFor(final, Saving.SaveTemp);
+    if (Saving.SaveTemp > 0)
+        Debuglog(TempNameFor(final) + " is taken by a file the game did not leave; saving as " + temp);
+    Saving.SaveWriting = WriteFile(temp.c_str());
 }
 
 // Closes the temporary file just written and hands it to the worker to put
@@ -195,12 +196,12 @@ void MyGame::OpenTemp(const char* final) {
 // stays (the file layer has said why).
 void MyGame::PutInPlace(const char* final) {
     bool whole = CloseFile() == 1;
-    const std::string temp = TempNameFor(final, SaveTemp);
-    if (SaveWriting && whole)
+    const std::string temp = TempNameFor(final, Saving.SaveTemp);
+    if (Saving.SaveWriting && whole)
         ReplaceLater(home, temp.c_str(), final);
-    else if (SaveWriting)
+    else if (Saving.SaveWriting)
         DiscardTemp(home, temp.c_str());
-    SaveWriting = 0;
+    Saving.SaveWriting = 0;
 }
 
 bool MyGame::FinishSaving(int ms) {
@@ -209,26 +210,26 @@ bool MyGame::FinishSaving(int ms) {
     auto left = [&end] {
         return int(std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count());
     };
-    while (SavePending > 0) {
-        int before = SavePending;
+    while (Saving.SavePending > 0) {
+        int before = Saving.SavePending;
         SaveBit();
         // Held back by an earlier save still on its way to the disk.
-        if (SavePending == before) {
+        if (Saving.SavePending == before) {
             if (left() <= 0) break;
             FinishReplacements(left() < 20 ? left() : 20);
         }
     }
-    if (SavePending > 0) {
+    if (Saving.SavePending > 0) {
         // Give up on this save: the files on disk are the last whole ones.
         Debuglog("Save not finished: an earlier one is still being written");
-        int step = SavePending;
+        int step = Saving.SavePending;
         CloseFile();
-        if (SaveWriting) {
+        if (Saving.SaveWriting) {
             std::string final = step < SaveStep::OpenScores ? SettingsName : ScoreFileName(GameTitle, GameNum);
-            DiscardTemp(home, TempNameFor(final.c_str(), SaveTemp).c_str());
+            DiscardTemp(home, TempNameFor(final.c_str(), Saving.SaveTemp).c_str());
         }
-        SaveWriting = 0;
-        SavePending = 0;
+        Saving.SaveWriting = 0;
+        Saving.SavePending = 0;
         return false;
     }
     return FinishReplacements(left() > 0 ? left() : 0);

@@ -120,7 +120,7 @@ void MyGame::HandleDefaultScoreboards() {
 }
 
 void MyGame::SendScores(int board) {
-    NetValid = 0;
+    Online.NetValid = 0;
     std::string name = ShowName();
     if (name == NamePlaceholder) return;
 
@@ -139,7 +139,7 @@ void MyGame::SendScores(int board) {
     std::snprintf(path, sizeof path, "Scores.php?Game=%04d&Score=", GameNum);
     // The exchange runs on the network worker; PumpOnline reads the reply.
     RequestURL(ScoreHost(), path, scrambled.c_str());
-    NetWaiting = 1;
+    Online.NetWaiting = 1;
 }
 
 void MyGame::PumpOnline() {
@@ -160,7 +160,7 @@ void MyGame::PumpOnline() {
         for (int b = 0; b < boards; b++) {
             std::size_t base = std::size_t(BoardFields) * b;
             if (at(base + 1) != "OnlineScores") continue;
-            NetValid = 1;
+            Online.NetValid = 1;
             for (int r = 0; r < 5; r++) {
                 int entry = BoardInts * (b + 1) + r;
                 std::memset(NetNames[entry], 0, sizeof NetNames[entry]);
@@ -170,21 +170,21 @@ void MyGame::PumpOnline() {
             }
         }
     }
-    if (NetWaiting) NetWaiting = URLPending();
+    if (Online.NetWaiting) Online.NetWaiting = URLPending();
 }
 
 void MyGame::DisplayScoreboard() {
-    ScoreTimer += 1;
-    if (ScoreTimer < 0 || ScoreTimer > 300) {
-        ScoreTimer = 0;
-        ScorePage += 1;
+    Screen.ScoreTimer += 1;
+    if (Screen.ScoreTimer < 0 || Screen.ScoreTimer > 300) {
+        Screen.ScoreTimer = 0;
+        Screen.ScorePage += 1;
     }
-    if (ScoreTimer < 30) ScoreSlide -= 16;
-    if (ScoreTimer > 270) ScoreSlide += 16;
-    if (ScoreSlide < -180) ScoreSlide = -180;
-    if (ScoreSlide > 64) ScoreSlide = 64;
+    if (Screen.ScoreTimer < 30) Screen.ScoreSlide -= 16;
+    if (Screen.ScoreTimer > 270) Screen.ScoreSlide += 16;
+    if (Screen.ScoreSlide < -180) Screen.ScoreSlide = -180;
+    if (Screen.ScoreSlide > 64) Screen.ScoreSlide = 64;
 
-    float px = float(ScoreSlide) + ScreenW + 90 - 8;
+    float px = float(Screen.ScoreSlide) + ScreenW + 90 - 8;
     if (Settings[Setting::ReduceMotion] == 1) px = ScreenW + 90 - 8 - 180;
     float cy = ScreenH / 2;
 
@@ -192,8 +192,8 @@ void MyGame::DisplayScoreboard() {
     SetCol(0, 0, 0, 0.5f);
     Rect(px, cy, 180, 360);
 
-    if (ScorePage > 2) ScorePage = 0;
-    if (ScorePage == 2 && NetValid == 0) ScorePage = 0;
+    if (Screen.ScorePage > 2) Screen.ScorePage = 0;
+    if (Screen.ScorePage == 2 && Online.NetValid == 0) Screen.ScorePage = 0;
 
     int b = Settings[Setting::LastDifficulty];
     if (b >= 1 && b <= MaxBoards) {
@@ -201,17 +201,17 @@ void MyGame::DisplayScoreboard() {
         SetCol(255, 255, 255, 1);
         SetSize(1);
         static const char* const Headings[3] = {"Top 5", "Last 5", "Top Online"};
-        Text(px, cy - 170, Headings[ScorePage], 1);
+        Text(px, cy - 170, Headings[Screen.ScorePage], 1);
         float wx = 4 * Sin(Mills() * 0.25f), wy = -3 * Cos(Mills() * 0.4f);
         char score[32];
         for (int r = 0; r < 5; r++) {
             float y = cy - 139.5f + 67 * r;
             float dx = 0, dy = 0;
             int value;
-            if (ScorePage == 0) {
+            if (Screen.ScorePage == 0) {
                 value = board[r];
                 if (value == board[5] && value > 0) dx = wx, dy = wy;
-            } else if (ScorePage == 1) {
+            } else if (Screen.ScorePage == 1) {
                 value = board[5 + r];
             } else {
                 int entry = BoardInts * b + r;
@@ -232,7 +232,7 @@ void MyGame::DisplayScoreboard() {
     // page follows. Held, it counts once.
     if (KeyLock[Lock::ScorePage] == 0 && (PointerDown > 0 || Joy(Pad::Button4) > 0.5f)) {
         KeyLock[Lock::ScorePage] = 1;
-        ScoreTimer = 270;
+        Screen.ScoreTimer = 270;
     }
     if (Joy(Pad::Button4) < 0.3f && PointerDown == 0) KeyLock[Lock::ScorePage] = 0;
 }

@@ -3,7 +3,7 @@
 
 void MyGame::LoadGame() {
     FlushGame();
-    if (Watching == Watch::None) Settings[Setting::GamesStarted] += 1;
+    if (Rewatch.Watching == Watch::None) Settings[Setting::GamesStarted] += 1;
     Rules.Start(Difficulty);
     GameMode = Modes::Play;
 }
@@ -12,7 +12,7 @@ void MyGame::Ingame() {
     // The game has ended and its banner shows: there is nothing to pause,
     // and a pause menu (or its options) would hold up the way back.
     if (EndReason != 0) return;
-    if (Watching != Watch::None) {
+    if (Rewatch.Watching != Watch::None) {
         WatchControls();
         return;
     }
@@ -20,18 +20,18 @@ void MyGame::Ingame() {
     SetSize(1.0f);
     // Invisible unless the game was started with a pointer, but it still
     // answers to one.
-    SetCol(255, 255, 255, ShowPauseIcon ? 0.4f : 0.0f);
+    SetCol(255, 255, 255, Screen.ShowPauseIcon ? 0.4f : 0.0f);
     if (Button(Img::Icons, 32, 32, 0) > 0) {
-        Paused = 1;
+        Scene.Paused = 1;
         LockKeys();
-        PauseChoice = 1;
+        Screen.PauseChoice = 1;
     }
     // Enter (or Start) must be let go before Escape can pause, so the press
     // that resumed the game cannot pause it again.
     if (!PlayKey(Fixed::Accept) && Joy(Pad::Start) < 0.3f) KeyLock[Lock::Pause] = 0;
     if ((PlayKey(Fixed::Back) || Joy(Pad::Start) > 0.5f) && KeyLock[Lock::Pause] == 0) {
-        Paused = 1;
-        PauseChoice = 1;
+        Scene.Paused = 1;
+        Screen.PauseChoice = 1;
         LockKeys();
     }
 }

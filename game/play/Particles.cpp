@@ -19,9 +19,9 @@ void MyGame::Gimme(int points, float x, float y, float hue) {
 }
 
 void MyGame::PopUp(int points, float x, float y, float hue) {
-    int i = FreeParticle(Particle);
+    int i = FreeParticle(Scene.Particle);
     if (i < 0) return;
-    ParticleRecord& p = Particle[i];
+    ParticleRecord& p = Scene.Particle[i];
     p.Kind = ParticleKind::PopUp;
     p.X = x;
     p.Y = y;
@@ -32,9 +32,9 @@ void MyGame::PopUp(int points, float x, float y, float hue) {
 }
 
 void MyGame::ThrowParticle(float x, float y, float hue, int group, int kind, float angle, float speed) {
-    int i = FreeParticle(Particle);
+    int i = FreeParticle(Scene.Particle);
     if (i < 0) return;
-    ParticleRecord& p = Particle[i];
+    ParticleRecord& p = Scene.Particle[i];
     p.Kind = float(kind);
     p.X = x;
     p.Y = y;
@@ -53,7 +53,7 @@ void MyGame::DoParticles() {
     ResetDraw();
     SetSize(0.5f);
     for (int i = 0; i < ParticleSlots; ++i) {
-        ParticleRecord& p = Particle[i];
+        ParticleRecord& p = Scene.Particle[i];
         if (p.Kind <= ParticleKind::Free) continue;
         p.X += p.VX;
         p.Y += p.VY;
@@ -66,10 +66,11 @@ void MyGame::DoParticles() {
         InkRot(p.Hue);
         Alpha(p.Life);
         SetRot(p.Rot);
-        if (p.Kind < ParticleKind::FirstNumber) DrawImg(Img::Particles, p.X - ViewX, p.Y - ViewY, int(p.Frame));
+        if (p.Kind < ParticleKind::FirstNumber)
+            DrawImg(Img::Particles, p.X - Scene.ViewX, p.Y - Scene.ViewY, int(p.Frame));
         if (p.Kind == ParticleKind::PopUp) {
             p.VY -= 0.05f;  // pop-ups float upward, faster and faster
-            Text(p.X - ViewX, p.Y - ViewY, fstr("%i", int(p.Frame)), 1.0f);
+            Text(p.X - Scene.ViewX, p.Y - Scene.ViewY, fstr("%i", int(p.Frame)), 1.0f);
             fade = 0.05f;
         }
         p.Life -= fade;

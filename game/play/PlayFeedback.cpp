@@ -50,8 +50,8 @@ void PlayFeedback::TargetSet() { ThisGame.LogLevel(); }
 
 void PlayFeedback::Ended(int reason) {
     MyGame& g = ThisGame;
-    g.EndBanner = reason;
-    g.EndTimer = 0.0f;
+    g.Scene.EndBanner = reason;
+    g.Scene.EndTimer = 0.0f;
     // The score here is the one the tables will record.
     g.Debuglog(g.fstr("Game ended by %s with score %i", reason == EndBy::Quitting ? "quitting" : "losing the last life",
                       int(g.Play.Score)));

@@ -18,10 +18,10 @@ MyGame::BoardView MyGame::PlayLayout() {
 }
 
 Controls MyGame::PlayControls() {
-    if (Watching == Watch::None)
+    if (Rewatch.Watching == Watch::None)
         return Controls::FromStick(Joy(Pad::Up), Joy(Pad::Right), Joy(Pad::Down), Joy(Pad::Left), Joy(Pad::Button1));
     std::uint8_t code = 0;
-    if (WatchCursor.Next(code)) return Controls::FromCode(code);
+    if (Rewatch.WatchCursor.Next(code)) return Controls::FromCode(code);
     // Every recorded update played: a game that was quit ends here (one
     // that lost its last life has ended already).
     EndGame(EndBy::Quitting);
@@ -30,7 +30,7 @@ Controls MyGame::PlayControls() {
 
 void MyGame::DoGame() {
     PlayState& P = Play;
-    if (Watching != Watch::None && Joy(Pad::Button1) > 0.5f) {
+    if (Rewatch.Watching != Watch::None && Joy(Pad::Button1) > 0.5f) {
         // Faster: updates of the rules alone between the drawn ones.
         for (int i = 0; i < WatchFastSteps && EndReason == 0; ++i) Rules.Update(PlayControls());
     }

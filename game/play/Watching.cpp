@@ -16,25 +16,25 @@ void MyGame::FindBestJournals() {
 
 bool MyGame::StartWatching(const std::string& path, int from) {
     std::string error;
-    if (!LoadJournal(path, Watched, error)) {
+    if (!LoadJournal(path, Rewatch.Watched, error)) {
         Debuglog("Cannot replay " + path + ": " + error);
         return false;
     }
-    WatchCursor = JournalCursor(Watched);
-    Watching = from;
-    Difficulty = Watched.Difficulty;
+    Rewatch.WatchCursor = JournalCursor(Rewatch.Watched);
+    Rewatch.Watching = from;
+    Difficulty = Rewatch.Watched.Difficulty;
     GameMode = Modes::StartGame;
-    ShowPauseIcon = 0;
+    Screen.ShowPauseIcon = 0;
     LockKeys();
     Debuglog("Watching " + path);
     return true;
 }
 
 void MyGame::StopWatching() {
-    const int from = Watching;
+    const int from = Rewatch.Watching;
     StopMusic();
     FlushGame();
-    Watching = Watch::None;
+    Rewatch.Watching = Watch::None;
     GameMode = Modes::Title;
     LockKeys();
     if (from == Watch::FromCommandLine) GameBreak = 1;

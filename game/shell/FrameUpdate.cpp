@@ -36,12 +36,12 @@ void MyGame::LoopTarget() {
         case Modes::Title: DoMenu(); break;
         case Modes::BackToTitle: LoadMenu(); break;
         case Modes::Play:
-            if (Paused == 0) {
+            if (Scene.Paused == 0) {
                 DoGame();
                 Ingame();
             }
             // The update in which Ingame pauses already shows the pause menu.
-            if (Paused == 1) PauseMenu();
+            if (Scene.Paused == 1) PauseMenu();
             break;
         case Modes::StartGame: LoadGame(); break;
         default: break;
@@ -118,7 +118,7 @@ bool MyGame::LoaderStep(int step) {
     case 52: CreateBuffer(Img::PlatBackdrop, 1024); return true;
     case 53: MakePlatBG(); return true;
     case 54:
-        if (Watching == Watch::None) SendScores(0);  // a replay sends nothing
+        if (Rewatch.Watching == Watch::None) SendScores(0);  // a replay sends nothing
         return true;
     default: return false;
     }
@@ -164,20 +164,20 @@ static void BannerWords(int banner, const char*& first, const char*& second) {
 
 void MyGame::DrawEndBanner() {
     if (EndReason != 0) {
-        EndTimer += Delta;
-        if (EndTimer > 120) GameMode = Modes::BackToTitle;
+        Scene.EndTimer += Delta;
+        if (Scene.EndTimer > 120) GameMode = Modes::BackToTitle;
     }
-    if (EndReason == 0 && EndTimer > 0) {
-        EndTimer -= Delta * 3;
-        if (EndTimer < 0) EndTimer = 0;
+    if (EndReason == 0 && Scene.EndTimer > 0) {
+        Scene.EndTimer -= Delta * 3;
+        if (Scene.EndTimer < 0) Scene.EndTimer = 0;
     }
-    if (EndTimer <= 0) return;
+    if (Scene.EndTimer <= 0) return;
 
     ResetDraw();
-    float size = 2 * EndTimer;
+    float size = 2 * Scene.EndTimer;
     if (size > 120) size = 120;
-    float rot = 3 * EndTimer;
-    float alpha = EndTimer / 80 + 0.1f;
+    float rot = 3 * Scene.EndTimer;
+    float alpha = Scene.EndTimer / 80 + 0.1f;
     if (alpha > 0.4f) alpha = 0.4f;
     bool still = Settings[Setting::ReduceMotion] == 1;
     if (still) {
@@ -187,7 +187,7 @@ void MyGame::DrawEndBanner() {
     }
     const char* first;
     const char* second;
-    BannerWords(EndBanner, first, second);
+    BannerWords(Scene.EndBanner, first, second);
 
     // Nothing reaches the screens while the banner shows, and the title's
     // list waits before it starts repeating.
@@ -208,7 +208,7 @@ void MyGame::DrawEndBanner() {
 
     ResetDraw();
     SetSize(1.5f);
-    float slide = (EndTimer - 20) * 32;
+    float slide = (Scene.EndTimer - 20) * 32;
     if (slide > 0) slide = 0;
     if (still) slide = 0;
     Text(ScreenW * 0.4f - slide, ScreenH / 2 - 24, first, 1);

@@ -5,17 +5,14 @@
 MyGame::MyGame() = default;
 MyGame::~MyGame() = default;
 
-void MyGame::Save() { SavePending = 1; }
+void MyGame::Save() { Saving.SavePending = 1; }
 
 // The first reason wins; the banner follows from the rules' Ended event.
 void MyGame::EndGame(int reason) { Rules.End(reason); }
 
 void MyGame::FlushGame() {
-    Paused = 0;
-    EndTimer = 0.0f;
+    Scene = GameScene{};
     Rules.Reset();
-    for (ParticleRecord& p : Particle) p = ParticleRecord{};
-    ViewX = ViewY = 0;
 }
 
 void MyGame::LockKeys() {

@@ -32,7 +32,7 @@ bool MyGame::StartUp(const char* path) {
     if (!ReplayPath.empty()) {
         // A journal that cannot be replayed is said before any window opens.
         std::string error;
-        if (!LoadJournal(ReplayPath, Watched, error)) {
+        if (!LoadJournal(ReplayPath, Rewatch.Watched, error)) {
             std::printf("Cannot replay %s: %s\n", ReplayPath.c_str(), error.c_str());
             ExitCode = 2;
             return false;
@@ -71,14 +71,12 @@ bool MyGame::StartUp(const char* path) {
     LoadTo = 1;
     GameMode = Modes::Title;
     Difficulty = 0;
-    MenuPage = 0;
     Overlay = Overlays::None;
-    LogoZoom = 1.0f;
+    Screen = ScreenState{};  // the title page, its logo at full size
     FlushGame();
 
     NextUpdate = NextRender = 0;
-    ScoreSlide = ScoreTimer = ScorePage = 0;
-    NetValid = 0;
+    Online.NetValid = 0;
     if (!ReplayPath.empty()) {
         // Straight into the recorded game once loading is done; nothing is saved.
         StartWatching(ReplayPath, Watch::FromCommandLine);
@@ -146,7 +144,7 @@ void MyGame::KeepAlive() {
     if (Active == 1) {
         if (ActiveSlotDue(Mills(), NextUpdate)) Update();
         if (ActiveSlotDue(Mills(), NextRender)) Render();
-        if (Paused == 0) MusicHandler();
+        if (Scene.Paused == 0) MusicHandler();
         // Sleep until the earlier slot instead of spinning on the clock; the
         // wait never passes a due slot and stays short enough for the music.
         if (Active == 1) Rest(ActiveSleepMs(Mills(), NextUpdate, NextRender));

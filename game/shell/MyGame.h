@@ -6,11 +6,11 @@
 
 #include "Random.h"
 #include "ZARNCore.h"
-#include "play/ParticleFields.h"
 #include "play/PlayFeedback.h"
 #include "rules/Match.h"
 #include "shell/AssetSlots.h"
 #include "shell/GameModes.h"
+#include "shell/GameState.h"
 #include "shell/KeyLocks.h"
 #include "shell/SettingSlots.h"
 
@@ -30,11 +30,7 @@ public:
 
     int GameMode = Modes::Title;   // one of Modes (shell/GameModes.h)
     int Overlay = Overlays::None;  // one of Overlays; None shows the mode's screen
-    int Paused = 0;
-    int EndBanner = 0;
-    float EndTimer = 0;
     float Delta = 0;
-    int SavePending = 0;
     int PointerDown = 0;
     int ThisMills = 0, LastMills = 0;
     int ExitCode = 0;   // the process status main returns
@@ -82,8 +78,8 @@ public:
     int& OpenLeft = Rules.OpenLeft;
     int& OpenRight = Rules.OpenRight;
 
-    ParticleRecord Particle[260] = {};
-    float ViewX = 0, ViewY = 0;
+    // What the game draws over the rules; FlushGame resets both.
+    GameScene Scene;
 
     void GetLev(int advance);
     void DoGame();
@@ -130,8 +126,7 @@ public:
     void DrawHud(const BoardView& v);
 
     // ---- Front end ----
-    int MenuPage = 0;
-    float LogoZoom = 0;
+    ScreenState Screen;
 
     void DoMenu();
     void LoadMenu();
@@ -155,16 +150,7 @@ public:
     void AddDefaultCredits();
 
     // -- title, list, pause, loading, credits --
-    int TitleChoice = 0;      // -2 Credits, -1 Quit, 0 Start, 1 Options
-    float MenuScroll = 0;     // eased y of the list's first row
-    int CogAngle = 0;         // spin of the options cog, 0-359
-    int ShowPauseIcon = 0;    // 1 shows the pause icon in play
-    int PauseChoice = 0;      // 0 quit, 1 resume, 2 options
-    int PauseSlide = 0;       // how far the pause buttons have sunk, 0-480
-    int PauseIdle = 0;        // minus the updates since the pause menu was used
     int CreditCount = -1;     // index of the last credit line added
-    float CreditScroll = 0;   // scroll of the credit lines, falling as they rise
-    float CreditWave = 0;     // phase of the pattern behind the credits
 
     void Menu_Start();
     bool ReadTitleButtons();
@@ -182,16 +168,6 @@ public:
     void AddCredits(const std::string& text);
 
     // -- options, redefinition, name entry --
-    int OptRowY = 0;      // unscrolled y of the next options element
-    int OptScroll = 0;    // scroll offset of the options list
-    int OptRow = 0;       // highlighted options row; the cursor cell on name entry
-    int OptRowCount = 0;  // rows added so far this update
-    int DragY = 0;        // pointer y of the previous update while dragging
-    int RedefRow = 0;     // redefinition cursor row, -2 (Save) to 4
-    int RedefCol = 0;     // redefinition cursor column, 0 to the row's last
-    int CaptureGrace = 0; // updates before a capture takes input
-    int CaptureTimer = 0; // updates left to press the input to bind
-    int TestTimer = 0;    // updates left in Test mode
     // 0 idle, 1 waiting for fire to be released, 2 capturing. It sits in a
     // KeyLock slot so that LockKeys, on opening the screen, waits for fire.
     int& CaptureState = KeyLock[Lock::Capture];
@@ -203,20 +179,13 @@ public:
                         const std::string& onText);
 
     // ---- Journals, and watching a recorded game ----
-    int Watching = Watch::None;
-    Journal Watched;                      // the journal being watched
-    JournalCursor WatchCursor{Watched};   // the next update's input in it
+    WatchState Rewatch;
     std::string ReplayPath;               // the journal given with --replay
     bool HasBestJournal[4] = {};          // by board: a best run to watch
 
     // Writes the finished game's journal as the latest one, and as the
     // board's best when the game is the board's new best.
     void KeepJournals(int board, bool newBest);
-    // By board: the best game's journal until the score server has answered
-    // for it, kept in the save folder meanwhile (UnsentJournalName) and read
-    // back on the first send after start-up.
-    std::string UnsentJournal[4];
-    bool UnsentRead = false;
     void ReadUnsentJournals();
     // Queues every unsent journal ahead of the score message.
     void SendUnsentJournals(const std::string& user, const std::string& name);
@@ -239,16 +208,9 @@ public:
     static constexpr int WatchFastSteps = 3;
 
     // ---- Settings, scores and online tables ----
-    int ScoreSlide = 0, ScoreTimer = 0, ScorePage = 0;
-    int NetValid = 0;
     int BoardCount = 0;
-    int SaveSum = 0;
-    // 1 while the file of the running save step opened for writing.
-    int SaveWriting = 0;
-    // Which temporary name (TempNameFor) the running save step writes.
-    int SaveTemp = 0;
-    // 1 while a sent score message waits for its reply.
-    int NetWaiting = 0;
+    SaveProgress Saving;
+    OnlineState Online;
     // Local boards, 20 ints each (board b at 20 * b): 0-4 the best five,
     // 5-9 the last five, newest first.
     int Scores[22000] = {};

@@ -99,7 +99,7 @@ protected:
         if (!EnsureGameWindow()) GTEST_SKIP() << "needs a display";
         if (!AudioEnabled) GTEST_SKIP() << "needs an audio device (ALSOFT_DRIVERS=null)";
         MyGame& g = ThisGame;
-        saved_.Keep(g.home, g.datahome, g.LoadTo, ASys.DrawTo, g.NetValid, g.ScreenW, g.ScreenH, ASys.FontImage, ASys.iFrames,
+        saved_.Keep(g.home, g.datahome, g.LoadTo, ASys.DrawTo, g.Online.NetValid, g.ScreenW, g.ScreenH, ASys.FontImage, ASys.iFrames,
                     ASys.iFramesSquare, ASys.iSizeScaled, Image, iFramesW, iFramesWz, iSize, SFXData,
                     ALsourcebuffer, ALChannel, EffectSamplesListener);
         // Loading may draw from the random streams; later tests expect

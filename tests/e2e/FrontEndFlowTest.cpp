@@ -270,7 +270,7 @@ TEST(FrontEndFlow, QuitWithAnArrowHeldKeepsTheScoreOfTheMomentOfQuitting) {
 
     {
         MyGame& g = ThisGame;
-        StateGuard keep(g.Board, g.Play, g.Particle, g.Difficulty, g.Paused, g.EndReason, g.EndTimer, g.GameNum,
+        StateGuard keep(g.Board, g.Play, g.Scene.Particle, g.Difficulty, g.Scene.Paused, g.EndReason, g.Scene.EndTimer, g.GameNum,
                         g.GameTitle, g.GameVersion, g.BoardCount, g.GameKey, g.GameScramble,
                         ASys.DrawSet[DrawSlot::Smoothing]);
         g.SetLaunchValues();
@@ -311,7 +311,7 @@ TEST(FrontEndFlow, QuitWithAnArrowHeldKeepsTheScoreOfTheMomentOfQuitting) {
     // way the game does on its next start.
     MyGame& g = ThisGame;
     StateGuard keep(g.home, g.GameNum, g.GameTitle, g.GameVersion, g.BoardCount, g.GameKey, g.GameScramble,
-                    g.Settings, g.Scores, g.NetScores, g.NetNames, g.SavePending, ASys.redef,
+                    g.Settings, g.Scores, g.NetScores, g.NetNames, g.Saving.SavePending, ASys.redef,
                     ASys.DrawSet[DrawSlot::Smoothing]);
     g.SetLaunchValues();
     std::snprintf(g.home, sizeof g.home, "%s", game.Home().c_str());

@@ -312,7 +312,7 @@ TEST_P(GameAgainstEngine, AVerifiedBestAppearsOnTheTopOnlinePage) {
 
     // One exchange: the journal went first, so the reply ranks it already.
     EXPECT_NE(log.find("Journal of the best Easy game verified by the score server"), std::string::npos) << log;
-    EXPECT_EQ(ThisGame.NetValid, 1);
+    EXPECT_EQ(ThisGame.Online.NetValid, 1);
     EXPECT_EQ(std::string(ThisGame.NetNames[20]), "Gobbit-One");
     EXPECT_EQ(ThisGame.NetScores[20], mine.Score);
     EXPECT_EQ(std::string(ThisGame.NetNames[21]), "Rival");
@@ -323,9 +323,9 @@ TEST_P(GameAgainstEngine, AVerifiedBestAppearsOnTheTopOnlinePage) {
     EXPECT_TRUE(std::filesystem::exists(Path(JournalFileName(1))));
     std::error_code ec;
     std::filesystem::remove_all(serverDir, ec);
-    ThisGame.ScoreTimer = ThisGame.ScorePage = 0;
-    for (int n = 0; n < 3 * 301 && ThisGame.ScorePage != 2; n++) ThisGame.DisplayScoreboard();
-    EXPECT_EQ(ThisGame.ScorePage, 2) << "no Top Online page";
+    ThisGame.Screen.ScoreTimer = ThisGame.Screen.ScorePage = 0;
+    for (int n = 0; n < 3 * 301 && ThisGame.Screen.ScorePage != 2; n++) ThisGame.DisplayScoreboard();
+    EXPECT_EQ(ThisGame.Screen.ScorePage, 2) << "no Top Online page";
 }
 
 TEST(ScoreServerLimits, OnlyAWellFormedRequestLineReachesAWorker) {

@@ -32,9 +32,9 @@ protected:
         g.GameBreak = 0;
         g.GameMode = Modes::Title;
         g.Overlay = Overlays::None;
-        g.Paused = 0;
+        g.Scene.Paused = 0;
         g.EndReason = 0;
-        g.EndTimer = 0;
+        g.Scene.EndTimer = 0;
         g.LoadTo = 0;
         FrontEndArtLoaded();
         ASys.DrawTo = 0;

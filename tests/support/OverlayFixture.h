@@ -33,7 +33,7 @@ protected:
         NoInputHeld();
         std::memset(ASys.Joy, 0, sizeof ASys.Joy);
         g.MixJoy = 1;
-        g.SavePending = 0;
+        g.Saving.SavePending = 0;
         g.ScreenW = 800;
         g.ScreenH = 600;
         for (int i = Setting::OnlineName; i <= Setting::OnlineNameLast; ++i) g.Settings[i] = 0;  // no online name: nothing is sent

@@ -194,7 +194,7 @@ SolveResult LongestWalk(long budget) {
     std::memcpy(fresh.get(), g.Board, sizeof g.Board);
     const PlayState play = g.Play;
     std::unique_ptr<ParticleRecord[]> particles(new ParticleRecord[260]);
-    std::memcpy(particles.get(), g.Particle, sizeof g.Particle);
+    std::memcpy(particles.get(), g.Scene.Particle, sizeof g.Scene.Particle);
     // With the target out of reach eating never pays the bonus, which
     // would fill the particle pool; only the walk length matters here.
     g.Play.Target = 1e9f;
@@ -310,6 +310,6 @@ SolveResult LongestWalk(long budget) {
 
     std::memcpy(g.Board, fresh.get(), sizeof g.Board);
     g.Play = play;
-    std::memcpy(g.Particle, particles.get(), sizeof g.Particle);
+    std::memcpy(g.Scene.Particle, particles.get(), sizeof g.Scene.Particle);
     return result;
 }

@@ -31,7 +31,7 @@ void PersistTest::SetUp() {
     for (int& v : g.Scores) v = 0;
     for (int& v : g.NetScores) v = 0;
     std::memset(g.NetNames, 0, sizeof g.NetNames);
-    g.NetValid = g.NetWaiting = g.SavePending = g.SaveSum = g.SaveWriting = g.SaveTemp = 0;
+    g.Online.NetValid = g.Online.NetWaiting = g.Saving.SavePending = g.Saving.SaveSum = g.Saving.SaveWriting = g.Saving.SaveTemp = 0;
     // Scores sent by a test go nowhere unless the test names a server.
     SetScoreHost(("127.0.0.1:" + std::to_string(UnusedPort())).c_str());
     // Nothing from an earlier test may still be on its way in.
@@ -45,7 +45,7 @@ void PersistTest::TearDown() {
     g.CloseFile();
     FinishReplacements(10000);
     // Let a pending exchange land here, not in the next test.
-    if (g.NetWaiting) PumpUntilReplied();
+    if (g.Online.NetWaiting) PumpUntilReplied();
     std::string stale;
     while (g.URLReply(stale)) {
     }
@@ -54,9 +54,9 @@ void PersistTest::TearDown() {
 }
 
 void PersistTest::FinishSave() {
-    for (int n = 0; n < 10000 && ThisGame.SavePending != 0; n++) {
+    for (int n = 0; n < 10000 && ThisGame.Saving.SavePending != 0; n++) {
         ThisGame.SaveBit();
-        if (ThisGame.SavePending == 1 || ThisGame.SavePending == 28) usleep(100);
+        if (ThisGame.Saving.SavePending == 1 || ThisGame.Saving.SavePending == 28) usleep(100);
     }
     FinishReplacements(10000);
 }
@@ -69,7 +69,7 @@ void PersistTest::SaveAll() {
 bool PersistTest::PumpUntilReplied(int maxMs) {
     for (int waited = 0; waited < maxMs; waited += 5) {
         ThisGame.PumpOnline();
-        if (ThisGame.NetWaiting == 0) return true;
+        if (ThisGame.Online.NetWaiting == 0) return true;
         usleep(5000);
     }
     return false;

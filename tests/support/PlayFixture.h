@@ -107,7 +107,7 @@ protected:
     static int LiveParticles() {
         int n = 0;
         for (int i = 0; i < ParticleSlots; ++i)
-            if (ThisGame.Particle[i].Kind != ParticleKind::Free) ++n;
+            if (ThisGame.Scene.Particle[i].Kind != ParticleKind::Free) ++n;
         return n;
     }
 
