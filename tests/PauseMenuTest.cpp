@@ -61,7 +61,7 @@ TEST_F(PauseMenu, AnyActivationButtonActsOnTheHighlightedChoice) {
         for (const Outcome& o : outcomes) {
             G().Scene.Paused = 1;
             G().Overlay = Overlays::None;
-            G().EndReason = G().Scene.EndBanner = 0;
+            G().EndReason = G().EndBanner = 0;
             G().Screen.PauseChoice = o.choice;
             G().KeyLock[Lock::PauseButtons] = 0;
             Hold(key);
@@ -70,7 +70,7 @@ TEST_F(PauseMenu, AnyActivationButtonActsOnTheHighlightedChoice) {
             EXPECT_EQ(G().Scene.Paused, o.paused) << "choice " << o.choice << " key " << key;
             EXPECT_EQ(G().Overlay, o.overlay) << "choice " << o.choice << " key " << key;
             EXPECT_EQ(G().EndReason, o.endBanner) << "choice " << o.choice << " key " << key;
-            EXPECT_EQ(G().Scene.EndBanner, o.endBanner);
+            EXPECT_EQ(G().EndBanner, o.endBanner);
         }
     }
 }
@@ -98,14 +98,14 @@ TEST_F(PauseMenu, ClickActivatesAButtonWhateverIsHighlighted) {
     for (const Click& c : clicks) {
         G().Scene.Paused = 1;
         G().Overlay = Overlays::None;
-        G().EndReason = G().Scene.EndBanner = 0;
+        G().EndReason = G().EndBanner = 0;
         G().Screen.PauseChoice = c.x == 400 ? 0 : 1;
         Pointer(c.x + 20, 472 - 20, true);
         Run(&MyGame::PauseMenu);
         PointerUp();
         EXPECT_EQ(G().Scene.Paused, c.paused) << "x " << c.x;
         EXPECT_EQ(G().Overlay, c.overlay) << "x " << c.x;
-        EXPECT_EQ(G().Scene.EndBanner, c.endBanner) << "x " << c.x;
+        EXPECT_EQ(G().EndBanner, c.endBanner) << "x " << c.x;
     }
     // Hovering without the button does nothing.
     G().Scene.Paused = 1;

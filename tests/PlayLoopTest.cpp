@@ -272,7 +272,7 @@ TEST_F(PlayLoop, LosingTheLastLifeEndsTheGame) {
         }
     }
     EXPECT_EQ(ThisGame.EndReason, 1);
-    EXPECT_EQ(ThisGame.Scene.EndBanner, 1);
+    EXPECT_EQ(ThisGame.EndBanner, 1);
     EXPECT_EQ(ThisGame.Play.LevelState, -121);
     // Play runs on under the banner, without the board and without a rebuild.
     for (int u = 0; u < 10; ++u) Step();

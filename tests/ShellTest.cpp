@@ -210,10 +210,10 @@ TEST_F(GameServices, FirstEndReasonWinsUntilTheNextGame) {
     ThisGame.EndGame(1);
     ThisGame.EndGame(-1);
     EXPECT_EQ(ThisGame.EndReason, 1);
-    EXPECT_EQ(ThisGame.Scene.EndBanner, 1);
+    EXPECT_EQ(ThisGame.EndBanner, 1);
     ThisGame.FlushGame();
     EXPECT_EQ(ThisGame.EndReason, 0);
-    EXPECT_EQ(ThisGame.Scene.EndBanner, 1);  // the banner words outlive the reset
+    EXPECT_EQ(ThisGame.EndBanner, 1);  // the banner words outlive the reset
     ThisGame.EndGame(-1);
     EXPECT_EQ(ThisGame.EndReason, -1);
 }

@@ -50,7 +50,7 @@ void PlayFeedback::TargetSet() { ThisGame.LogLevel(); }
 
 void PlayFeedback::Ended(int reason) {
     MyGame& g = ThisGame;
-    g.Scene.EndBanner = reason;
+    g.EndBanner = reason;
     g.Scene.EndTimer = 0.0f;
     // The score here is the one the tables will record.
     g.Debuglog(g.fstr("Game ended by %s with score %i", reason == EndBy::Quitting ? "quitting" : "losing the last life",

@@ -187,7 +187,7 @@ void MyGame::DrawEndBanner() {
     }
     const char* first;
     const char* second;
-    BannerWords(Scene.EndBanner, first, second);
+    BannerWords(EndBanner, first, second);
 
     // Nothing reaches the screens while the banner shows, and the title's
     // list waits before it starts repeating.

@@ -57,7 +57,6 @@ struct ScreenState {
 // What the game draws over the rules during one game.
 struct GameScene {
     int Paused = 0;
-    int EndBanner = 0;        // the EndBy the banner names
     float EndTimer = 0;       // the end banner's clock, in updates
     float ViewX = 0, ViewY = 0;
     ParticleRecord Particle[260] = {};

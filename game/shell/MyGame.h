@@ -80,6 +80,9 @@ public:
 
     // What the game draws over the rules; FlushGame resets both.
     GameScene Scene;
+    // The EndBy the end banner names: FlushGame leaves it, the words
+    // outlive the game they ended.
+    int EndBanner = 0;
 
     void GetLev(int advance);
     void DoGame();

@@ -38,6 +38,7 @@ void EveryGlobal(Visit& v) {
     // The game's own, by lifetime (shell/GameState.h).
     RESTORED(ThisGame.Screen);
     RESTORED(ThisGame.Scene);
+    RESTORED(ThisGame.EndBanner);
     RESTORED(ThisGame.Saving);
     RESTORED(ThisGame.Online);
     RESTORED(ThisGame.Rewatch);
