@@ -30,8 +30,8 @@ protected:
     void SetUp() override {
         saved_.Keep(ASys.Button, ASys.Touch, ASys.Joy, ASys.redef, ASys.Keyv, ignorePress, ASys.FrameW, ASys.FrameH,
                     ASys.TargetScale, ASys.offx, ASys.offy, OverscanScaleX, OverscanScaleY, ThisGame.GameBreak,
-                    ThisGame.Active, ThisGame.ShowStats, ThisGame.ScreenshotMode, ThisGame.MixJoy, DebugToggle,
-                    ScreenshotToggle, Wireframe);
+                    ThisGame.Active, ThisGame.ShowStats, ThisGame.ScreenshotMode, ThisGame.MixJoy, Loop.DebugToggle,
+                    Loop.ScreenshotToggle, Wireframe);
 
         ClearInputTables();
         FillKeyNames();
@@ -41,7 +41,7 @@ protected:
         ThisGame.GameBreak = 0;
         ThisGame.MixJoy = 1;
         ThisGame.ShowStats = 0;
-        DebugToggle = 0;
+        Loop.DebugToggle = 0;
     }
 
     void TearDown() override { saved_.Restore(); }
@@ -513,7 +513,7 @@ TEST_F(InputTest, ImageButtonAnswersOnlyToAPressOverIt) {
     int savedSquare = ASys.iFramesSquare[5];
     float savedSize = ASys.DrawSet[DrawSlot::SizeX];
     ASys.iFramesSquare[5] = 64;
-    ASys.DrawSet[DrawSlot::SizeX] = 1.0f / ViewScale;  // draw size 1: the button is 64 units wide
+    ASys.DrawSet[DrawSlot::SizeX] = 1.0f / Canvas.ViewScale;  // draw size 1: the button is 64 units wide
     struct Case {
         float x, y;
         int down, expected;

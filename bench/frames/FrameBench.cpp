@@ -565,7 +565,7 @@ int main(int argc, char** argv) {
         else if (a == "--verify") Verify = true;
         else if (a == "--shots" && i + 1 < argc) ShotDir = argv[++i];
         else if (a == "--no-shortcuts") SetRenderShortcuts(false);
-        else if (a == "--fixed-clock") MillsSource = FixedClock;
+        else if (a == "--fixed-clock") Loop.MillsSource = FixedClock;
         else if (a == "--fullscreen") FullScreen = true;
         else if (a == "--window" && i + 1 < argc && std::sscanf(argv[++i], "%dx%d", &WindowW, &WindowH) == 2 &&
                  WindowW > 0 && WindowH > 0) {

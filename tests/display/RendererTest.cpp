@@ -530,12 +530,12 @@ TEST_F(Renderer, CanvasFollowsTheWindowShape) {
         g.RenderGame(w, h);
         EXPECT_NEAR(w, c.w2, 0.01);
         EXPECT_NEAR(h, c.h2, 0.01);
-        EXPECT_EQ(iBump, c.bump);
+        EXPECT_EQ(Canvas.iBump, c.bump);
         EXPECT_EQ(ASys.ImageZoom, c.fh > c.fw ? 1.5625f : 1.0f);
         if (c.fw == 1280) {
-            EXPECT_EQ(rw2, 400);
-            EXPECT_EQ(rh2, 225);
-            EXPECT_FLOAT_EQ(ViewScale, 0.0025f);
+            EXPECT_EQ(Canvas.rw2, 400);
+            EXPECT_EQ(Canvas.rh2, 225);
+            EXPECT_FLOAT_EQ(Canvas.ViewScale, 0.0025f);
             g.CopyBuffer();
             EXPECT_EQ(iSize[102], 2048);
         }
