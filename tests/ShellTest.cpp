@@ -262,18 +262,18 @@ TEST_F(GameServices, EveryLoopPassDerivesTheLevelsFromTheSettings) {
 // the loop at once with a failure status, instead of waiting for ever for a
 // close request no window can send; the exit path then finishes the save.
 TEST_F(GameServices, ALostWindowEndsTheLoopWithAFailureStatus) {
-    GLFWwindow* kept = window;
-    int opened = WindowEverOpened, active = ThisGame.Active, exitCode = ThisGame.ExitCode;
-    WindowEverOpened = 1;
-    window = nullptr;
+    GLFWwindow* kept = Win.window;
+    int opened = Win.WindowEverOpened, active = ThisGame.Active, exitCode = ThisGame.ExitCode;
+    Win.WindowEverOpened = 1;
+    Win.window = nullptr;
     ThisGame.Active = 1;
     ThisGame.GameBreak = 0;
     ThisGame.ExitCode = 0;
     testing::internal::CaptureStdout();
     ThisGame.KeepAlive();
     std::string log = testing::internal::GetCapturedStdout();
-    window = kept;
-    WindowEverOpened = opened;
+    Win.window = kept;
+    Win.WindowEverOpened = opened;
     EXPECT_EQ(ThisGame.GameBreak, 1);
     EXPECT_EQ(ThisGame.ExitCode, 1);
     EXPECT_NE(log.find("window was lost"), std::string::npos) << log;

@@ -43,17 +43,17 @@ void CloseTrack() {
 
 // Stops the source, takes every buffer off it and forgets the track.
 void ResetStream() {
-    ALuint source = ALsource[MusicSource];
+    ALuint source = Audio.ALsource[MusicSource];
     alSourceStop(source);
     alSourcei(source, AL_BUFFER, 0);
-    for (int i = 0; i < 4; ++i) FreeBuffers[i] = MusicBuffer[i];
+    for (int i = 0; i < 4; ++i) FreeBuffers[i] = Audio.MusicBuffer[i];
     FreeCount = 4;
     ASys.MusicBufferTo = 0;
     CloseTrack();
 }
 
 void ApplySettings() {
-    ALuint source = ALsource[MusicSource];
+    ALuint source = Audio.ALsource[MusicSource];
     alSourcef(source, AL_PITCH, ASys.MusicSet[1]);
     alSourcef(source, AL_GAIN, ASys.MusicSet[2] * ASys.MusicVolB);
     alSource3f(source, AL_POSITION, -ASys.MusicSet[3], 0, 0);
@@ -82,7 +82,7 @@ void Rewind(int kind) {
 
 void RefillStep(int kind) {
     if (ASys.MusicPlaying != kind) return;
-    ALuint source = ALsource[MusicSource];
+    ALuint source = Audio.ALsource[MusicSource];
     ALint processed = 0, state = 0;
     alGetSourcei(source, AL_BUFFERS_PROCESSED, &processed);
     alGetSourcei(source, AL_SOURCE_STATE, &state);
@@ -134,8 +134,8 @@ void StartStream(int kind) {
     alGetError();
     RefillStep(kind);
     ALint state = 0;
-    alGetSourcei(ALsource[MusicSource], AL_SOURCE_STATE, &state);
-    if (state != AL_PLAYING) alSourcePlay(ALsource[MusicSource]);
+    alGetSourcei(Audio.ALsource[MusicSource], AL_SOURCE_STATE, &state);
+    if (state != AL_PLAYING) alSourcePlay(Audio.ALsource[MusicSource]);
     if (alGetError() != AL_NO_ERROR)
         std::fputs(kind == OggStream ? "Error Opening OGG stream :(\n" : "Error Opening WAV stream :(\n", stderr);
 }
@@ -146,7 +146,7 @@ bool StartTrack(int loop) {
     ASys.MusicPlaying = 0;
     ResetStream();
     ASys.MusicLoop = loop;
-    return AudioEnabled != 0;
+    return Audio.AudioEnabled != 0;
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ DrawCmd BlendChange(int mode) {
 }  // namespace
 
 void WarmUpPipeline() {
-    if (!window) return;
+    if (!Win.window) return;
     ZARNSys& sys = ASys;
     const std::vector<DrawCmd> list(DrawR, DrawR + DrawToRT);
     float set[DrawSlot::Count];

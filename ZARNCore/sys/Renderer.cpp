@@ -315,12 +315,12 @@ void ReplayFrame(float overscan) {
     TexUploads = 0;
     TexUploadBytes = 0;
     TexBinds = 0;
-    if (!window) return;
+    if (!Win.window) return;
     CheckContext();
 
     RenderMode = sys.DrawSet[DrawSlot::Smoothing] == 1 ? GL_LINEAR : GL_NEAREST;
     int fw = 0, fh = 0;
-    glfwGetFramebufferSize(window, &fw, &fh);
+    glfwGetFramebufferSize(Win.window, &fw, &fh);
     sys.FrameW = fw;
     sys.FrameH = fh;
     // A minimised window has no area; keep the last shape until it returns.
@@ -367,16 +367,16 @@ void ZARNSys::RenderSys(float overscan) {
     // Unfocused, an unchanged frame is left on screen as it is: a software
     // rasteriser would spend several ms of two cores on every such replay.
     // F10 still shoots every frame.
-    if (window && Button[Fixed::Focus] < 1 && Button[Fixed::Screenshot] == 0 && SameAsShown(overscan)) {
+    if (Win.window && Button[Fixed::Focus] < 1 && Button[Fixed::Screenshot] == 0 && SameAsShown(overscan)) {
         ReplaysSkipped += 1;
         glfwPollEvents();
         return;
     }
     ReplayFrame(overscan);
-    if (!window) return;
+    if (!Win.window) return;
     // Read before presenting: after the swap the back buffer is undefined.
     if (Button[Fixed::Screenshot]) Screenshot();
-    glfwSwapBuffers(window);
+    glfwSwapBuffers(Win.window);
     RememberShown(overscan);
     UploadStripsAhead();
     glfwPollEvents();

@@ -226,7 +226,7 @@ void BindTexture(int use) {
         name = &Cache.white;
         loaded = &Cache.whiteLoaded;
         static const std::vector<unsigned char> fallback(256, 255);
-        pixels = WhiteBlock.size() >= 256 ? WhiteBlock.data() : fallback.data();
+        pixels = Win.WhiteBlock.size() >= 256 ? Win.WhiteBlock.data() : fallback.data();
         side = 8;
     } else if (use >= BlurBase) {
         int s = use - BlurBase;
@@ -362,11 +362,11 @@ bool RefreshWanted = false;  // the window system lost the window's contents
 
 void RememberShown(float overscan) {
     Shown.valid = true;
-    Shown.window = window;
+    Shown.window = Win.window;
     Shown.records.assign(DrawR, DrawR + DrawToRT);
     std::memcpy(Shown.set, ASys.DrawSet, sizeof Shown.set);
     std::memcpy(Shown.versions, ImageVersion, sizeof Shown.versions);
-    glfwGetFramebufferSize(window, &Shown.fw, &Shown.fh);
+    glfwGetFramebufferSize(Win.window, &Shown.fw, &Shown.fh);
     Shown.wireframe = Wireframe;
     Shown.overscan = overscan;
     RefreshWanted = false;
@@ -376,13 +376,13 @@ void RememberShown(float overscan) {
 // records, settings and image pixels, the clear colour's fade finished, the
 // same window at the same size, and no request to draw its contents again.
 bool SameAsShown(float overscan) {
-    if (!Shown.valid || RefreshWanted || Shown.window != window) return false;
+    if (!Shown.valid || RefreshWanted || Shown.window != Win.window) return false;
     const float* s = ASys.DrawSet;
     if (s[DrawSlot::ClearR] != s[DrawSlot::ClearToR] || s[DrawSlot::ClearG] != s[DrawSlot::ClearToG] ||
         s[DrawSlot::ClearB] != s[DrawSlot::ClearToB])
         return false;
     int fw = 0, fh = 0;
-    glfwGetFramebufferSize(window, &fw, &fh);
+    glfwGetFramebufferSize(Win.window, &fw, &fh);
     return fw == Shown.fw && fh == Shown.fh && Wireframe == Shown.wireframe && overscan == Shown.overscan &&
            size_t(DrawToRT) == Shown.records.size() &&
            std::memcmp(DrawR, Shown.records.data(), sizeof(DrawCmd) * size_t(DrawToRT)) == 0 &&

@@ -85,14 +85,14 @@ void ZARNSys::GetWAV(int slot, const char* path) {
     // Read ahead while the loading screen played, or read below.
     PreparedWave wave;
     bool ahead = TakeDecodedWave(path, wave);
-    if (!AudioEnabled) return;
+    if (!Audio.AudioEnabled) return;
     alGetError();
     for (int s = 0; s < 32; ++s) {
         if (ALsourcebuffer[s] != slot) continue;
         SysLog("Freeing Buffer %i", s);
-        alSourceStop(ALsource[s]);
+        alSourceStop(Audio.ALsource[s]);
         ALsourcebuffer[s] = -1;
-        alSourcei(ALsource[s], AL_BUFFER, 0);
+        alSourcei(Audio.ALsource[s], AL_BUFFER, 0);
         LogALError("Source->Buffer Error %i");
     }
     if (ALbufferActive[slot]) {
@@ -137,7 +137,7 @@ void ZARNSys::GetWAV(int slot, const char* path) {
 void ZARNSys::PlayWAV(int slot, float pitch, float volume, float pan, int loop) {
     if (slot < 0 || slot >= SoundSlots || !ALbufferActive[slot]) return;
     ALChannel = (ALChannel + 1) % 31;
-    ALuint source = ALsource[ALChannel];
+    ALuint source = Audio.ALsource[ALChannel];
     ALsourcebuffer[ALChannel] = slot;
     alSourceStop(source);
     alSourcei(source, AL_BUFFER, ALint(ALbuffer[slot]));
@@ -152,8 +152,8 @@ void ZARNSys::PlayWAV(int slot, float pitch, float volume, float pan, int loop) 
 void ReleaseEffectBuffers() {
     // A buffer still attached to a source cannot be deleted.
     for (int s = 0; s < 31; ++s) {
-        alSourceStop(ALsource[s]);
-        alSourcei(ALsource[s], AL_BUFFER, 0);
+        alSourceStop(Audio.ALsource[s]);
+        alSourcei(Audio.ALsource[s], AL_BUFFER, 0);
         ALsourcebuffer[s] = -1;
     }
     ASys.StopMusicSys();

@@ -69,7 +69,7 @@ void UploadInStrips(int slot) {
 }
 
 void UploadStripsAhead() {
-    if (!window || Queue.empty()) return;
+    if (!Win.window || Queue.empty()) return;
     for (auto it = Queue.begin(); it != Queue.end();) {
         if (StillCurrent(*it)) {
             ++it;

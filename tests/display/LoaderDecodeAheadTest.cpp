@@ -85,8 +85,8 @@ void EmptyTables() {
     std::memset(SFXData, 0, sizeof SFXData);
     // No source still holds an effect, as at start-up.
     for (int s = 0; s < 31; ++s) {
-        alSourceStop(ALsource[s]);
-        alSourcei(ALsource[s], AL_BUFFER, 0);
+        alSourceStop(Audio.ALsource[s]);
+        alSourcei(Audio.ALsource[s], AL_BUFFER, 0);
         ALsourcebuffer[s] = -1;
     }
     ALChannel = 0;
@@ -97,7 +97,7 @@ class LoaderDecodeAhead : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!EnsureGameWindow()) GTEST_SKIP() << "needs a display";
-        if (!AudioEnabled) GTEST_SKIP() << "needs an audio device (ALSOFT_DRIVERS=null)";
+        if (!Audio.AudioEnabled) GTEST_SKIP() << "needs an audio device (ALSOFT_DRIVERS=null)";
         MyGame& g = ThisGame;
         saved_.Keep(g.home, g.datahome, g.LoadTo, ASys.DrawTo, g.Online.NetValid, g.ScreenW, g.ScreenH, ASys.FontImage, ASys.iFrames,
                     ASys.iFramesSquare, ASys.iSizeScaled, Image, iFramesW, iFramesWz, iSize, SFXData,

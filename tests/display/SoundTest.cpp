@@ -109,7 +109,7 @@ protected:
 
     void SetUp() override {
         if (!EnsureGameWindow()) GTEST_SKIP() << "needs a display";
-        if (!AudioEnabled) GTEST_SKIP() << "needs an audio device (ALSOFT_DRIVERS=null)";
+        if (!Audio.AudioEnabled) GTEST_SKIP() << "needs an audio device (ALSOFT_DRIVERS=null)";
         savedHome = ThisGame.home;
         savedSfx = ThisGame.SfxLevel, savedMusic = ThisGame.MusicLevel;
         home = MakeHome();
@@ -269,7 +269,7 @@ TEST_F(SoundTest, EffectsRotateOverThirtyOneSourcesWithClampedSettings) {
     int reused = (first + 1) % 31;
     EXPECT_EQ(ALChannel, reused);
     EXPECT_EQ(ALsourcebuffer[reused], 92);
-    EXPECT_EQ(SourceInt(ALsource[reused], AL_BUFFER), ALint(ALbuffer[92]));
+    EXPECT_EQ(SourceInt(Audio.ALsource[reused], AL_BUFFER), ALint(ALbuffer[92]));
 
     ThisGame.SfxLevel = 0.7f;
     struct Case {
@@ -286,7 +286,7 @@ TEST_F(SoundTest, EffectsRotateOverThirtyOneSourcesWithClampedSettings) {
     };
     for (const Case& c : cases) {
         ThisGame.PlaySFX(91, c.pitch, c.vol, c.pan, c.loop);
-        ALuint s = ALsource[ALChannel];
+        ALuint s = Audio.ALsource[ALChannel];
         EXPECT_FLOAT_EQ(SourceFloat(s, AL_PITCH), c.wantPitch) << c.pitch;
         EXPECT_FLOAT_EQ(SourceFloat(s, AL_GAIN), c.wantGain) << c.vol;
         float x = 9, y = 9, z = 9;
@@ -295,7 +295,7 @@ TEST_F(SoundTest, EffectsRotateOverThirtyOneSourcesWithClampedSettings) {
         EXPECT_EQ(SourceInt(s, AL_LOOPING), c.wantLoop) << c.loop;
     }
     ThisGame.PlaySFX(91);
-    float pitch = SourceFloat(ALsource[ALChannel], AL_PITCH);
+    float pitch = SourceFloat(Audio.ALsource[ALChannel], AL_PITCH);
     EXPECT_GE(pitch, 0.8f);
     EXPECT_LE(pitch, 1.2f);
 
@@ -307,7 +307,7 @@ TEST_F(SoundTest, EffectsRotateOverThirtyOneSourcesWithClampedSettings) {
     std::string log = testing::internal::GetCapturedStdout();
     EXPECT_NE(log.find("> Freeing Buffer " + std::to_string(looping) + "\n"), std::string::npos) << log;
     EXPECT_EQ(ALsourcebuffer[looping], -1);
-    EXPECT_NE(SourceInt(ALsource[looping], AL_SOURCE_STATE), AL_PLAYING);
+    EXPECT_NE(SourceInt(Audio.ALsource[looping], AL_SOURCE_STATE), AL_PLAYING);
 
     // Slots that were never loaded, or do not exist, play nothing.
     int before = ALChannel;
@@ -339,7 +339,7 @@ TEST_F(SoundTest, MusicNamesFailuresAndSettings) {
     ThisGame.MusicPitch(10);
     ThisGame.MusicPan(-3);
     ThisGame.MusicHandler();
-    ALuint src = ALsource[MusicSource];
+    ALuint src = Audio.ALsource[MusicSource];
     EXPECT_FLOAT_EQ(SourceFloat(src, AL_GAIN), 0.25f);
     EXPECT_FLOAT_EQ(SourceFloat(src, AL_PITCH), 4.0f);
     float x = 0, y = 0, z = 0;
@@ -404,7 +404,7 @@ TEST_F(SoundTest, WavStreamPlaysTheSampleDataInWholeBlocks) {
     EXPECT_EQ(MusicBufferTick, -3 + 2);
     EXPECT_EQ(MusicFile, nullptr);
     ALint queued = 0;
-    alGetSourcei(ALsource[MusicSource], AL_BUFFERS_QUEUED, &queued);
+    alGetSourcei(Audio.ALsource[MusicSource], AL_BUFFERS_QUEUED, &queued);
     EXPECT_EQ(queued, 2);
 
     // Looping: the ring fills with blocks 1, 2, 1, 2 and the track goes on.
@@ -418,7 +418,7 @@ TEST_F(SoundTest, WavStreamPlaysTheSampleDataInWholeBlocks) {
 TEST_F(SoundTest, MusicStartsAgainAfterTheSourceRanDry) {
     Write("track.wav", LoopTrack());
     ThisGame.PlayMusic("track.wav");
-    ALuint src = ALsource[MusicSource];
+    ALuint src = Audio.ALsource[MusicSource];
     ASSERT_EQ(SourceInt(src, AL_SOURCE_STATE), AL_PLAYING);
     // No refill for longer than the one queued block lasts (0.09 s), as when
     // the main loop stalls: the source plays everything it has and stops.
@@ -442,7 +442,7 @@ TEST_F(SoundTest, MusicStartsAgainAfterTheSourceRanDry) {
 int StepsUntilEnd(int limit) {
     int steps = 0;
     while (ASys.MusicPlaying && steps < limit) {
-        alSourceStop(ALsource[MusicSource]);
+        alSourceStop(Audio.ALsource[MusicSource]);
         ThisGame.MusicHandler();
         ++steps;
     }
@@ -649,7 +649,7 @@ TEST(SoundCaptureChild, Scenario) {
     if (!scenario || !home) GTEST_SKIP() << "runs only inside a capture";
     std::snprintf(ThisGame.home, sizeof ThisGame.home, "%s", home);
     ThisGame.Begin(564, "Gobbit");
-    ASSERT_EQ(AudioEnabled, 1);
+    ASSERT_EQ(Audio.AudioEnabled, 1);
     ThisGame.SfxLevel = 1;
     ThisGame.MusicLevel = 1;
     auto pump = [](int ms) {

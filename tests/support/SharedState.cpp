@@ -126,16 +126,8 @@ void EveryGlobal(Visit& v) {
     RESTORED(DebugMessages);
 
     // ---- Platform globals: window, audio device, renderer, images, sound ----
-    FREE(window, "the window is opened once per test binary and stays");
-    FREE(WindowEverOpened, "follows the window");
-    FREE(isFullscreen, "follows the window");
-    FREE(GameTitleSys, "follows the window");
-    FREE(WhiteBlock, "made once with the window");
-    FREE(AudioEnabled, "follows the audio device");
-    FREE(ALdev, "the audio device, opened once and kept");
-    FREE(ALctx, "the audio device, opened once and kept");
-    FREE(ALsource, "the audio device's sources, made once");
-    FREE(MusicBuffer, "the audio device's music buffers, made once");
+    FREE(Win, "the window is opened once per test binary and stays, with what is made with it");
+    FREE(Audio, "the audio device, opened once and kept: a copy would hand back closed handles");
     FREE(TempstrSys, "scratch of the platform's log lines");
     FREE(DrawR, "the replay copy: every hand-over rewrites it");
     FREE(DrawToRT, "set by every hand-over with the copy");
