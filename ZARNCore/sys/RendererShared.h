@@ -59,12 +59,6 @@ void EmitBox(const double* r, double w, double h, const Tex4& tc);
 
 // ---- In sys/RendererShortcuts.cpp ----
 
-// Mirrors GL_ALPHA_TEST during a replay.
-extern bool AlphaTestOn;
-// The mapping of this replay from record coordinates to window pixels.
-extern double ViewSx, ViewSy;
-extern int ViewW, ViewH;
-
 // Starts the texture cache afresh when the GL context changed.
 void CheckContext();
 // Binds the texture of a batch, uploading it only when its pixels changed.

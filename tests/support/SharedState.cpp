@@ -129,24 +129,10 @@ void EveryGlobal(Visit& v) {
     FREE(Win, "the window is opened once per test binary and stays, with what is made with it");
     FREE(Audio, "the audio device, opened once and kept: a copy would hand back closed handles");
     FREE(TempstrSys, "scratch of the platform's log lines");
-    FREE(DrawR, "the replay copy: every hand-over rewrites it");
-    FREE(DrawToRT, "set by every hand-over with the copy");
-    FREE(DrawToR, "the replay cursor, reset at every swap");
-    FREE(TexUse, "reset at the start of every replay");
-    FREE(TriCount, "reset at the start of every replay");
-    FREE(RenderMode, "set at the start of every replay");
-    RESTORED(Wireframe);
-    RESTORED(OverscanScaleX);
-    RESTORED(OverscanScaleY);
-    FREE(TexUploads, "counts of one replay, reset at its start");
-    FREE(TexUploadBytes, "counts of one replay, reset at its start");
-    FREE(TexBinds, "counts of one replay, reset at its start");
-    FREE(ReplaysSkipped, "a running count; readers compare two readings");
-    FREE(Replay::AlphaTestOn, "set at the start of every replay");
-    FREE(Replay::ViewSx, "set at the start of every replay");
-    FREE(Replay::ViewSy, "set at the start of every replay");
-    FREE(Replay::ViewW, "set at the start of every replay");
-    FREE(Replay::ViewH, "set at the start of every replay");
+    FREE(Replayer,
+         "every hand-over rewrites the copy and every replay sets the rest afresh; readers of the skip "
+         "count compare two readings");
+    RESTORED(Input);
     FREE(Image, "pixels: a test that loads into a slot keeps it with SlotGuard");
     FREE(ImageBlur, "pixels: a test that loads into a slot keeps it with SlotGuard");
     RESTORED(iFramesW);
@@ -154,7 +140,6 @@ void EveryGlobal(Visit& v) {
     RESTORED(iSize);
     FREE(ImageVersion, "only ever grows: the renderer uploads a slot again when it moved");
     FREE(KeyName, "filled once before the first poll");
-    RESTORED(ignorePress);
     FREE(MyOpenFile, "the one open file: every use closes it, and a copy would close it twice");
     FREE(FileOpen, "follows the open file");
     FREE(OutBuf, "the bulk output buffer: OutBufTo ends it");
