@@ -140,10 +140,7 @@ void EveryGlobal(Visit& v) {
     RESTORED(iSize);
     FREE(ImageVersion, "only ever grows: the renderer uploads a slot again when it moved");
     FREE(KeyName, "filled once before the first poll");
-    FREE(MyOpenFile, "the one open file: every use closes it, and a copy would close it twice");
-    FREE(FileOpen, "follows the open file");
-    FREE(OutBuf, "the bulk output buffer: OutBufTo ends it");
-    FREE(OutBufTo, "follows the open file");
+    FREE(File, "the one open file: every use closes it, and a copy would close it twice; its buffer follows it");
     RESTORED(ALsourcebuffer);
     RESTORED(ALChannel);
     FREE(ALbuffer, "the audio device's effect buffers, made once");
