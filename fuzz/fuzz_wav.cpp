@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!Audio) return 0;
 
     ASys.GetWAV(Slot, path.c_str());
-    const int* info = SFXData[Slot];
+    const int* info = Effects.SFXData[Slot];
     FUZZ_CHECK(info[0] >= 0 && size_t(info[0]) <= size);
     if (info[0] > 0) {
         int frame = info[2] * info[3];
@@ -84,11 +84,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Reloading a slot that is playing frees it from its source first.
     ASys.PlayWAV(Slot, 1.0f, 0.0f, 0.0f, 1);
     ASys.GetWAV(Slot, path.c_str());
-    FUZZ_CHECK(ALsourcebuffer[ALChannel] == -1);
+    FUZZ_CHECK(Effects.ALsourcebuffer[Effects.ALChannel] == -1);
 
     ASys.PlayMusic_Wav_Sys(path.c_str(), size % 2 == 0 ? 1 : 0);
     if (ASys.MusicPlaying) {
-        FUZZ_CHECK(MusicFileBegin >= 0 && MusicFileBegin <= MusicFileEnd && MusicFileEnd <= long(size));
+        FUZZ_CHECK(Stream.MusicFileBegin >= 0 && Stream.MusicFileBegin <= Stream.MusicFileEnd && Stream.MusicFileEnd <= long(size));
         for (int i = 0; i < 6; i++) ASys.HandleMusicSys();
     }
     ASys.StopMusicSys();

@@ -141,18 +141,10 @@ void EveryGlobal(Visit& v) {
     FREE(ImageVersion, "only ever grows: the renderer uploads a slot again when it moved");
     FREE(KeyName, "filled once before the first poll");
     FREE(File, "the one open file: every use closes it, and a copy would close it twice; its buffer follows it");
-    RESTORED(ALsourcebuffer);
-    RESTORED(ALChannel);
-    FREE(ALbuffer, "the audio device's effect buffers, made once");
-    RESTORED(ALbufferActive);
-    RESTORED(SFXData);
-    RESTORED(EffectSamplesListener);
-    FREE(MusicBufferTick, "the music stream's state follows its open file and buffers");
-    FREE(MusicBufferStats, "the music stream's state follows its open file and buffers");
-    FREE(MusicFile, "the open music file: a copy would close it twice");
-    FREE(OggFile, "the open music file: a copy would close it twice");
-    FREE(MusicFileBegin, "the music stream's state follows its open file and buffers");
-    FREE(MusicFileEnd, "the music stream's state follows its open file and buffers");
+    // The slot handles go back with the flags that say which are live, so
+    // the two always agree.
+    RESTORED(Effects);
+    FREE(Stream, "the track playing: a copy would close its open file twice");
 
     // ---- The game's seams ----
     RESTORED(SyncToDisk);
