@@ -14,7 +14,7 @@
 
 namespace {
 
-bool Audio = false;
+bool AudioOpened = false;
 constexpr int Slot = 7;
 
 // The free readers on their own: a RIFF walk that trusts nothing.
@@ -63,8 +63,8 @@ void WalkReader(const char* path, size_t fileSize) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    Audio = OpenSilentAudio();
-    if (!Audio) std::fprintf(stderr, "fuzz_wav: no OpenAL device, only the readers run\n");
+    AudioOpened = OpenSilentAudio();
+    if (!AudioOpened) std::fprintf(stderr, "fuzz_wav: no OpenAL device, only the readers run\n");
     return 0;
 }
 
@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string path = WriteScratch("effect.wav", data, size);
     WalkFreeReaders(path.c_str());
     WalkReader(path.c_str(), size);
-    if (!Audio) return 0;
+    if (!AudioOpened) return 0;
 
     ASys.GetWAV(Slot, path.c_str());
     const int* info = Effects.SFXData[Slot];
