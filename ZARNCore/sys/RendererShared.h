@@ -1,8 +1,7 @@
 // What the plain replay (sys/Renderer.cpp) and the work it may skip without
 // changing a pixel (sys/RendererShortcuts.cpp) share: the batch constants,
 // vertex colours and texture corners, and the calls each makes into the
-// other. Only those two files include it, and the tests' list of shared
-// state, which names the replay's per-frame globals.
+// other. Only those two files include it.
 #pragma once
 
 #include "sys/SysGlobals.h"

@@ -15,7 +15,6 @@
 #include "sys/ImageTable.h"
 #include "sys/InputGlobals.h"
 #include "sys/RendererGlobals.h"
-#include "sys/RendererShared.h"
 #include "sys/SoundGlobals.h"
 #include "sys/SysGlobals.h"
 #include "sys/ZARNSys.h"
@@ -116,12 +115,6 @@ void EveryGlobal(Visit& v) {
     RESTORED(Loop);
     RESTORED(Canvas);
     RESTORED(SharedStream);
-    RESTORED(jRand_Seed);
-    RESTORED(jRand_Count);
-    RESTORED(jRand_Bit);
-    RESTORED(jRand_Plus);
-    RESTORED(jRand_Out);
-    RESTORED(jRand_Tot);
     RESTORED(jRand_tSeed);
     RESTORED(DebugMessages);
 
