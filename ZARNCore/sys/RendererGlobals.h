@@ -1,6 +1,7 @@
-// Replay state of the renderer, shared with the input poll (wireframe switch,
-// overscan factors for mouse mapping), the tests and the benchmarks. Free of
-// GL types so that code outside sys/ may include it.
+// Replay state of the renderer, shared with the tests and the benchmarks;
+// what it exchanges with the input poll (wireframe switch, overscan factors
+// for mouse mapping) is in sys/InputGlobals.h. Free of GL types so that code
+// outside sys/ may include it.
 #pragma once
 
 #include "sys/InputGlobals.h"

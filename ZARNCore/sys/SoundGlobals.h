@@ -31,12 +31,12 @@ constexpr int MusicBlockBytes = 16384;   // one WAV refill
 constexpr int MusicBlockShorts = 16384;  // one Ogg refill, interleaved
 // The track playing: its open file and where its refills stand.
 struct MusicStreamState {
-    int MusicBufferTick = 0;         // refills of this track, from -3
-    int MusicBufferStats[10] = {};   // [1] OpenAL format, [4] rate, [5] channels
+    int MusicBufferTick = 0;        // refills of this track, from -3
+    int MusicBufferStats[10] = {};  // [1] OpenAL format, [4] rate, [5] channels
     FILE* MusicFile = nullptr;
     stb_vorbis* OggFile = nullptr;
-    long MusicFileBegin = 0;         // first byte of the WAV samples
-    long MusicFileEnd = 0;           // one past their last byte
+    long MusicFileBegin = 0;        // first byte of the WAV samples
+    long MusicFileEnd = 0;          // one past their last byte
 };
 extern MusicStreamState Stream;
 
