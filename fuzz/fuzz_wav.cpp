@@ -88,7 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     ASys.PlayMusic_Wav_Sys(path.c_str(), size % 2 == 0 ? 1 : 0);
     if (ASys.MusicPlaying) {
-        FUZZ_CHECK(Stream.MusicFileBegin >= 0 && Stream.MusicFileBegin <= Stream.MusicFileEnd && Stream.MusicFileEnd <= long(size));
+        FUZZ_CHECK(Stream.MusicFileBegin >= 0 && Stream.MusicFileBegin <= Stream.MusicFileEnd &&
+                   Stream.MusicFileEnd <= long(size));
         for (int i = 0; i < 6; i++) ASys.HandleMusicSys();
     }
     ASys.StopMusicSys();

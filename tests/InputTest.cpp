@@ -28,10 +28,10 @@ protected:
     FakeDevices dev;
 
     void SetUp() override {
-        saved_.Keep(ASys.Button, ASys.Touch, ASys.Joy, ASys.redef, ASys.Keyv, Input.ignorePress, ASys.FrameW, ASys.FrameH,
-                    ASys.TargetScale, ASys.offx, ASys.offy, Input.OverscanScaleX, Input.OverscanScaleY, ThisGame.GameBreak,
-                    ThisGame.Active, ThisGame.ShowStats, ThisGame.ScreenshotMode, ThisGame.MixJoy, Loop.DebugToggle,
-                    Loop.ScreenshotToggle, Input.Wireframe);
+        saved_.Keep(ASys.Button, ASys.Touch, ASys.Joy, ASys.redef, ASys.Keyv, Input.ignorePress, ASys.FrameW,
+                    ASys.FrameH, ASys.TargetScale, ASys.offx, ASys.offy, Input.OverscanScaleX, Input.OverscanScaleY,
+                    ThisGame.GameBreak, ThisGame.Active, ThisGame.ShowStats, ThisGame.ScreenshotMode, ThisGame.MixJoy,
+                    Loop.DebugToggle, Loop.ScreenshotToggle, Input.Wireframe);
 
         ClearInputTables();
         FillKeyNames();

@@ -187,7 +187,8 @@ void ZARNSys::WriteByte_Sys(unsigned char value) {
 }
 
 void ZARNSys::WriteBytes_Sys(const unsigned char* bytes, int count) {
-    if (File.FileOpen && bytes && count > 0) NoteWrite(std::fwrite(bytes, 1, size_t(count), File.MyOpenFile) == size_t(count));
+    if (File.FileOpen && bytes && count > 0)
+        NoteWrite(std::fwrite(bytes, 1, size_t(count), File.MyOpenFile) == size_t(count));
 }
 
 void ZARNSys::WriteString_Sys(const char* text) {
@@ -207,7 +208,8 @@ void ZARNSys::BulkInt_Sys(int value) {
 }
 
 void ZARNSys::BulkWrite_Sys() {
-    if (File.FileOpen && File.OutBufTo > 0) NoteWrite(std::fwrite(File.OutBuf, 1, size_t(File.OutBufTo), File.MyOpenFile) == size_t(File.OutBufTo));
+    if (File.FileOpen && File.OutBufTo > 0)
+        NoteWrite(std::fwrite(File.OutBuf, 1, size_t(File.OutBufTo), File.MyOpenFile) == size_t(File.OutBufTo));
     File.OutBufTo = 0;
 }
 

@@ -61,7 +61,9 @@ int ReadBlock(int kind, const void*& data) {
         data = WavBlock;
         long pos = Stream.MusicFile ? std::ftell(Stream.MusicFile) : -1;
         if (pos < 0 || Stream.MusicFileEnd - pos < MusicBlockBytes) return 0;
-        return std::fread(WavBlock, 1, MusicBlockBytes, Stream.MusicFile) == size_t(MusicBlockBytes) ? MusicBlockBytes : 0;
+        return std::fread(WavBlock, 1, MusicBlockBytes, Stream.MusicFile) == size_t(MusicBlockBytes)
+                   ? MusicBlockBytes
+                   : 0;
     }
     data = OggBlock;
     if (!Stream.OggFile) return 0;

@@ -315,7 +315,9 @@ bool DrawImageShortcut(const double* r, int slot, int use, int frame, double w, 
     const double F = (use >= BlurBase ? BlurBoxes : Boxes)[slot].F;
     if (DrawTrimmed(r, w, h, F, *box, tc)) return true;
     // Small images are drawn whole (the rotation at most doubles the box).
-    if (2 * std::fabs(w * Replayer.ViewSx * Replayer.ViewW / 2 * h * Replayer.ViewSy * Replayer.ViewH / 2) < ScissorMinArea) return false;
+    if (2 * std::fabs(w * Replayer.ViewSx * Replayer.ViewW / 2 * h * Replayer.ViewSy * Replayer.ViewH / 2) <
+        ScissorMinArea)
+        return false;
     // One texel of margin: a linear filter reaches that far.
     PixelBox whole = Footprint(r, w, h, F, 0, 0, F, F);
     PixelBox seen = Footprint(r, w, h, F, std::max(0, box->u0 - 1), std::max(0.0, box->v0 - 1.0),

@@ -71,7 +71,8 @@ Outcome Collect(const std::string& log) {
         o.Slots.push_back(entry);
     }
     o.Samples = Heard;
-    for (int s = 0; s < SoundSlots; ++s) o.Effects.push_back(std::vector<int>(Effects.SFXData[s], Effects.SFXData[s] + 10));
+    for (int s = 0; s < SoundSlots; ++s)
+        o.Effects.push_back(std::vector<int>(Effects.SFXData[s], Effects.SFXData[s] + 10));
     return o;
 }
 

@@ -79,8 +79,8 @@ private:
 class DrawStateGuard : public StateGuard {
 public:
     DrawStateGuard()
-        : StateGuard(ASys.DrawSet, ASys.DrawTo, ASys.CurBlend, ASys.FontImage, Canvas.rw2, Canvas.rh2, Canvas.ViewScale, ASys.ImageZoom,
-                     ASys.TargetScale, ThisGame.ShowStats) {}
+        : StateGuard(ASys.DrawSet, ASys.DrawTo, ASys.CurBlend, ASys.FontImage, Canvas.rw2, Canvas.rh2, Canvas.ViewScale,
+                     ASys.ImageZoom, ASys.TargetScale, ThisGame.ShowStats) {}
 };
 
 // One image slot's pixels and table entries; the renderer is told the
