@@ -10,15 +10,8 @@
 
 const char* const MissingField = "-=+=-";
 
-timespec starttick = {}, curtick = {};
-clock_t GameStartTime = 0;
-int RenderThread = 0;
-int UpdateCountLive = 0, RenderCountLive = 0;
-int DebugToggle = 0, ScreenshotToggle = 0;
-int rw2 = 0, rh2 = 0;
-int iBump = 0;
-float ViewScale = 2.0f / 800.0f;
-int (*MillsSource)() = nullptr;
+LoopState Loop;
+CanvasState Canvas;
 
 // Titles longer than the buffer are cut at its last byte.
 static void CopyTitle(char* dst, const char* src) {
@@ -28,15 +21,15 @@ static void CopyTitle(char* dst, const char* src) {
 void ZARNCore::Begin(int number, const char* title) {
     std::puts("\n-=-=-=-=-=-=-=-=-");
     std::puts("ZARNFrame - v0.95 - Gobbit build");
-    RenderThread = 0;
-    GameStartTime = clock();
-    clock_gettime(CLOCK_MONOTONIC, &starttick);
+    Loop.RenderThread = 0;
+    Loop.GameStartTime = clock();
+    clock_gettime(CLOCK_MONOTONIC, &Loop.starttick);
     Active = 1;
     GameNum = number;
     MixJoy = 1;
-    DebugToggle = 0;
+    Loop.DebugToggle = 0;
     ShowStats = 1;
-    ScreenshotToggle = 0;
+    Loop.ScreenshotToggle = 0;
     ScreenshotMode = 0;
     CopyTitle(GameTitle, title);
     ASys.SysInit(GameTitle);
@@ -52,16 +45,16 @@ void ZARNCore::Begin(int number, const char* title) {
 // The monotonic clock, not the wall clock: a time sync or a clock set back
 // must never stop the game's timers.
 int ZARNCore::Mills() {
-    if (MillsSource) return MillsSource();
-    clock_gettime(CLOCK_MONOTONIC, &curtick);
+    if (Loop.MillsSource) return Loop.MillsSource();
+    clock_gettime(CLOCK_MONOTONIC, &Loop.curtick);
     // Wraps like the 32-bit millisecond count it is (after about 24.8 days);
     // everything that compares two counts takes their difference.
-    unsigned now = unsigned(curtick.tv_sec) * 1000u + unsigned(curtick.tv_nsec / 1000000);
-    unsigned start = unsigned(starttick.tv_sec) * 1000u + unsigned(starttick.tv_nsec / 1000000);
+    unsigned now = unsigned(Loop.curtick.tv_sec) * 1000u + unsigned(Loop.curtick.tv_nsec / 1000000);
+    unsigned start = unsigned(Loop.starttick.tv_sec) * 1000u + unsigned(Loop.starttick.tv_nsec / 1000000);
     return int(now - start);
 }
 
-int ZARNCore::StartTick() { return int(GameStartTime); }
+int ZARNCore::StartTick() { return int(Loop.GameStartTime); }
 
 void ZARNCore::Rest(int ms) { ASys.RestSys(ms); }
 
@@ -73,7 +66,7 @@ void ZARNCore::SetTitle(const char* title) {
 std::string ZARNCore::GetTitle() { return GameTitle; }
 
 void ZARNCore::SetNum(int number) {
-    GameStartTime = clock();
+    Loop.GameStartTime = clock();
     GameNum = number;
     Rescramble();
 }
@@ -86,7 +79,7 @@ void ZARNCore::BufferGame() {
         SetSize(0.5f);
         if (UpdateCount == 59) UpdateCount = 60;
         if (RenderCount == 59) RenderCount = 60;
-        float y = ASys.TargetScale / ASys.Ratio - (iBump == 1 ? 40 : 8);
+        float y = ASys.TargetScale / ASys.Ratio - (Canvas.iBump == 1 ? 40 : 8);
         Text(8, y, fstr("Update %ifps - Render %ifps - Polys %i", UpdateCount, RenderCount, PolyCountR), 0, 0);
     }
     ASys.RenderBuffer();
@@ -96,9 +89,9 @@ void ZARNCore::BufferGame() {
 }
 
 void ZARNCore::RenderGame(float& width, float& height) {
-    CountPerSecond(Mills(), RenderCountLive, RenderSec, RenderCount);
-    RenderThread += 1;
-    if (RenderThread > 4) RenderThread = 0;
+    CountPerSecond(Mills(), Loop.RenderCountLive, RenderSec, RenderCount);
+    Loop.RenderThread += 1;
+    if (Loop.RenderThread > 4) Loop.RenderThread = 0;
 
     ASys.RenderSys(OverscanFrac);
     ApplyCanvas(width, height);
@@ -107,9 +100,9 @@ void ZARNCore::RenderGame(float& width, float& height) {
 void ZARNCore::ApplyCanvas(float& width, float& height) {
     if (ASys.Ratio <= 0) ASys.Ratio = 1;
     width = ASys.TargetScale;
-    rw2 = int(width / 2);
+    Canvas.rw2 = int(width / 2);
     height = ASys.TargetScale / ASys.Ratio;
-    rh2 = int(height / 2);
+    Canvas.rh2 = int(height / 2);
 
     ASys.TargetScale = 800;
     ASys.ImageZoom = 1.0f;
@@ -118,24 +111,24 @@ void ZARNCore::ApplyCanvas(float& width, float& height) {
         ASys.ImageZoom = 800.0f / 512.0f;
     }
 
-    iBump = 0;
+    Canvas.iBump = 0;
     if (height > 2 * width) {
-        iBump = 1;
+        Canvas.iBump = 1;
         height -= 32;
-        rh2 -= 32;
+        Canvas.rh2 -= 32;
     }
     if (width > 2 * height) {
-        iBump = 2;
+        Canvas.iBump = 2;
         width -= 32;
-        rw2 -= 32;
+        Canvas.rw2 -= 32;
     }
-    ASys.offx = float(rw2);
-    ASys.offy = float(rh2);
+    ASys.offx = float(Canvas.rw2);
+    ASys.offy = float(Canvas.rh2);
     jscrWide = int(width);
     jscrHigh = int(height);
     RealW = ASys.FrameW;
     RealH = ASys.FrameH;
-    ViewScale = 2.0f / ASys.TargetScale;
+    Canvas.ViewScale = 2.0f / ASys.TargetScale;
 }
 
 void ZARNCore::FlipFullscreen() { ASys.FlipFull(); }

@@ -4,18 +4,27 @@
 
 #include <ctime>
 
-// Monotonic times: when the clock started, and its last reading.
-extern timespec starttick, curtick;
-extern clock_t GameStartTime;
-extern int RenderThread;
-extern int UpdateCountLive, RenderCountLive;
-extern int DebugToggle, ScreenshotToggle;
-extern int rw2, rh2;     // half the canvas, in whole units
-extern int iBump;        // 1: a band is kept free at the top, 2: at the left
-extern float ViewScale;  // 2 / canvas width basis
+// The clock and the main loop's counters: set up once by Begin.
+struct LoopState {
+    // Monotonic times: when the clock started, and its last reading.
+    timespec starttick = {}, curtick = {};
+    clock_t GameStartTime = 0;
+    // When set, Mills() reads this instead of the monotonic clock (tests drive time).
+    int (*MillsSource)() = nullptr;
+    int RenderThread = 0;
+    int UpdateCountLive = 0, RenderCountLive = 0;
+    int DebugToggle = 0, ScreenshotToggle = 0;
+};
+extern LoopState Loop;
 
-// When set, Mills() reads this instead of the monotonic clock (tests drive time).
-extern int (*MillsSource)();
+// The canvas, sized from the window by ApplyCanvas (at start-up and in every
+// render).
+struct CanvasState {
+    int rw2 = 0, rh2 = 0;             // half the canvas, in whole units
+    int iBump = 0;                    // 1: a band is kept free at the top, 2: at the left
+    float ViewScale = 2.0f / 800.0f;  // 2 / canvas width basis
+};
+extern CanvasState Canvas;
 
 // Counts one more update or render. Once the clock is a second past
 // secondStart (or a second behind it), that second's count becomes

@@ -19,8 +19,8 @@ enum : int {
     Rotation = 8,   // degrees
     HalfThick = 9,  // half the line thickness, canvas units
     Spare10 = 10,   // never written; copied into every record
-    SizeX = 11,     // size factor x, kept as size / ViewScale
-    SizeY = 12,     // size factor y, kept as -size / ViewScale (canvas y grows down)
+    SizeX = 11,     // size factor x, kept as size / Canvas.ViewScale
+    SizeY = 12,     // size factor y, kept as -size / Canvas.ViewScale (canvas y grows down)
     Spare13 = 13,   // never written; copied into every record
     Spare14 = 14,
     Spare15 = 15,

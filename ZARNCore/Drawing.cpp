@@ -19,8 +19,8 @@ float Clamp255(float v) {
     return v;
 }
 
-float SizeX() { return ASys.DrawSet[DrawSlot::SizeX] * ViewScale; }
-float SizeY() { return ASys.DrawSet[DrawSlot::SizeY] * ViewScale; }
+float SizeX() { return ASys.DrawSet[DrawSlot::SizeX] * Canvas.ViewScale; }
+float SizeY() { return ASys.DrawSet[DrawSlot::SizeY] * Canvas.ViewScale; }
 
 // Claims the next record, or returns null once the list is full: a frame
 // that records too much loses its last commands rather than overrunning.
@@ -47,8 +47,8 @@ double* Append(int kind) {
 double* AppendAt(int kind, float x, float y, float sizeX, float sizeY) {
     double* r = Append(kind);
     if (r) {
-        r[DrawField::X] = x - rw2;
-        r[DrawField::Y] = y - rh2;
+        r[DrawField::X] = x - Canvas.rw2;
+        r[DrawField::Y] = y - Canvas.rh2;
         r[DrawField::W] = sizeX;
         r[DrawField::H] = sizeY;
     }
@@ -76,7 +76,7 @@ double* AppendImage(int kind, int slot, float x, float y, int frame) {
 void PutPoints(double* r, std::initializer_list<float> xy) {
     int field = DrawField::X1;
     for (float v : xy) {
-        r[field] = v - (field % 2 ? rw2 : rh2);
+        r[field] = v - (field % 2 ? Canvas.rw2 : Canvas.rh2);
         ++field;
     }
 }
@@ -100,8 +100,8 @@ void ZARNCore::ResetDraw() {
     for (int k = DrawSlot::BottomA; k <= DrawSlot::TopB; ++k) s[k] = 255;
     s[DrawSlot::Rotation] = 0;
     s[DrawSlot::HalfThick] = 0.5f;
-    s[DrawSlot::SizeX] = 1 / ViewScale;
-    s[DrawSlot::SizeY] = -1 / ViewScale;
+    s[DrawSlot::SizeX] = 1 / Canvas.ViewScale;
+    s[DrawSlot::SizeY] = -1 / Canvas.ViewScale;
     s[DrawSlot::DepthA] = 0.5f;
     s[DrawSlot::DepthB] = 0.5f;
 }
@@ -109,8 +109,8 @@ void ZARNCore::ResetDraw() {
 void ZARNCore::SetSize(float s) { SetSize(s, s); }
 
 void ZARNCore::SetSize(float sx, float sy) {
-    ASys.DrawSet[DrawSlot::SizeX] = sx / ViewScale;
-    ASys.DrawSet[DrawSlot::SizeY] = -sy / ViewScale;
+    ASys.DrawSet[DrawSlot::SizeX] = sx / Canvas.ViewScale;
+    ASys.DrawSet[DrawSlot::SizeY] = -sy / Canvas.ViewScale;
 }
 
 void ZARNCore::SetRot(float deg) { ASys.DrawSet[DrawSlot::Rotation] = deg; }

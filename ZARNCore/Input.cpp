@@ -47,12 +47,12 @@ bool ValidPointer(int p) { return p >= 0 && p < Pointers; }
 }  // namespace
 
 void ZARNCore::PollInput(int invertY) {
-    CountPerSecond(Mills(), UpdateCountLive, UpdateSec, UpdateCount);
+    CountPerSecond(Mills(), Loop.UpdateCountLive, UpdateSec, UpdateCount);
 
     ASys.PollInputB(invertY);
 
-    Latch(ASys.Button[Fixed::StatsToggle], DebugToggle, ShowStats);
-    Latch(ASys.Button[Fixed::ScreenshotModeToggle], ScreenshotToggle, ScreenshotMode);
+    Latch(ASys.Button[Fixed::StatsToggle], Loop.DebugToggle, ShowStats);
+    Latch(ASys.Button[Fixed::ScreenshotModeToggle], Loop.ScreenshotToggle, ScreenshotMode);
     if (ASys.Button[Fixed::Quit] == 1) GameBreak = 1;
     Active = ASys.Button[Fixed::Focus];
 
@@ -166,7 +166,7 @@ int ZARNCore::MouseIn_Radius(float cx, float cy, float r) {
 int ZARNCore::Button(int image, float x, float y, int frame) {
     if (image < 0 || image > 99) return 0;
     // The draw state keeps the draw size divided by ViewScale.
-    float s = float(ASys.iFramesSquare[image]) * ASys.DrawSet[DrawSlot::SizeX] * ViewScale;
+    float s = float(ASys.iFramesSquare[image]) * ASys.DrawSet[DrawSlot::SizeX] * Canvas.ViewScale;
     DrawImg(image, x, y, frame);
     int p = MouseIn(x - s / 2, y - s / 2, s, s);
     if (p == 0) return 0;

@@ -34,7 +34,7 @@ const int fontw[132] = {
 
 namespace {
 
-float TextSize() { return ASys.DrawSet[DrawSlot::SizeX] * ViewScale; }
+float TextSize() { return ASys.DrawSet[DrawSlot::SizeX] * Canvas.ViewScale; }
 
 // Table index of a byte; bytes above 127 read as negative, like signed chars.
 int GlyphIndex(char c) { return int(static_cast<signed char>(c)) - 32; }

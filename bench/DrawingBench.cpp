@@ -184,15 +184,15 @@ void ReplayBench(benchmark::State& state, void (*record)()) {
     long long uploads = 0, bytes = 0, batches = 0;
     for (auto _ : state) {
         ASys.RenderSys(0);
-        uploads += TexUploads;
-        bytes += TexUploadBytes;
-        batches += TexBinds;
+        uploads += Replayer.TexUploads;
+        bytes += Replayer.TexUploadBytes;
+        batches += Replayer.TexBinds;
     }
     double n = double(state.iterations());
     state.counters["uploads/frame"] = uploads / n;
     state.counters["upload_bytes/frame"] = bytes / n;
     state.counters["batches/frame"] = batches / n;
-    state.counters["commands"] = DrawToRT;
+    state.counters["commands"] = Replayer.DrawToRT;
     state.counters["triangles"] = ASys.PolyCount;
 }
 
@@ -218,7 +218,7 @@ void BM_ReplayChangingBuffer(benchmark::State& state) {
         G.BufferFill(Img::PlatBackdrop, k & 255, 0, 0, 255);
         ++k;
         ASys.RenderSys(0);
-        uploads += TexUploads;
+        uploads += Replayer.TexUploads;
     }
     state.counters["uploads/frame"] = uploads / double(state.iterations());
 }

@@ -29,7 +29,7 @@ BENCHMARK(BM_PollInput);
 // up: it takes them back, reads or decodes one block and queues it.
 void MusicRefill(benchmark::State& state, const char* track) {
     StartOnce();
-    if (!AudioEnabled) {
+    if (!Audio.AudioEnabled) {
         state.SkipWithError("needs an audio device");
         return;
     }
@@ -40,7 +40,7 @@ void MusicRefill(benchmark::State& state, const char* track) {
     }
     for (auto _ : state) {
         state.PauseTiming();
-        alSourceStop(ALsource[MusicSource]);
+        alSourceStop(Audio.ALsource[MusicSource]);
         state.ResumeTiming();
         ASys.HandleMusicSys();
     }

@@ -67,15 +67,15 @@ std::string ByteReader::Bytes(size_t n) {
 bool OpenSilentAudio() {
     setenv("ALSOFT_DRIVERS", "null", 1);
     setenv("ALSOFT_LOGLEVEL", "0", 1);
-    ALdev = alcOpenDevice(nullptr);
-    if (!ALdev) return false;
-    ALctx = alcCreateContext(ALdev, nullptr);
-    if (!ALctx || !alcMakeContextCurrent(ALctx)) return false;
+    Audio.ALdev = alcOpenDevice(nullptr);
+    if (!Audio.ALdev) return false;
+    Audio.ALctx = alcCreateContext(Audio.ALdev, nullptr);
+    if (!Audio.ALctx || !alcMakeContextCurrent(Audio.ALctx)) return false;
     alGetError();
-    for (ALuint& s : ALsource) alGenSources(1, &s);
-    for (ALuint& b : MusicBuffer) alGenBuffers(1, &b);
+    for (ALuint& s : Audio.ALsource) alGenSources(1, &s);
+    for (ALuint& b : Audio.MusicBuffer) alGenBuffers(1, &b);
     if (alGetError() != AL_NO_ERROR) return false;
-    AudioEnabled = 1;
+    Audio.AudioEnabled = 1;
     return true;
 }
 

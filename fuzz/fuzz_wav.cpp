@@ -14,7 +14,7 @@
 
 namespace {
 
-bool Audio = false;
+bool AudioOpened = false;
 constexpr int Slot = 7;
 
 // The free readers on their own: a RIFF walk that trusts nothing.
@@ -63,8 +63,8 @@ void WalkReader(const char* path, size_t fileSize) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    Audio = OpenSilentAudio();
-    if (!Audio) std::fprintf(stderr, "fuzz_wav: no OpenAL device, only the readers run\n");
+    AudioOpened = OpenSilentAudio();
+    if (!AudioOpened) std::fprintf(stderr, "fuzz_wav: no OpenAL device, only the readers run\n");
     return 0;
 }
 
@@ -72,10 +72,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string path = WriteScratch("effect.wav", data, size);
     WalkFreeReaders(path.c_str());
     WalkReader(path.c_str(), size);
-    if (!Audio) return 0;
+    if (!AudioOpened) return 0;
 
     ASys.GetWAV(Slot, path.c_str());
-    const int* info = SFXData[Slot];
+    const int* info = Effects.SFXData[Slot];
     FUZZ_CHECK(info[0] >= 0 && size_t(info[0]) <= size);
     if (info[0] > 0) {
         int frame = info[2] * info[3];
@@ -84,11 +84,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Reloading a slot that is playing frees it from its source first.
     ASys.PlayWAV(Slot, 1.0f, 0.0f, 0.0f, 1);
     ASys.GetWAV(Slot, path.c_str());
-    FUZZ_CHECK(ALsourcebuffer[ALChannel] == -1);
+    FUZZ_CHECK(Effects.ALsourcebuffer[Effects.ALChannel] == -1);
 
     ASys.PlayMusic_Wav_Sys(path.c_str(), size % 2 == 0 ? 1 : 0);
     if (ASys.MusicPlaying) {
-        FUZZ_CHECK(MusicFileBegin >= 0 && MusicFileBegin <= MusicFileEnd && MusicFileEnd <= long(size));
+        FUZZ_CHECK(Stream.MusicFileBegin >= 0 && Stream.MusicFileBegin <= Stream.MusicFileEnd &&
+                   Stream.MusicFileEnd <= long(size));
         for (int i = 0; i < 6; i++) ASys.HandleMusicSys();
     }
     ASys.StopMusicSys();

@@ -27,7 +27,7 @@ protected:
         MyGame& g = ThisGame;
         saved_.Keep(g.Settings, g.Scores, g.NetScores, g.NetNames, g.Online.NetValid, g.Online.NetWaiting, g.Saving.SavePending,
                     g.PointerDown, g.Delta, g.Screen.PauseSlide, g.Screen.PauseIdle, g.Screen.CogAngle, ASys.Touch, g.Screen.MenuPage,
-                    ASys.iFramesSquare, rw2, rh2, ViewScale, ASys.TargetScale, ASys.ImageZoom);
+                    ASys.iFramesSquare, Canvas.rw2, Canvas.rh2, Canvas.ViewScale, ASys.TargetScale, ASys.ImageZoom);
         saved_.OnRestore([host = std::string(ScoreHost())] { SetScoreHost(host.c_str()); });
         // Scores go nowhere unless a test names a server.
         SetScoreHost(("127.0.0.1:" + std::to_string(UnusedPort())).c_str());

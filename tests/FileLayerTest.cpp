@@ -89,7 +89,7 @@ TEST_F(FileLayerTest, BulkBufferHoldsAtMost4998Ints) {
     ASSERT_EQ(ThisGame.WriteFile("bulk.sav"), 1);
     for (int v = 0; v < 5000; v++) ThisGame.BulkInt(v);
     ThisGame.BulkWrite();
-    EXPECT_EQ(OutBufTo, 0);
+    EXPECT_EQ(File.OutBufTo, 0);
     ThisGame.CloseFile();
     Bytes disk = OnDisk("bulk.sav");
     ASSERT_EQ(disk.size(), 19992u);
@@ -118,7 +118,7 @@ TEST_F(FileLayerTest, OpeningAnotherFileClosesTheFirst) {
     EXPECT_EQ(ThisGame.ReadByte(), 9);
     EXPECT_EQ(ThisGame.ReadByte(), -1);
     ThisGame.CloseFile();
-    EXPECT_EQ(FileOpen, 0);
+    EXPECT_EQ(File.FileOpen, 0);
     EXPECT_EQ(OnDisk("second.sav"), Bytes{});
 }
 
@@ -128,7 +128,7 @@ TEST_F(FileLayerTest, FailedOpensSayWhyAndLeaveNothingOpen) {
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(r, 0);
     EXPECT_EQ(out, "Error Reading File\n");
-    EXPECT_EQ(FileOpen, 0);
+    EXPECT_EQ(File.FileOpen, 0);
     EXPECT_EQ(ThisGame.ReadInt(), 0);
     EXPECT_EQ(ThisGame.ReadByte(), 0);
     EXPECT_EQ(ThisGame.ReadLine(), "");
@@ -143,7 +143,7 @@ TEST_F(FileLayerTest, FailedOpensSayWhyAndLeaveNothingOpen) {
     ThisGame.WriteInt(5);  // ignored, must not crash
     ThisGame.BulkInt(5);
     ThisGame.BulkWrite();
-    EXPECT_EQ(OutBufTo, 0);
+    EXPECT_EQ(File.OutBufTo, 0);
 }
 
 TEST_F(FileLayerTest, ShortIntReadsKeepWhatIsThere) {

@@ -21,9 +21,9 @@ class FrameUpdate : public PlayFixture {
 protected:
     void SetUp() override {
         PlayFixture::SetUp();
-        saved_.Keep(MillsSource, ThisGame.ThisMills, ThisGame.LastMills, ThisGame.Delta, ThisGame.ShowStats,
+        saved_.Keep(Loop.MillsSource, ThisGame.ThisMills, ThisGame.LastMills, ThisGame.Delta, ThisGame.ShowStats,
                     ThisGame.Active, ThisGame.Saving.SavePending);
-        MillsSource = FakeClock;
+        Loop.MillsSource = FakeClock;
         ThisGame.ShowStats = 0;
         ThisGame.Saving.SavePending = 0;
     }

@@ -28,20 +28,20 @@ protected:
     FakeDevices dev;
 
     void SetUp() override {
-        saved_.Keep(ASys.Button, ASys.Touch, ASys.Joy, ASys.redef, ASys.Keyv, ignorePress, ASys.FrameW, ASys.FrameH,
-                    ASys.TargetScale, ASys.offx, ASys.offy, OverscanScaleX, OverscanScaleY, ThisGame.GameBreak,
-                    ThisGame.Active, ThisGame.ShowStats, ThisGame.ScreenshotMode, ThisGame.MixJoy, DebugToggle,
-                    ScreenshotToggle, Wireframe);
+        saved_.Keep(ASys.Button, ASys.Touch, ASys.Joy, ASys.redef, ASys.Keyv, Input.ignorePress, ASys.FrameW,
+                    ASys.FrameH, ASys.TargetScale, ASys.offx, ASys.offy, Input.OverscanScaleX, Input.OverscanScaleY,
+                    ThisGame.GameBreak, ThisGame.Active, ThisGame.ShowStats, ThisGame.ScreenshotMode, ThisGame.MixJoy,
+                    Loop.DebugToggle, Loop.ScreenshotToggle, Input.Wireframe);
 
         ClearInputTables();
         FillKeyNames();
         ASys.FrameW = 800, ASys.FrameH = 600;
         ASys.TargetScale = 800, ASys.offx = 400, ASys.offy = 300;
-        OverscanScaleX = OverscanScaleY = 1;
+        Input.OverscanScaleX = Input.OverscanScaleY = 1;
         ThisGame.GameBreak = 0;
         ThisGame.MixJoy = 1;
         ThisGame.ShowStats = 0;
-        DebugToggle = 0;
+        Loop.DebugToggle = 0;
     }
 
     void TearDown() override { saved_.Restore(); }
@@ -91,11 +91,11 @@ TEST_F(InputTest, FixedKeysSetExactlyTheirButtons) {
             if (e == Fixed::Focus) continue;
             EXPECT_EQ(ASys.Button[e], c.entries.count(e) ? 1 : 0) << "key " << c.key << " entry " << e;
         }
-        EXPECT_EQ(Wireframe, c.key == GLFW_KEY_F9 ? 1 : 0) << c.key;
+        EXPECT_EQ(Input.Wireframe, c.key == GLFW_KEY_F9 ? 1 : 0) << c.key;
     }
     dev.keys.clear();
     Poll();
-    EXPECT_EQ(Wireframe, 0);
+    EXPECT_EQ(Input.Wireframe, 0);
 }
 
 TEST_F(InputTest, BoundArrowKeyReachesItsVirtualKey) {
@@ -131,7 +131,7 @@ TEST_F(InputTest, CursorMapsToCanvasUnits) {
         dev.cx = c.cx, dev.cy = c.cy;
         dev.winW = c.winW, dev.winH = c.winH, dev.fbW = c.fbW, dev.fbH = c.fbH;
         ASys.FrameW = c.fbW, ASys.FrameH = c.fbH;
-        OverscanScaleX = c.overX, OverscanScaleY = c.overY;
+        Input.OverscanScaleX = c.overX, Input.OverscanScaleY = c.overY;
         ASys.offx = c.offx, ASys.offy = c.offy, ASys.TargetScale = c.scale;
         Poll();
         EXPECT_NEAR(ThisGame.MouseX(), c.x, 1e-3) << c.what;
@@ -513,7 +513,7 @@ TEST_F(InputTest, ImageButtonAnswersOnlyToAPressOverIt) {
     int savedSquare = ASys.iFramesSquare[5];
     float savedSize = ASys.DrawSet[DrawSlot::SizeX];
     ASys.iFramesSquare[5] = 64;
-    ASys.DrawSet[DrawSlot::SizeX] = 1.0f / ViewScale;  // draw size 1: the button is 64 units wide
+    ASys.DrawSet[DrawSlot::SizeX] = 1.0f / Canvas.ViewScale;  // draw size 1: the button is 64 units wide
     struct Case {
         float x, y;
         int down, expected;

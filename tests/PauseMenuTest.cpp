@@ -197,10 +197,10 @@ TEST_F(LoadingScreen, LogoTilesFollowTheDiagonalWave) {
         const double* r = Tile(s.i, s.j);
         ASSERT_EQ(r != nullptr, s.drawn) << "LoadTo " << s.loadTo << " tile " << s.i << "," << s.j;
         if (!r) continue;
-        EXPECT_NEAR(r[DrawField::W] * ViewScale, s.size, 1e-3)
+        EXPECT_NEAR(r[DrawField::W] * Canvas.ViewScale, s.size, 1e-3)
             << "LoadTo " << s.loadTo << " tile " << s.i << "," << s.j;
-        EXPECT_NEAR(r[DrawField::X] + rw2, s.x, 1e-2);
-        EXPECT_NEAR(r[DrawField::Y] + rh2, s.y, 1e-2) << "LoadTo " << s.loadTo << " tile " << s.i << "," << s.j;
+        EXPECT_NEAR(r[DrawField::X] + Canvas.rw2, s.x, 1e-2);
+        EXPECT_NEAR(r[DrawField::Y] + Canvas.rh2, s.y, 1e-2) << "LoadTo " << s.loadTo << " tile " << s.i << "," << s.j;
     }
     Show(31);
     EXPECT_EQ(Tiles(), 625) << "the picture is complete";

@@ -27,8 +27,8 @@ protected:
         for (int i = 0; i < ASys.DrawTo; ++i) {
             const double* r = &ASys.Draw[i * DrawCmdSize];
             if (r[DrawField::Kind] != DrawKind::Image || r[DrawField::Slot] != ASys.FontImage) continue;
-            double x = r[DrawField::X] + rw2;
-            if (std::fabs(r[DrawField::Y] + rh2 - y) < 0.01 && x >= lo && x <= hi)
+            double x = r[DrawField::X] + Canvas.rw2;
+            if (std::fabs(r[DrawField::Y] + Canvas.rh2 - y) < 0.01 && x >= lo && x <= hi)
                 s += char(32 + int(r[DrawField::Frame]));
         }
         return s;
@@ -169,8 +169,8 @@ TEST_F(PlayLoop, LeavingColumn24ToTheRightLandsInColumn0) {
     MyGame::BoardView v = ThisGame.PlayLayout();
     const double* hero = HeroRecord();
     ASSERT_NE(hero, nullptr);
-    EXPECT_EQ(hero[1] + rw2, int(v.x0 - v.cell));
-    EXPECT_EQ(hero[2] + rh2, int(v.y0 + v.cell));
+    EXPECT_EQ(hero[1] + Canvas.rw2, int(v.x0 - v.cell));
+    EXPECT_EQ(hero[2] + Canvas.rh2, int(v.y0 + v.cell));
 }
 
 TEST_F(PlayLoop, LevelEndsOnlyOnceTheHeroHasStopped) {

@@ -19,10 +19,10 @@ class RandomTest : public ::testing::Test {
 protected:
     void SetUp() override {
         saved_.Keep(jRand_Seed, jRand_Count, jRand_Bit, jRand_Plus, jRand_Out, jRand_Tot, jRand_tSeed,
-                    ThisGame.GameNum, MillsSource);
+                    ThisGame.GameNum, Loop.MillsSource);
         ThisGame.GameNum = 564;
         FakeClock = 5000;
-        MillsSource = TickingClock;
+        Loop.MillsSource = TickingClock;
     }
     void TearDown() override { saved_.Restore(); }
 

@@ -23,7 +23,7 @@ protected:
         ReleaseAll();
         ThisGame.FlushKeys();
         ThisGame.KeyDefaults();
-        std::memset(ignorePress, 0, sizeof ignorePress);
+        std::memset(Input.ignorePress, 0, sizeof Input.ignorePress);
         ThisGame.Overlay = Overlays::RedefineKeys;
         ThisGame.Screen.RedefRow = -1;
         ThisGame.Screen.RedefCol = 0;

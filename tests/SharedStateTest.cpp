@@ -61,8 +61,9 @@ TEST(SharedState, AChangeOutsideTheListIsReportedWithItsBytes) {
     }
 }
 
-// The mutable variables an extern declaration line names: constants and
-// functions are left out.
+// The mutable variables an extern declaration line names: constants,
+// functions and references (another name for storage declared elsewhere)
+// are left out.
 std::vector<std::string> DeclaredGlobals(const std::string& line) {
     static const std::regex externLine(R"(^\s*extern\s+([^"].*);)");
     static const std::regex pointerToFunction(R"(\(\s*\*\s*(\w+)\s*\)\s*\()");
@@ -73,6 +74,7 @@ std::vector<std::string> DeclaredGlobals(const std::string& line) {
     const std::string decl = m[1];
     if (std::regex_search(decl, m, pointerToFunction)) return {m[1]};
     if (decl.find('(') != std::string::npos) return {};
+    if (decl.find('&') != std::string::npos) return {};
     if (std::regex_search(decl, constPointer)) return {};
     if (decl.rfind("const ", 0) == 0 && decl.find('*') == std::string::npos) return {};
     // Several names share one type ("int rw2, rh2"); a template type keeps
@@ -100,6 +102,7 @@ TEST(SharedState, HeaderDeclarationsAreReadAsTheVariablesTheyName) {
         {"extern int SFXData[SoundSlots][10];", {"SFXData"}},
         {"extern const char* const MissingField;", {}},
         {"extern const char jRand_Txt[257];", {}},
+        {"extern int& jRand_Seed;   // the seed", {}},
         {"extern \"C\" {", {}},
         {"int NotExtern;", {}},
     };

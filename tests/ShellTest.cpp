@@ -81,16 +81,16 @@ TEST(Scheduler, SlotsKeepTheirRhythmAcrossTheWrapOfTheMillisecondCount) {
 
 TEST(Clock, MillsIsMonotonicAndWrapsWithoutAJump) {
     MyGame& g = ThisGame;
-    timespec savedStart = starttick;
-    int (*savedSource)() = MillsSource;
-    MillsSource = nullptr;
+    timespec savedStart = Loop.starttick;
+    int (*savedSource)() = Loop.MillsSource;
+    Loop.MillsSource = nullptr;
     // Pretend the game started 24.8 days ago, one second before the count wraps.
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     long long startMs = (long long)now.tv_sec * 1000 + now.tv_nsec / 1000000 - (long long)(INT_MAX - 1000);
-    starttick.tv_sec = time_t(startMs / 1000);
-    starttick.tv_nsec = long((startMs % 1000) * 1000000);
-    if (starttick.tv_nsec < 0) starttick.tv_sec -= 1, starttick.tv_nsec += 1000000000L;
+    Loop.starttick.tv_sec = time_t(startMs / 1000);
+    Loop.starttick.tv_nsec = long((startMs % 1000) * 1000000);
+    if (Loop.starttick.tv_nsec < 0) Loop.starttick.tv_sec -= 1, Loop.starttick.tv_nsec += 1000000000L;
     int first = g.Mills();
     EXPECT_GE(MsAhead(first, INT_MAX - 1000), 0);
     EXPECT_LT(MsAhead(first, INT_MAX - 1000), 500);
@@ -104,8 +104,8 @@ TEST(Clock, MillsIsMonotonicAndWrapsWithoutAJump) {
         last = m;
     }
     EXPECT_LT(last, 0) << "the count wrapped";
-    starttick = savedStart;
-    MillsSource = savedSource;
+    Loop.starttick = savedStart;
+    Loop.MillsSource = savedSource;
 }
 
 TEST(Scheduler, UnfocusedSlotsAdvanceFromTheirTargetAndCatchUp) {
@@ -262,18 +262,18 @@ TEST_F(GameServices, EveryLoopPassDerivesTheLevelsFromTheSettings) {
 // the loop at once with a failure status, instead of waiting for ever for a
 // close request no window can send; the exit path then finishes the save.
 TEST_F(GameServices, ALostWindowEndsTheLoopWithAFailureStatus) {
-    GLFWwindow* kept = window;
-    int opened = WindowEverOpened, active = ThisGame.Active, exitCode = ThisGame.ExitCode;
-    WindowEverOpened = 1;
-    window = nullptr;
+    GLFWwindow* kept = Win.window;
+    int opened = Win.WindowEverOpened, active = ThisGame.Active, exitCode = ThisGame.ExitCode;
+    Win.WindowEverOpened = 1;
+    Win.window = nullptr;
     ThisGame.Active = 1;
     ThisGame.GameBreak = 0;
     ThisGame.ExitCode = 0;
     testing::internal::CaptureStdout();
     ThisGame.KeepAlive();
     std::string log = testing::internal::GetCapturedStdout();
-    window = kept;
-    WindowEverOpened = opened;
+    Win.window = kept;
+    Win.WindowEverOpened = opened;
     EXPECT_EQ(ThisGame.GameBreak, 1);
     EXPECT_EQ(ThisGame.ExitCode, 1);
     EXPECT_NE(log.find("window was lost"), std::string::npos) << log;

@@ -395,7 +395,7 @@ TEST_F(ListMenu, BarsClearTheScorePanelOnEveryCanvas) {
         for (int i = 0; i < ASys.DrawTo; ++i) {
             const double* r = RecordAt(i);
             if (r[DrawField::Kind] != DrawKind::Rect) continue;
-            const float x = float(r[DrawField::X] + rw2), w = float(r[DrawField::W]);
+            const float x = float(r[DrawField::X] + ::Canvas.rw2), w = float(r[DrawField::W]);
             if (std::fabs(w - 256) < 0.01f) {
                 ++bars;
                 EXPECT_NEAR(x, c.barCentre, 0.01);

@@ -3,32 +3,28 @@
 #include "sys/SysGlobals.h"
 #include "sys/ZARNSys.h"
 
-int AudioEnabled = 0;
-ALCdevice* ALdev = nullptr;
-ALCcontext* ALctx = nullptr;
-ALuint ALsource[32] = {};
-ALuint MusicBuffer[4] = {};
+AudioDevice Audio;
 
 void OpenAudio() {
-    AudioEnabled = 0;
-    ALdev = alcOpenDevice(nullptr);
-    if (!ALdev) {
+    Audio.AudioEnabled = 0;
+    Audio.ALdev = alcOpenDevice(nullptr);
+    if (!Audio.ALdev) {
         ASys.Debuglog("Audio Device Error");
         return;
     }
-    ALctx = alcCreateContext(ALdev, nullptr);
-    if (!ALctx || !alcMakeContextCurrent(ALctx)) {
+    Audio.ALctx = alcCreateContext(Audio.ALdev, nullptr);
+    if (!Audio.ALctx || !alcMakeContextCurrent(Audio.ALctx)) {
         ASys.Debuglog("Audio Context Issue");
         return;
     }
     ASys.Debuglog("OpenAL Audio Engaged!");
-    AudioEnabled = 1;
+    Audio.AudioEnabled = 1;
     alGetError();
-    for (ALuint& s : ALsource) alGenSources(1, &s);
-    for (ALuint& b : MusicBuffer) alGenBuffers(1, &b);
+    for (ALuint& s : Audio.ALsource) alGenSources(1, &s);
+    for (ALuint& b : Audio.MusicBuffer) alGenBuffers(1, &b);
     if (alGetError() != AL_NO_ERROR) {
         ASys.Debuglog("Error with Audio Buffers");
-        AudioEnabled = 0;
+        Audio.AudioEnabled = 0;
     }
     const ALfloat orientation[6] = {0, 0, 1, 0, 1, 0};
     alListener3f(AL_POSITION, 0, 0, 1);
@@ -40,8 +36,8 @@ void CloseAudio() {
     ASys.Debuglog("Closing OpenAL Audio");
     ReleaseEffectBuffers();
     alcMakeContextCurrent(nullptr);
-    if (ALctx) alcDestroyContext(ALctx);
-    if (ALdev) alcCloseDevice(ALdev);
-    ALctx = nullptr;
-    ALdev = nullptr;
+    if (Audio.ALctx) alcDestroyContext(Audio.ALctx);
+    if (Audio.ALdev) alcCloseDevice(Audio.ALdev);
+    Audio.ALctx = nullptr;
+    Audio.ALdev = nullptr;
 }

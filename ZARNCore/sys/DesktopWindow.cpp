@@ -11,19 +11,19 @@ GLFWwindow* OpenGameWindow(int& w, int& h) {
     GLFWmonitor* monitor = glfwGetPrimaryMonitor();
     const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
     GLFWwindow* made = nullptr;
-    if (isFullscreen == 0 || !mode) {
-        made = glfwCreateWindow(w, h, GameTitleSys, nullptr, nullptr);
+    if (Win.isFullscreen == 0 || !mode) {
+        made = glfwCreateWindow(w, h, Win.GameTitleSys, nullptr, nullptr);
         if (made && mode) glfwSetWindowPos(made, mode->width / 2 - w / 2, mode->height / 2 - h / 2);
         if (made) ASys.Debuglog("Opened Window");
     } else {
-        made = glfwCreateWindow(mode->width, mode->height, GameTitleSys, monitor, nullptr);
+        made = glfwCreateWindow(mode->width, mode->height, Win.GameTitleSys, monitor, nullptr);
         if (made) ASys.Debuglog("Opened Fullscreen");
     }
     return made;
 }
 
 void ZARNSys::FlipFull() {
-    isFullscreen = 1 - isFullscreen;
+    Win.isFullscreen = 1 - Win.isFullscreen;
     SetScreen(800, 600);
     WarmUpPipeline();
 }

@@ -12,7 +12,7 @@ void ZARNSys::PollInputB(int invertY) {
     ReadFocus();
     int w = 0, h = 0;
     if (ReadWindowSizeKeys(w, h)) {
-        isFullscreen = 0;
+        Win.isFullscreen = 0;
         SetScreen(w, h);
     }
     ReadControllers(invertY);

@@ -10,33 +10,33 @@ class GlfwReader : public DeviceReader {
 public:
     int KeyDown(int code) override {
         // glfwGetKey complains about codes outside its range; a binding may hold any.
-        if (!window || code < GLFW_KEY_SPACE || code > GLFW_KEY_LAST) return 0;
-        return glfwGetKey(window, code) == GLFW_PRESS ? 1 : 0;
+        if (!Win.window || code < GLFW_KEY_SPACE || code > GLFW_KEY_LAST) return 0;
+        return glfwGetKey(Win.window, code) == GLFW_PRESS ? 1 : 0;
     }
     int MouseButtonDown(int button) override {
-        if (!window) return 0;
-        return glfwGetMouseButton(window, button) == GLFW_PRESS ? 1 : 0;
+        if (!Win.window) return 0;
+        return glfwGetMouseButton(Win.window, button) == GLFW_PRESS ? 1 : 0;
     }
     void CursorPos(double& x, double& y) override {
         x = y = 0;
-        if (window) glfwGetCursorPos(window, &x, &y);
+        if (Win.window) glfwGetCursorPos(Win.window, &x, &y);
     }
     void SetCursorPos(double x, double y) override {
-        if (window) glfwSetCursorPos(window, x, y);
+        if (Win.window) glfwSetCursorPos(Win.window, x, y);
     }
     void WindowSize(int& w, int& h) override {
         w = h = 0;
-        if (window) glfwGetWindowSize(window, &w, &h);
+        if (Win.window) glfwGetWindowSize(Win.window, &w, &h);
     }
     void FramebufferSize(int& w, int& h) override {
         w = h = 0;
-        if (window) glfwGetFramebufferSize(window, &w, &h);
+        if (Win.window) glfwGetFramebufferSize(Win.window, &w, &h);
     }
-    int Focused() override { return window && glfwGetWindowAttrib(window, GLFW_FOCUSED) ? 1 : 0; }
-    int CloseRequested() override { return window && glfwWindowShouldClose(window) ? 1 : 0; }
+    int Focused() override { return Win.window && glfwGetWindowAttrib(Win.window, GLFW_FOCUSED) ? 1 : 0; }
+    int CloseRequested() override { return Win.window && glfwWindowShouldClose(Win.window) ? 1 : 0; }
     int MonitorSize(int& w, int& h) override {
         w = h = 0;
-        GLFWmonitor* monitor = window ? glfwGetPrimaryMonitor() : nullptr;
+        GLFWmonitor* monitor = Win.window ? glfwGetPrimaryMonitor() : nullptr;
         const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
         if (!mode) return 0;
         w = mode->width;
@@ -46,19 +46,19 @@ public:
     // Without a window GLFW may not be initialised, and every joystick call
     // would report an error on each poll.
     int JoystickPresent(int j) override {
-        return window && glfwJoystickPresent(GLFW_JOYSTICK_1 + j) ? 1 : 0;
+        return Win.window && glfwJoystickPresent(GLFW_JOYSTICK_1 + j) ? 1 : 0;
     }
     const char* JoystickName(int j) override {
-        const char* name = window ? glfwGetJoystickName(GLFW_JOYSTICK_1 + j) : nullptr;
+        const char* name = Win.window ? glfwGetJoystickName(GLFW_JOYSTICK_1 + j) : nullptr;
         return name ? name : "";
     }
     const float* JoystickAxes(int j, int& count) override {
         count = 0;
-        return window ? glfwGetJoystickAxes(GLFW_JOYSTICK_1 + j, &count) : nullptr;
+        return Win.window ? glfwGetJoystickAxes(GLFW_JOYSTICK_1 + j, &count) : nullptr;
     }
     const unsigned char* JoystickButtons(int j, int& count) override {
         count = 0;
-        return window ? glfwGetJoystickButtons(GLFW_JOYSTICK_1 + j, &count) : nullptr;
+        return Win.window ? glfwGetJoystickButtons(GLFW_JOYSTICK_1 + j, &count) : nullptr;
     }
 };
 

@@ -16,11 +16,8 @@
 #include "sys/SysGlobals.h"
 #include "sys/ZARNSys.h"
 
-FILE* MyOpenFile = nullptr;
-int FileOpen = 0;
-// Static, so it exists before start-up and is never freed.
-unsigned char OutBuf[OutBufSize] = {};
-int OutBufTo = 0;
+// Static, so the buffer exists before start-up and is never freed.
+OpenFileState File;
 
 namespace {
 constexpr int LineMax = 1024;  // TempstrSys: 1023 bytes and a terminator
@@ -59,8 +56,8 @@ int NotRegularError(const struct stat& st) { return S_ISDIR(st.st_mode) ? EISDIR
 
 int Open(const char* path, bool writing) {
     ASys.CloseFile_Sys();
-    MyOpenFile = writing ? CreateFileAnew(path, SaveFileMode) : OpenRegularFile(path);
-    if (!MyOpenFile) {
+    File.MyOpenFile = writing ? CreateFileAnew(path, SaveFileMode) : OpenRegularFile(path);
+    if (!File.MyOpenFile) {
         if (writing)
             ReportWriteError(path, errno);
         else
@@ -68,7 +65,7 @@ int Open(const char* path, bool writing) {
         std::fflush(stdout);
         return 0;
     }
-    FileOpen = 1;
+    File.FileOpen = 1;
     WritingPath = writing ? path : "";
     WriteErrno = 0;
     return 1;
@@ -159,13 +156,13 @@ int ZARNSys::WriteFile_Sys(const char* path) { return Open(path, true); }
 int ZARNSys::ReadFile_Sys(const char* path) { return Open(path, false); }
 
 int ZARNSys::CloseFile_Sys() {
-    if (!FileOpen) return 1;
+    if (!File.FileOpen) return 1;
     errno = 0;
-    NoteWrite(std::fflush(MyOpenFile) == 0 && !std::ferror(MyOpenFile));
+    NoteWrite(std::fflush(File.MyOpenFile) == 0 && !std::ferror(File.MyOpenFile));
     errno = 0;
-    NoteWrite(std::fclose(MyOpenFile) == 0);
-    MyOpenFile = nullptr;
-    FileOpen = 0;
+    NoteWrite(std::fclose(File.MyOpenFile) == 0);
+    File.MyOpenFile = nullptr;
+    File.FileOpen = 0;
     bool wasWriting = !WritingPath.empty();
     std::string path;
     path.swap(WritingPath);
@@ -179,75 +176,77 @@ int ZARNSys::CloseFile_Sys() {
 
 // Byte by byte through the stream; the bulk path is the one-write route.
 void ZARNSys::WriteInt_Sys(int value) {
-    if (!FileOpen) return;
+    if (!File.FileOpen) return;
     unsigned char b[4];
     ToLittleEndian(value, b);
-    NoteWrite(std::fwrite(b, 1, 4, MyOpenFile) == 4);
+    NoteWrite(std::fwrite(b, 1, 4, File.MyOpenFile) == 4);
 }
 
 void ZARNSys::WriteByte_Sys(unsigned char value) {
-    if (FileOpen) NoteWrite(std::fputc(value, MyOpenFile) != EOF);
+    if (File.FileOpen) NoteWrite(std::fputc(value, File.MyOpenFile) != EOF);
 }
 
 void ZARNSys::WriteBytes_Sys(const unsigned char* bytes, int count) {
-    if (FileOpen && bytes && count > 0) NoteWrite(std::fwrite(bytes, 1, size_t(count), MyOpenFile) == size_t(count));
+    if (File.FileOpen && bytes && count > 0)
+        NoteWrite(std::fwrite(bytes, 1, size_t(count), File.MyOpenFile) == size_t(count));
 }
 
 void ZARNSys::WriteString_Sys(const char* text) {
-    if (!FileOpen) return;
+    if (!File.FileOpen) return;
     int n = std::snprintf(TempstrSys, sizeof TempstrSys, "%s\n", text ? text : "");
     if (n > int(sizeof TempstrSys) - 1) n = int(sizeof TempstrSys) - 1;
-    if (n > 0) NoteWrite(std::fwrite(TempstrSys, 1, size_t(n), MyOpenFile) == size_t(n));
+    if (n > 0) NoteWrite(std::fwrite(TempstrSys, 1, size_t(n), File.MyOpenFile) == size_t(n));
 }
 
-void ZARNSys::BulkClear_Sys() { OutBufTo = 0; }
+void ZARNSys::BulkClear_Sys() { File.OutBufTo = 0; }
 
 // Values beyond the buffer's capacity are dropped without a word.
 void ZARNSys::BulkInt_Sys(int value) {
-    if (OutBufTo >= OutBufStoreBelow) return;
-    ToLittleEndian(value, OutBuf + OutBufTo);
-    OutBufTo += 4;
+    if (File.OutBufTo >= OutBufStoreBelow) return;
+    ToLittleEndian(value, File.OutBuf + File.OutBufTo);
+    File.OutBufTo += 4;
 }
 
 void ZARNSys::BulkWrite_Sys() {
-    if (FileOpen && OutBufTo > 0) NoteWrite(std::fwrite(OutBuf, 1, size_t(OutBufTo), MyOpenFile) == size_t(OutBufTo));
-    OutBufTo = 0;
+    if (File.FileOpen && File.OutBufTo > 0)
+        NoteWrite(std::fwrite(File.OutBuf, 1, size_t(File.OutBufTo), File.MyOpenFile) == size_t(File.OutBufTo));
+    File.OutBufTo = 0;
 }
 
 // Short reads keep the bytes that were there and zero the rest.
 int ZARNSys::ReadInt_Sys() {
-    if (!FileOpen) return 0;
+    if (!File.FileOpen) return 0;
     unsigned char b[4] = {};
-    std::fread(b, 1, 4, MyOpenFile);
+    std::fread(b, 1, 4, File.MyOpenFile);
     return FromLittleEndian(b);
 }
 
-int ZARNSys::ReadIntb_Sys() { return FileOpen ? readInt(MyOpenFile) : NothingRead; }
+int ZARNSys::ReadIntb_Sys() { return File.FileOpen ? readInt(File.MyOpenFile) : NothingRead; }
 
 int ZARNSys::ReadByte_Sys() {
-    if (!FileOpen) return 0;
-    int c = std::fgetc(MyOpenFile);
+    if (!File.FileOpen) return 0;
+    int c = std::fgetc(File.MyOpenFile);
     return c == EOF ? -1 : c;
 }
 
 // Drops the last character read: the line feed, or on an unterminated final
 // line its last real character.
 std::string ZARNSys::ReadString_Sys() {
-    if (!FileOpen) return {};
+    if (!File.FileOpen) return {};
     TempstrSys[0] = 0;
-    if (!std::fgets(TempstrSys, LineMax, MyOpenFile)) return {};
+    if (!std::fgets(TempstrSys, LineMax, File.MyOpenFile)) return {};
     size_t n = std::strlen(TempstrSys);
     if (n > 0) TempstrSys[n - 1] = 0;
     return TempstrSys;
 }
 
 int ZARNSys::FilePos_Sys() {
-    if (!FileOpen) return -1;
-    return int(std::ftell(MyOpenFile));
+    if (!File.FileOpen) return -1;
+    return int(std::ftell(File.MyOpenFile));
 }
 
 void ZARNSys::FileSeek_Sys(int offset) {
-    if (FileOpen) std::fseek(MyOpenFile, offset, SEEK_SET);
+    if (File.FileOpen) std::fseek(File.MyOpenFile, offset, SEEK_SET);
 }
 
 // One static buffer: the tag lives until the next call.

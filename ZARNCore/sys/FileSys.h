@@ -14,10 +14,14 @@ constexpr int OutBufSize = 20000;
 // BulkInt stores only while fewer bytes than this are queued: 4,998 ints.
 constexpr int OutBufStoreBelow = 19991;
 
-extern FILE* MyOpenFile;
-extern int FileOpen;
-extern unsigned char OutBuf[OutBufSize];
-extern int OutBufTo;
+// The one file open at a time, and the bulk output buffer written into it.
+struct OpenFileState {
+    FILE* MyOpenFile = nullptr;
+    int FileOpen = 0;
+    unsigned char OutBuf[OutBufSize] = {};
+    int OutBufTo = 0;
+};
+extern OpenFileState File;
 
 // Save files hold the player's ID and scores: for the player's eyes only.
 constexpr mode_t SaveFileMode = 0600;

@@ -99,7 +99,7 @@ void BleedEdges(std::vector<unsigned char>& img, int S) {
 }
 
 bool ReadScreen(std::vector<unsigned char>& dst, int w, int h) {
-    if (!window || w <= 0 || h <= 0 || w > 16384 || h > 16384) return false;
+    if (!Win.window || w <= 0 || h <= 0 || w > 16384 || h > 16384) return false;
     dst.assign(size_t(w) * h * 4, 0);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     // The back buffer: the renderer reads it before presenting, which is the

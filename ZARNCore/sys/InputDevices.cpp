@@ -14,7 +14,7 @@
 #include "sys/RendererGlobals.h"
 
 const char* KeyName[350] = {};
-int ignorePress[1024] = {};
+InputPoll Input;
 
 namespace {
 
@@ -71,7 +71,7 @@ void ClearInputTables() {
     std::memset(ASys.Joy, 0, sizeof ASys.Joy);
     std::memset(ASys.redef, 0, sizeof ASys.redef);
     std::memset(ASys.Keyv, 0, sizeof ASys.Keyv);
-    std::memset(ignorePress, 0, sizeof ignorePress);
+    std::memset(Input.ignorePress, 0, sizeof Input.ignorePress);
     F11WasDown = 0;
     DevKeyWasDown = 0;
 }
@@ -145,8 +145,8 @@ void ZARNSys::ReadPointer() {
     if (winH > 0 && fbH > 0) cy = cy * fbH / winH;
     if (FrameW > 0) {
         float s = TargetScale / float(FrameW);
-        m.X = float(cx - FrameW / 2) * OverscanScaleX * s + offx;
-        m.Y = float(cy - FrameH / 2) * OverscanScaleY * s + offy;
+        m.X = float(cx - FrameW / 2) * Input.OverscanScaleX * s + offx;
+        m.Y = float(cy - FrameH / 2) * Input.OverscanScaleY * s + offy;
     }
     if (m.PrevX < 0) {
         m.MoveX = m.MoveY = 0;
@@ -161,7 +161,7 @@ bool ZARNSys::ReadFixedKeys() {
     for (const FixedKey& k : FixedKeys)
         if (dev.KeyDown(k.code)) Button[k.entry] = 1;
     if (dev.CloseRequested() || CloseSignalled()) Button[Fixed::Quit] = 1;
-    Wireframe = Button[Fixed::Wireframe] ? 1 : 0;
+    Input.Wireframe = Button[Fixed::Wireframe] ? 1 : 0;
     bool flip = Button[Fixed::FullScreenToggle] && !F11WasDown;
     F11WasDown = Button[Fixed::FullScreenToggle];
     return flip;
@@ -291,15 +291,15 @@ void ZARNSys::DefineKey(int key, int code) {
 }
 
 void ZARNSys::LockAll() {
-    for (int i = 0; i < 1000; ++i) ignorePress[i] = 1;
+    for (int i = 0; i < 1000; ++i) Input.ignorePress[i] = 1;
 }
 
 int ZARNSys::AnyKey() {
     DeviceReader& dev = Devices();
     for (int code = GLFW_KEY_SPACE; code <= GLFW_KEY_LAST; ++code) {
         if (!dev.KeyDown(code)) {
-            ignorePress[code] = 0;
-        } else if (ignorePress[code] == 0) {
+            Input.ignorePress[code] = 0;
+        } else if (Input.ignorePress[code] == 0) {
             return code;
         }
     }
@@ -309,8 +309,8 @@ int ZARNSys::AnyKey() {
             float x = Joy[j].Buttons[n];
             int code = PadCode(j, n);
             if (!Beyond(x, 0.25f)) {
-                ignorePress[code] = 0;
-            } else if (ignorePress[code] == 0) {
+                Input.ignorePress[code] = 0;
+            } else if (Input.ignorePress[code] == 0) {
                 return code;
             }
         }

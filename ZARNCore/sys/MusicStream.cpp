@@ -15,12 +15,7 @@
 #include "sys/WavReader.h"
 #include "sys/ZARNSys.h"
 
-int MusicBufferTick = 0;
-int MusicBufferStats[10] = {};
-FILE* MusicFile = nullptr;
-stb_vorbis* OggFile = nullptr;
-long MusicFileBegin = 0;
-long MusicFileEnd = 0;
+MusicStreamState Stream;
 
 namespace {
 
@@ -35,25 +30,25 @@ ALuint FreeBuffers[4];
 int FreeCount = 0;
 
 void CloseTrack() {
-    if (OggFile) stb_vorbis_close(OggFile);
-    OggFile = nullptr;
-    if (MusicFile) std::fclose(MusicFile);
-    MusicFile = nullptr;
+    if (Stream.OggFile) stb_vorbis_close(Stream.OggFile);
+    Stream.OggFile = nullptr;
+    if (Stream.MusicFile) std::fclose(Stream.MusicFile);
+    Stream.MusicFile = nullptr;
 }
 
 // Stops the source, takes every buffer off it and forgets the track.
 void ResetStream() {
-    ALuint source = ALsource[MusicSource];
+    ALuint source = Audio.ALsource[MusicSource];
     alSourceStop(source);
     alSourcei(source, AL_BUFFER, 0);
-    for (int i = 0; i < 4; ++i) FreeBuffers[i] = MusicBuffer[i];
+    for (int i = 0; i < 4; ++i) FreeBuffers[i] = Audio.MusicBuffer[i];
     FreeCount = 4;
     ASys.MusicBufferTo = 0;
     CloseTrack();
 }
 
 void ApplySettings() {
-    ALuint source = ALsource[MusicSource];
+    ALuint source = Audio.ALsource[MusicSource];
     alSourcef(source, AL_PITCH, ASys.MusicSet[1]);
     alSourcef(source, AL_GAIN, ASys.MusicSet[2] * ASys.MusicVolB);
     alSource3f(source, AL_POSITION, -ASys.MusicSet[3], 0, 0);
@@ -64,25 +59,27 @@ void ApplySettings() {
 int ReadBlock(int kind, const void*& data) {
     if (kind == WavStream) {
         data = WavBlock;
-        long pos = MusicFile ? std::ftell(MusicFile) : -1;
-        if (pos < 0 || MusicFileEnd - pos < MusicBlockBytes) return 0;
-        return std::fread(WavBlock, 1, MusicBlockBytes, MusicFile) == size_t(MusicBlockBytes) ? MusicBlockBytes : 0;
+        long pos = Stream.MusicFile ? std::ftell(Stream.MusicFile) : -1;
+        if (pos < 0 || Stream.MusicFileEnd - pos < MusicBlockBytes) return 0;
+        return std::fread(WavBlock, 1, MusicBlockBytes, Stream.MusicFile) == size_t(MusicBlockBytes)
+                   ? MusicBlockBytes
+                   : 0;
     }
     data = OggBlock;
-    if (!OggFile) return 0;
-    int channels = MusicBufferStats[5];
-    int frames = stb_vorbis_get_samples_short_interleaved(OggFile, channels, OggBlock, MusicBlockShorts);
+    if (!Stream.OggFile) return 0;
+    int channels = Stream.MusicBufferStats[5];
+    int frames = stb_vorbis_get_samples_short_interleaved(Stream.OggFile, channels, OggBlock, MusicBlockShorts);
     return frames > 0 ? frames * channels * 2 : 0;
 }
 
 void Rewind(int kind) {
-    if (kind == WavStream && MusicFile) std::fseek(MusicFile, MusicFileBegin, SEEK_SET);
-    if (kind == OggStream && OggFile) stb_vorbis_seek_start(OggFile);
+    if (kind == WavStream && Stream.MusicFile) std::fseek(Stream.MusicFile, Stream.MusicFileBegin, SEEK_SET);
+    if (kind == OggStream && Stream.OggFile) stb_vorbis_seek_start(Stream.OggFile);
 }
 
 void RefillStep(int kind) {
     if (ASys.MusicPlaying != kind) return;
-    ALuint source = ALsource[MusicSource];
+    ALuint source = Audio.ALsource[MusicSource];
     ALint processed = 0, state = 0;
     alGetSourcei(source, AL_BUFFERS_PROCESSED, &processed);
     alGetSourcei(source, AL_SOURCE_STATE, &state);
@@ -110,12 +107,12 @@ void RefillStep(int kind) {
         for (int i = 1; i < FreeCount; ++i) FreeBuffers[i - 1] = FreeBuffers[i];
         FreeCount -= 1;
         alGetError();
-        alBufferData(b, MusicBufferStats[1], data, bytes, MusicBufferStats[4]);
+        alBufferData(b, Stream.MusicBufferStats[1], data, bytes, Stream.MusicBufferStats[4]);
         alSourceQueueBuffers(source, 1, &b);
         ALenum e = alGetError();
         if (e != AL_NO_ERROR) SysLog("Buffer Error %i", int(e));
         ASys.MusicBufferTo = (ASys.MusicBufferTo + 1) % 4;
-        MusicBufferTick += 1;
+        Stream.MusicBufferTick += 1;
     }
     ApplySettings();
     // Never started, or starved by a stalled loop: start again from what is queued.
@@ -128,14 +125,14 @@ void StartStream(int kind) {
     ASys.MusicSet[1] = 1;
     ASys.MusicSet[2] = 1;
     ASys.MusicSet[3] = 0;
-    MusicBufferTick = -3;
+    Stream.MusicBufferTick = -3;
     ASys.MusicBufferTo = 0;
     ASys.MusicPlaying = kind;
     alGetError();
     RefillStep(kind);
     ALint state = 0;
-    alGetSourcei(ALsource[MusicSource], AL_SOURCE_STATE, &state);
-    if (state != AL_PLAYING) alSourcePlay(ALsource[MusicSource]);
+    alGetSourcei(Audio.ALsource[MusicSource], AL_SOURCE_STATE, &state);
+    if (state != AL_PLAYING) alSourcePlay(Audio.ALsource[MusicSource]);
     if (alGetError() != AL_NO_ERROR)
         std::fputs(kind == OggStream ? "Error Opening OGG stream :(\n" : "Error Opening WAV stream :(\n", stderr);
 }
@@ -146,45 +143,45 @@ bool StartTrack(int loop) {
     ASys.MusicPlaying = 0;
     ResetStream();
     ASys.MusicLoop = loop;
-    return AudioEnabled != 0;
+    return Audio.AudioEnabled != 0;
 }
 
 }  // namespace
 
 void ZARNSys::PlayMusic_Ogg_Sys(const char* path, int loop) {
     if (!StartTrack(loop)) return;
-    MusicFile = OpenRegularFile(path);
-    if (!MusicFile) {
+    Stream.MusicFile = OpenRegularFile(path);
+    if (!Stream.MusicFile) {
         SysLog("Error Opening Ogg");
         return;
     }
     int error = 0;
-    OggFile = stb_vorbis_open_file(MusicFile, 0, &error, nullptr);
+    Stream.OggFile = stb_vorbis_open_file(Stream.MusicFile, 0, &error, nullptr);
     stb_vorbis_info info = {};
-    if (OggFile) info = stb_vorbis_get_info(OggFile);
-    if (!OggFile || info.channels < 1 || info.sample_rate < 1) {
+    if (Stream.OggFile) info = stb_vorbis_get_info(Stream.OggFile);
+    if (!Stream.OggFile || info.channels < 1 || info.sample_rate < 1) {
         SysLog("Not an Ogg Vorbis File - %s", path);
         CloseTrack();
         return;
     }
     // More than two channels are folded down to stereo by the decoder.
     int channels = info.channels == 1 ? 1 : 2;
-    MusicBufferStats[1] = channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
-    MusicBufferStats[4] = int(info.sample_rate);
-    MusicBufferStats[5] = channels;
+    Stream.MusicBufferStats[1] = channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
+    Stream.MusicBufferStats[4] = int(info.sample_rate);
+    Stream.MusicBufferStats[5] = channels;
     StartStream(OggStream);
 }
 
 void ZARNSys::PlayMusic_Wav_Sys(const char* path, int loop) {
     if (!StartTrack(loop)) return;
-    MusicFile = OpenRegularFile(path);
-    if (!MusicFile) {
+    Stream.MusicFile = OpenRegularFile(path);
+    if (!Stream.MusicFile) {
         SysLog("Error Opening Wave - %s", path ? path : "");
         return;
     }
     // Stream the samples of the first data chunk only: never the header,
     // never what follows the chunk.
-    WavReader reader(MusicFile);
+    WavReader reader(Stream.MusicFile);
     WavFormat format;
     bool found = false;
     if (reader.ReadHeader(format) && format.ALFormat() != 0) {
@@ -193,8 +190,8 @@ void ZARNSys::PlayMusic_Wav_Sys(const char* path, int loop) {
         bool clipped = false;
         while (!found && reader.NextChunk(tag, size, clipped)) {
             if (std::strcmp(tag, "data") == 0) {
-                MusicFileBegin = reader.Position();
-                MusicFileEnd = MusicFileBegin + size;
+                Stream.MusicFileBegin = reader.Position();
+                Stream.MusicFileEnd = Stream.MusicFileBegin + size;
                 found = true;
             } else {
                 reader.Skip(size);
@@ -206,10 +203,10 @@ void ZARNSys::PlayMusic_Wav_Sys(const char* path, int loop) {
         CloseTrack();
         return;
     }
-    MusicBufferStats[1] = format.ALFormat();
-    MusicBufferStats[4] = format.rate;
-    MusicBufferStats[5] = format.channels;
-    std::fseek(MusicFile, MusicFileBegin, SEEK_SET);
+    Stream.MusicBufferStats[1] = format.ALFormat();
+    Stream.MusicBufferStats[4] = format.rate;
+    Stream.MusicBufferStats[5] = format.channels;
+    std::fseek(Stream.MusicFile, Stream.MusicFileBegin, SEEK_SET);
     StartStream(WavStream);
 }
 

@@ -32,20 +32,20 @@ DrawCmd BlendChange(int mode) {
 }  // namespace
 
 void WarmUpPipeline() {
-    if (!window) return;
+    if (!Win.window) return;
     ZARNSys& sys = ASys;
-    const std::vector<DrawCmd> list(DrawR, DrawR + DrawToRT);
+    const std::vector<DrawCmd> list(Replayer.DrawR, Replayer.DrawR + Replayer.DrawToRT);
     float set[DrawSlot::Count];
     std::memcpy(set, sys.DrawSet, sizeof set);
     const int frameW = sys.FrameW, frameH = sys.FrameH, polys = sys.PolyCount, objects = sys.ObjCount;
-    const float ratio = sys.Ratio, scaleX = OverscanScaleX, scaleY = OverscanScaleY;
+    const float ratio = sys.Ratio, scaleX = Input.OverscanScaleX, scaleY = Input.OverscanScaleY;
 
     // Blend mode Alpha is where every replay starts; Add and SoftAdd follow,
     // then Alpha again.
     const DrawCmd warm[] = {Square(), BlendChange(Blend::Add),   Square(), BlendChange(Blend::SoftAdd),
                             Square(), BlendChange(Blend::Alpha), Square()};
-    DrawToRT = int(sizeof warm / sizeof warm[0]);
-    std::memcpy(DrawR, warm, sizeof warm);
+    Replayer.DrawToRT = int(sizeof warm / sizeof warm[0]);
+    std::memcpy(Replayer.DrawR, warm, sizeof warm);
     for (int smooth = 0; smooth <= 1; ++smooth) {
         sys.DrawSet[DrawSlot::Smoothing] = float(smooth);
         ReplayFrame(0);
@@ -54,14 +54,14 @@ void WarmUpPipeline() {
     glClear(GL_COLOR_BUFFER_BIT);
     glFinish();
 
-    std::copy(list.begin(), list.end(), DrawR);
-    DrawToRT = int(list.size());
+    std::copy(list.begin(), list.end(), Replayer.DrawR);
+    Replayer.DrawToRT = int(list.size());
     std::memcpy(sys.DrawSet, set, sizeof set);
     sys.FrameW = frameW;
     sys.FrameH = frameH;
     sys.Ratio = ratio;
     sys.PolyCount = polys;
     sys.ObjCount = objects;
-    OverscanScaleX = scaleX;
-    OverscanScaleY = scaleY;
+    Input.OverscanScaleX = scaleX;
+    Input.OverscanScaleY = scaleY;
 }

@@ -18,40 +18,32 @@
 #include "sys/TextureStrips.h"
 #include "sys/ZARNSys.h"
 
-DrawCmd DrawR[ReplayRecords];
-int DrawToRT = 0;
-int DrawToR = 0;
-int TexUse = -1;
-int TriCount = 0;
-int RenderMode = GL_NEAREST;
-int Wireframe = 0;
-float OverscanScaleX = 1, OverscanScaleY = 1;
-int TexBinds = 0;
-long ReplaysSkipped = 0;
+ReplayState Replayer;
+static_assert(GL_NEAREST == 0x2600, "the replay's filter starts as GL_NEAREST");
 
 namespace Replay {
 
 // Opens a batch for the texture unless the open one already uses it and
 // still has room.
 void NeedTexture(int use) {
-    if (TexUse == use && TriCount < BatchLimit) return;
-    if (TexUse != -1) glEnd();
-    TexUse = use;
+    if (Replayer.TexUse == use && Replayer.TriCount < BatchLimit) return;
+    if (Replayer.TexUse != -1) glEnd();
+    Replayer.TexUse = use;
     BindTexture(use);
-    TexBinds += 1;
+    Replayer.TexBinds += 1;
     glBegin(GL_TRIANGLES);
-    TriCount = 0;
+    Replayer.TriCount = 0;
 }
 
 void EndBatch() {
-    if (TexUse != -1) glEnd();
-    TexUse = -1;
+    if (Replayer.TexUse != -1) glEnd();
+    Replayer.TexUse = -1;
 }
 
 // Counts a box (two triangles, one record); also for a box that was not
 // sent because it could not change a pixel, so batches split as before.
 void CountBox() {
-    TriCount += 1;
+    Replayer.TriCount += 1;
     ASys.PolyCount += 2;
     ASys.ObjCount += 1;
 }
@@ -124,7 +116,7 @@ FrameBox FrameOnly(int slot, double w, double h, const Tex4& cell) {
     const int C = int(std::lround(double(iFramesWz[slot]) * S));  // cell side in texels
     const int F = ASys.iFramesSquare[slot];
     const int margin = (C - F) / 2;
-    if (RenderMode != GL_LINEAR || S <= 0 || F <= 0 || margin <= 0 || C != F + 2 * margin) return {w, h, cell};
+    if (Replayer.RenderMode != GL_LINEAR || S <= 0 || F <= 0 || margin <= 0 || C != F + 2 * margin) return {w, h, cell};
     const double keep = double(F) / C;
     const double in = (margin + 0.5) / S;
     const float ds = float(cell.s10 > cell.s00 ? in : -in), dt = float(cell.t11 > cell.t00 ? in : -in);
@@ -170,7 +162,7 @@ void EmitRound(const double* r, bool fan) {
             ay = by;
         }
     }
-    TriCount += 36;
+    Replayer.TriCount += 36;
     ASys.PolyCount += 36;
     ASys.ObjCount += 1;
 }
@@ -193,24 +185,24 @@ void FadeClearColour() {
 using namespace Replay;
 
 void ZARNSys::RenderBuffer() {
-    DrawToR = 0;
+    Replayer.DrawToR = 0;
     int n = DrawTo;
     if (n < 0) n = 0;
     if (n > DrawListRecords) n = DrawListRecords;
     if (n > ReplayRecords) n = ReplayRecords;
-    DrawToRT = n;
-    std::memcpy(DrawR, Draw, sizeof(DrawCmd) * size_t(n));
+    Replayer.DrawToRT = n;
+    std::memcpy(Replayer.DrawR, Draw, sizeof(DrawCmd) * size_t(n));
 }
 
 void ZARNSys::RenderRect(int i) {
     NeedTexture(WhiteUse);
-    const double* r = DrawR[i].d;
+    const double* r = Replayer.DrawR[i].d;
     EmitBox(r, r[DrawField::W], r[DrawField::H], ShapeTex);
 }
 
 void ZARNSys::RenderQuad(int i) {
     NeedTexture(WhiteUse);
-    const double* r = DrawR[i].d;
+    const double* r = Replayer.DrawR[i].d;
     Colour lo = Bottom(r), hi = Top(r);
     if (!Invisible(lo, hi)) {
         Vertex(0, 0, lo, r[DrawField::X1], r[DrawField::Y1]);
@@ -223,38 +215,38 @@ void ZARNSys::RenderQuad(int i) {
     CountBox();
 }
 
-void ZARNSys::RenderOval(int i) { EmitRound(DrawR[i].d, false); }
+void ZARNSys::RenderOval(int i) { EmitRound(Replayer.DrawR[i].d, false); }
 
-void ZARNSys::RenderFan(int i) { EmitRound(DrawR[i].d, true); }
+void ZARNSys::RenderFan(int i) { EmitRound(Replayer.DrawR[i].d, true); }
 
 void ZARNSys::RenderTri(int i) {
     NeedTexture(WhiteUse);
-    const double* r = DrawR[i].d;
+    const double* r = Replayer.DrawR[i].d;
     Colour lo = Bottom(r), hi = Top(r);
     if (!Invisible(lo, hi)) {
         Vertex(0, 0, hi, r[DrawField::X1], r[DrawField::Y1]);
         Vertex(1, 0, lo, r[DrawField::X2], r[DrawField::Y2]);
         Vertex(1, 1, lo, r[DrawField::X3], r[DrawField::Y3]);
     }
-    TriCount += 1;
+    Replayer.TriCount += 1;
     PolyCount += 1;
     ObjCount += 1;
 }
 
 void ZARNSys::RenderImage(int i) {
-    double* r = DrawR[i].d;
+    double* r = Replayer.DrawR[i].d;
     int slot = ImageSlotOf(r, true, false);
     if (slot >= 0) ImageBox(r, slot, slot);
 }
 
 void ZARNSys::RenderImageBlur(int i) {
-    double* r = DrawR[i].d;
+    double* r = Replayer.DrawR[i].d;
     int slot = ImageSlotOf(r, true, true);
     if (slot >= 0) ImageBox(r, slot, BlurBase + slot);
 }
 
 void ZARNSys::RenderQuadImage(int i) {
-    double* r = DrawR[i].d;
+    double* r = Replayer.DrawR[i].d;
     int slot = ImageSlotOf(r, false, false);
     if (slot < 0) return;
     NeedTexture(slot);
@@ -277,23 +269,23 @@ static void ApplyBlend(double m) {
     if (m == Blend::Alpha) {
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glEnable(GL_ALPHA_TEST);
-        AlphaTestOn = true;
+        Replayer.AlphaTestOn = true;
     } else if (m == Blend::Add) {
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
         glEnable(GL_ALPHA_TEST);
-        AlphaTestOn = true;
+        Replayer.AlphaTestOn = true;
     } else if (m == Blend::SoftAdd) {
         glBlendFunc(GL_ONE_MINUS_SRC_COLOR, GL_ONE);
         glDisable(GL_ALPHA_TEST);
-        AlphaTestOn = false;
+        Replayer.AlphaTestOn = false;
     }
 }
 
 // Every command of the replay copy, in order.
 static void ReplayCommands(ZARNSys& sys) {
-    for (DrawToR = 0; DrawToR < DrawToRT; ++DrawToR) {
-        int i = DrawToR;
-        double k = DrawR[i].d[DrawField::Kind];
+    for (Replayer.DrawToR = 0; Replayer.DrawToR < Replayer.DrawToRT; ++Replayer.DrawToR) {
+        int i = Replayer.DrawToR;
+        double k = Replayer.DrawR[i].d[DrawField::Kind];
         int kind = (k >= 0 && k < 100) ? int(k) : 0;
         switch (kind) {
             case DrawKind::Rect: sys.RenderRect(i); break;
@@ -304,7 +296,7 @@ static void ReplayCommands(ZARNSys& sys) {
             case DrawKind::Image: sys.RenderImage(i); break;
             case DrawKind::QuadImage: sys.RenderQuadImage(i); break;
             case DrawKind::ImageBlur: sys.RenderImageBlur(i); break;
-            case DrawKind::Blend: ApplyBlend(DrawR[i].d[DrawField::Mode]); break;
+            case DrawKind::Blend: ApplyBlend(Replayer.DrawR[i].d[DrawField::Mode]); break;
             default: break;
         }
     }
@@ -312,21 +304,21 @@ static void ReplayCommands(ZARNSys& sys) {
 
 void ReplayFrame(float overscan) {
     ZARNSys& sys = ASys;
-    TexUploads = 0;
-    TexUploadBytes = 0;
-    TexBinds = 0;
-    if (!window) return;
+    Replayer.TexUploads = 0;
+    Replayer.TexUploadBytes = 0;
+    Replayer.TexBinds = 0;
+    if (!Win.window) return;
     CheckContext();
 
-    RenderMode = sys.DrawSet[DrawSlot::Smoothing] == 1 ? GL_LINEAR : GL_NEAREST;
+    Replayer.RenderMode = sys.DrawSet[DrawSlot::Smoothing] == 1 ? GL_LINEAR : GL_NEAREST;
     int fw = 0, fh = 0;
-    glfwGetFramebufferSize(window, &fw, &fh);
+    glfwGetFramebufferSize(Win.window, &fw, &fh);
     sys.FrameW = fw;
     sys.FrameH = fh;
     // A minimised window has no area; keep the last shape until it returns.
     if (fw > 0 && fh > 0) sys.Ratio = float(fw) / float(fh);
     glViewport(0, 0, fw, fh);
-    glPolygonMode(GL_FRONT_AND_BACK, Wireframe == 1 ? GL_LINE : GL_FILL);
+    glPolygonMode(GL_FRONT_AND_BACK, Input.Wireframe == 1 ? GL_LINE : GL_FILL);
 
     FadeClearColour();
 
@@ -338,8 +330,8 @@ void ReplayFrame(float overscan) {
     // ignores alpha, so it turns the test off.
     glAlphaFunc(GL_GREATER, 0);
     glEnable(GL_ALPHA_TEST);
-    AlphaTestOn = true;
-    if (Wireframe == 1) glDisable(GL_TEXTURE_2D);
+    Replayer.AlphaTestOn = true;
+    if (Input.Wireframe == 1) glDisable(GL_TEXTURE_2D);
     else glEnable(GL_TEXTURE_2D);
 
     glMatrixMode(GL_MODELVIEW);
@@ -347,15 +339,15 @@ void ReplayFrame(float overscan) {
     float sx = (2 - overscan) / sys.TargetScale;
     float sy = -((2 - sys.Ratio * overscan) / sys.TargetScale) * sys.Ratio;
     glScalef(sx, sy, 1);
-    ViewSx = sx;
-    ViewSy = sy;
-    ViewW = fw;
-    ViewH = fh;
-    OverscanScaleX = 1 / (1 - overscan / 2);
-    OverscanScaleY = 1 / (1 - overscan / 2 * sys.Ratio);
+    Replayer.ViewSx = sx;
+    Replayer.ViewSy = sy;
+    Replayer.ViewW = fw;
+    Replayer.ViewH = fh;
+    Input.OverscanScaleX = 1 / (1 - overscan / 2);
+    Input.OverscanScaleY = 1 / (1 - overscan / 2 * sys.Ratio);
 
-    TexUse = -1;
-    TriCount = 0;
+    Replayer.TexUse = -1;
+    Replayer.TriCount = 0;
     sys.PolyCount = 0;
     sys.ObjCount = 0;
     ReplayCommands(sys);
@@ -367,16 +359,16 @@ void ZARNSys::RenderSys(float overscan) {
     // Unfocused, an unchanged frame is left on screen as it is: a software
     // rasteriser would spend several ms of two cores on every such replay.
     // F10 still shoots every frame.
-    if (window && Button[Fixed::Focus] < 1 && Button[Fixed::Screenshot] == 0 && SameAsShown(overscan)) {
-        ReplaysSkipped += 1;
+    if (Win.window && Button[Fixed::Focus] < 1 && Button[Fixed::Screenshot] == 0 && SameAsShown(overscan)) {
+        Replayer.ReplaysSkipped += 1;
         glfwPollEvents();
         return;
     }
     ReplayFrame(overscan);
-    if (!window) return;
+    if (!Win.window) return;
     // Read before presenting: after the swap the back buffer is undefined.
     if (Button[Fixed::Screenshot]) Screenshot();
-    glfwSwapBuffers(window);
+    glfwSwapBuffers(Win.window);
     RememberShown(overscan);
     UploadStripsAhead();
     glfwPollEvents();

@@ -1,8 +1,10 @@
-// Replay state of the renderer, shared with the input poll (wireframe switch,
-// overscan factors for mouse mapping), the tests and the benchmarks. Free of
-// GL types so that code outside sys/ may include it.
+// Replay state of the renderer, shared with the tests and the benchmarks;
+// what it exchanges with the input poll (wireframe switch, overscan factors
+// for mouse mapping) is in sys/InputGlobals.h. Free of GL types so that code
+// outside sys/ may include it.
 #pragma once
 
+#include "sys/InputGlobals.h"
 #include "sys/ZARNSys.h"
 
 // One recorded command: the layout of a 30-double record of the draw list.
@@ -11,23 +13,33 @@ struct DrawCmd {
 };
 static_assert(sizeof(DrawCmd) == sizeof(double) * DrawCmdSize, "records are copied as raw doubles");
 
-extern DrawCmd DrawR[ReplayRecords];  // replay copy of the last handed-over list
-extern int DrawToRT;                  // records in DrawR
-extern int DrawToR;                   // replay cursor, reset at every swap
-extern int TexUse;                    // texture of the open batch (-1 none, -2 white block)
-extern int TriCount;                  // primitives in the open batch
-extern int RenderMode;                // texture filter of this replay (GL_NEAREST / GL_LINEAR)
-extern int Wireframe;                 // 1: outlines only, untextured
-extern float OverscanScaleX, OverscanScaleY;
+// The renderer's state across one replay of the handed-over list.
+struct ReplayState {
+    DrawCmd DrawR[ReplayRecords];  // replay copy of the last handed-over list
+    int DrawToRT = 0;              // records in DrawR
+    int DrawToR = 0;               // replay cursor, reset at every swap
+    int TexUse = -1;               // texture of the open batch (-1 none, -2 white block)
+    int TriCount = 0;              // primitives in the open batch
+    // Texture filter of this replay (GL_NEAREST / GL_LINEAR); GL_NEAREST
+    // until the first replay sets it.
+    int RenderMode = 0x2600;
 
-// Per-replay texture traffic, reset at the start of every replay.
-extern int TexUploads;             // glTexImage2D calls
-extern long long TexUploadBytes;   // bytes handed to them
-extern int TexBinds;               // batches begun (texture switches)
+    // Per-replay texture traffic, reset at the start of every replay.
+    int TexUploads = 0;            // glTexImage2D calls
+    long long TexUploadBytes = 0;  // bytes handed to them
+    int TexBinds = 0;              // batches begun (texture switches)
 
-// Unfocused renders that left an unchanged frame on screen instead of
-// replaying it.
-extern long ReplaysSkipped;
+    // Unfocused renders that left an unchanged frame on screen instead of
+    // replaying it.
+    long ReplaysSkipped = 0;
+
+    // Set at the start of every replay: mirrors GL_ALPHA_TEST, and the
+    // mapping from record coordinates to window pixels.
+    bool AlphaTestOn = false;
+    double ViewSx = 0, ViewSy = 0;
+    int ViewW = 0, ViewH = 0;
+};
+extern ReplayState Replayer;
 
 // Called when the window system asks for the window's contents again
 // (uncovered, resized): the next render replays even an unchanged frame.

@@ -1,8 +1,7 @@
 // What the plain replay (sys/Renderer.cpp) and the work it may skip without
 // changing a pixel (sys/RendererShortcuts.cpp) share: the batch constants,
 // vertex colours and texture corners, and the calls each makes into the
-// other. Only those two files include it, and the tests' list of shared
-// state, which names the replay's per-frame globals.
+// other. Only those two files include it.
 #pragma once
 
 #include "sys/SysGlobals.h"
@@ -58,12 +57,6 @@ void CountBox();
 void EmitBox(const double* r, double w, double h, const Tex4& tc);
 
 // ---- In sys/RendererShortcuts.cpp ----
-
-// Mirrors GL_ALPHA_TEST during a replay.
-extern bool AlphaTestOn;
-// The mapping of this replay from record coordinates to window pixels.
-extern double ViewSx, ViewSy;
-extern int ViewW, ViewH;
 
 // Starts the texture cache afresh when the GL context changed.
 void CheckContext();

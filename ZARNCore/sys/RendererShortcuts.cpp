@@ -59,9 +59,6 @@
 #include "sys/TextureStrips.h"
 #include "sys/ZARNSys.h"
 
-int TexUploads = 0;
-long long TexUploadBytes = 0;
-
 namespace Replay {
 
 // Texture objects of the current GL context. A new window brings a new
@@ -82,10 +79,6 @@ TextureCache Cache;
 int SwapInterval = 1;
 
 bool Shortcuts = true;     // the skips of records, margins and rows described above
-bool AlphaTestOn = false;  // mirrors GL_ALPHA_TEST during a replay
-// The mapping of this replay from record coordinates to window pixels.
-double ViewSx = 0, ViewSy = 0;
-int ViewW = 0, ViewH = 0;
 
 // Images whose window footprint is smaller than this are drawn whole: the
 // scissor would save less than the extra draw costs.
@@ -166,8 +159,8 @@ void TexelCorners(const double* r, double w, double h, double F, double u0, doub
 }
 
 // Window pixel position (GL: y up) of a record coordinate in this replay.
-double WindowX(double x) { return (x * ViewSx + 1) * ViewW / 2; }
-double WindowY(double y) { return (y * ViewSy + 1) * ViewH / 2; }
+double WindowX(double x) { return (x * Replayer.ViewSx + 1) * Replayer.ViewW / 2; }
+double WindowY(double y) { return (y * Replayer.ViewSy + 1) * Replayer.ViewH / 2; }
 
 struct PixelBox {
     int x0, y0, x1, y1;  // window pixels (GL: y up), half-open
@@ -191,8 +184,8 @@ PixelBox Footprint(const double* r, double w, double h, double F, double u0, dou
     PixelBox p;
     p.x0 = int(std::max(0.0, std::floor(lo[0]) - 1));
     p.y0 = int(std::max(0.0, std::floor(lo[1]) - 1));
-    p.x1 = int(std::min(double(ViewW), std::ceil(hi[0]) + 1));
-    p.y1 = int(std::min(double(ViewH), std::ceil(hi[1]) + 1));
+    p.x1 = int(std::min(double(Replayer.ViewW), std::ceil(hi[0]) + 1));
+    p.y1 = int(std::min(double(Replayer.ViewH), std::ceil(hi[1]) + 1));
     return p;
 }
 
@@ -212,8 +205,8 @@ void CheckContext() {
 
 void Upload(const unsigned char* pixels, int side) {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, side, side, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-    TexUploads += 1;
-    TexUploadBytes += (long long)side * side * 4;
+    Replayer.TexUploads += 1;
+    Replayer.TexUploadBytes += (long long)side * side * 4;
 }
 
 void BindTexture(int use) {
@@ -226,7 +219,7 @@ void BindTexture(int use) {
         name = &Cache.white;
         loaded = &Cache.whiteLoaded;
         static const std::vector<unsigned char> fallback(256, 255);
-        pixels = WhiteBlock.size() >= 256 ? WhiteBlock.data() : fallback.data();
+        pixels = Win.WhiteBlock.size() >= 256 ? Win.WhiteBlock.data() : fallback.data();
         side = 8;
     } else if (use >= BlurBase) {
         int s = use - BlurBase;
@@ -256,8 +249,8 @@ void BindTexture(int use) {
         *loaded = false;
     }
     glBindTexture(GL_TEXTURE_2D, *name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, RenderMode);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, RenderMode);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, Replayer.RenderMode);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, Replayer.RenderMode);
     unsigned current = version ? ImageVersion[use >= BlurBase ? use - BlurBase : use] : 0;
     if (!*loaded || (version && *version != current)) {
         Upload(pixels, side);
@@ -269,7 +262,7 @@ void BindTexture(int use) {
 // With the alpha test on, a record whose colour alpha is 0 at both ends
 // draws nothing: every fragment's alpha is 0.
 bool Invisible(const Colour& lo, const Colour& hi) {
-    return Shortcuts && AlphaTestOn && Wireframe != 1 && lo.a == 0 && hi.a == 0;
+    return Shortcuts && Replayer.AlphaTestOn && Input.Wireframe != 1 && lo.a == 0 && hi.a == 0;
 }
 
 bool NearWhole(double v, double tolerance) { return std::fabs(v - std::round(v)) < tolerance; }
@@ -278,7 +271,7 @@ bool NearWhole(double v, double tolerance) { return std::fabs(v - std::round(v))
 // image record when the cut is exact (see the top of the file); false,
 // having drawn nothing, when it is not.
 bool DrawTrimmed(const double* r, double w, double h, double F, const CellBox& box, const Tex4& tc) {
-    if (r[DrawField::Rotation] != 0 || RenderMode != GL_NEAREST) return false;
+    if (r[DrawField::Rotation] != 0 || Replayer.RenderMode != GL_NEAREST) return false;
     Colour lo = Bottom(r), hi = Top(r);
     if (lo.r != hi.r || lo.g != hi.g || lo.b != hi.b || lo.a != hi.a) return false;
     if (box.u0 == 0 && box.v0 == 0 && box.u1 == F && box.v1 == F) return false;
@@ -309,7 +302,7 @@ bool DrawTrimmed(const double* r, double w, double h, double F, const CellBox& b
 bool DrawImageShortcut(const double* r, int slot, int use, int frame, double w, double h, const Tex4& tc,
                        const FrameBox& drawn) {
     const CellBox* box = nullptr;
-    if (Shortcuts && AlphaTestOn && Wireframe != 1) box = VisibleBox(slot, use >= BlurBase, frame);
+    if (Shortcuts && Replayer.AlphaTestOn && Input.Wireframe != 1) box = VisibleBox(slot, use >= BlurBase, frame);
     if (!box) return false;
     if (box->u0 >= box->u1) {  // not one texel to show
         CountBox();
@@ -322,7 +315,9 @@ bool DrawImageShortcut(const double* r, int slot, int use, int frame, double w, 
     const double F = (use >= BlurBase ? BlurBoxes : Boxes)[slot].F;
     if (DrawTrimmed(r, w, h, F, *box, tc)) return true;
     // Small images are drawn whole (the rotation at most doubles the box).
-    if (2 * std::fabs(w * ViewSx * ViewW / 2 * h * ViewSy * ViewH / 2) < ScissorMinArea) return false;
+    if (2 * std::fabs(w * Replayer.ViewSx * Replayer.ViewW / 2 * h * Replayer.ViewSy * Replayer.ViewH / 2) <
+        ScissorMinArea)
+        return false;
     // One texel of margin: a linear filter reaches that far.
     PixelBox whole = Footprint(r, w, h, F, 0, 0, F, F);
     PixelBox seen = Footprint(r, w, h, F, std::max(0, box->u0 - 1), std::max(0.0, box->v0 - 1.0),
@@ -362,12 +357,12 @@ bool RefreshWanted = false;  // the window system lost the window's contents
 
 void RememberShown(float overscan) {
     Shown.valid = true;
-    Shown.window = window;
-    Shown.records.assign(DrawR, DrawR + DrawToRT);
+    Shown.window = Win.window;
+    Shown.records.assign(Replayer.DrawR, Replayer.DrawR + Replayer.DrawToRT);
     std::memcpy(Shown.set, ASys.DrawSet, sizeof Shown.set);
     std::memcpy(Shown.versions, ImageVersion, sizeof Shown.versions);
-    glfwGetFramebufferSize(window, &Shown.fw, &Shown.fh);
-    Shown.wireframe = Wireframe;
+    glfwGetFramebufferSize(Win.window, &Shown.fw, &Shown.fh);
+    Shown.wireframe = Input.Wireframe;
     Shown.overscan = overscan;
     RefreshWanted = false;
 }
@@ -376,16 +371,16 @@ void RememberShown(float overscan) {
 // records, settings and image pixels, the clear colour's fade finished, the
 // same window at the same size, and no request to draw its contents again.
 bool SameAsShown(float overscan) {
-    if (!Shown.valid || RefreshWanted || Shown.window != window) return false;
+    if (!Shown.valid || RefreshWanted || Shown.window != Win.window) return false;
     const float* s = ASys.DrawSet;
     if (s[DrawSlot::ClearR] != s[DrawSlot::ClearToR] || s[DrawSlot::ClearG] != s[DrawSlot::ClearToG] ||
         s[DrawSlot::ClearB] != s[DrawSlot::ClearToB])
         return false;
     int fw = 0, fh = 0;
-    glfwGetFramebufferSize(window, &fw, &fh);
-    return fw == Shown.fw && fh == Shown.fh && Wireframe == Shown.wireframe && overscan == Shown.overscan &&
-           size_t(DrawToRT) == Shown.records.size() &&
-           std::memcmp(DrawR, Shown.records.data(), sizeof(DrawCmd) * size_t(DrawToRT)) == 0 &&
+    glfwGetFramebufferSize(Win.window, &fw, &fh);
+    return fw == Shown.fw && fh == Shown.fh && Input.Wireframe == Shown.wireframe && overscan == Shown.overscan &&
+           size_t(Replayer.DrawToRT) == Shown.records.size() &&
+           std::memcmp(Replayer.DrawR, Shown.records.data(), sizeof(DrawCmd) * size_t(Replayer.DrawToRT)) == 0 &&
            std::memcmp(s, Shown.set, sizeof Shown.set) == 0 &&
            std::memcmp(ImageVersion, Shown.versions, sizeof Shown.versions) == 0;
 }

@@ -12,13 +12,7 @@
 #include "sys/WavReader.h"
 #include "sys/ZARNSys.h"
 
-int ALsourcebuffer[32] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
-                          -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
-int ALChannel = 0;
-ALuint ALbuffer[SoundSlots] = {};
-int ALbufferActive[SoundSlots] = {};
-int SFXData[SoundSlots][10] = {};
-void (*EffectSamplesListener)(int slot, const unsigned char* data, int bytes) = nullptr;
+EffectTable Effects;
 
 namespace {
 
@@ -85,29 +79,29 @@ void ZARNSys::GetWAV(int slot, const char* path) {
     // Read ahead while the loading screen played, or read below.
     PreparedWave wave;
     bool ahead = TakeDecodedWave(path, wave);
-    if (!AudioEnabled) return;
+    if (!Audio.AudioEnabled) return;
     alGetError();
     for (int s = 0; s < 32; ++s) {
-        if (ALsourcebuffer[s] != slot) continue;
+        if (Effects.ALsourcebuffer[s] != slot) continue;
         SysLog("Freeing Buffer %i", s);
-        alSourceStop(ALsource[s]);
-        ALsourcebuffer[s] = -1;
-        alSourcei(ALsource[s], AL_BUFFER, 0);
+        alSourceStop(Audio.ALsource[s]);
+        Effects.ALsourcebuffer[s] = -1;
+        alSourcei(Audio.ALsource[s], AL_BUFFER, 0);
         LogALError("Source->Buffer Error %i");
     }
-    if (ALbufferActive[slot]) {
-        alDeleteBuffers(1, &ALbuffer[slot]);
-        ALbufferActive[slot] = 0;
+    if (Effects.ALbufferActive[slot]) {
+        alDeleteBuffers(1, &Effects.ALbuffer[slot]);
+        Effects.ALbufferActive[slot] = 0;
         LogALError("Delete Buffer Error %i");
     }
-    std::memset(SFXData[slot], 0, sizeof SFXData[slot]);
-    alGenBuffers(1, &ALbuffer[slot]);
+    std::memset(Effects.SFXData[slot], 0, sizeof Effects.SFXData[slot]);
+    alGenBuffers(1, &Effects.ALbuffer[slot]);
     ALenum e = alGetError();
     if (e != AL_NO_ERROR) {
         SysLog("Generate Buffer Error %i", int(e));
         return;
     }
-    ALbufferActive[slot] = 1;
+    Effects.ALbufferActive[slot] = 1;
 
     if (!ahead) wave = PrepareWave(path);
     if (!wave.Opened) {
@@ -120,27 +114,27 @@ void ZARNSys::GetWAV(int slot, const char* path) {
             continue;
         }
         int got = int(step.Data.size());
-        int* info = SFXData[slot];
-        std::memset(info, 0, sizeof SFXData[slot]);
+        int* info = Effects.SFXData[slot];
+        std::memset(info, 0, sizeof Effects.SFXData[slot]);
         info[0] = got;
         info[1] = got / step.FrameBytes;
         info[2] = step.Channels;
         info[3] = step.BytesPerSample;
         info[4] = step.Rate;
-        alBufferData(ALbuffer[slot], step.ALFormat, step.Data.data(), ALsizei(got), step.Rate);
-        if (EffectSamplesListener) EffectSamplesListener(slot, step.Data.data(), got);
+        alBufferData(Effects.ALbuffer[slot], step.ALFormat, step.Data.data(), ALsizei(got), step.Rate);
+        if (Effects.EffectSamplesListener) Effects.EffectSamplesListener(slot, step.Data.data(), got);
         SysLog("     Load %i bytes", got);
         LogALError("Post Error %i");
     }
 }
 
 void ZARNSys::PlayWAV(int slot, float pitch, float volume, float pan, int loop) {
-    if (slot < 0 || slot >= SoundSlots || !ALbufferActive[slot]) return;
-    ALChannel = (ALChannel + 1) % 31;
-    ALuint source = ALsource[ALChannel];
-    ALsourcebuffer[ALChannel] = slot;
+    if (slot < 0 || slot >= SoundSlots || !Effects.ALbufferActive[slot]) return;
+    Effects.ALChannel = (Effects.ALChannel + 1) % 31;
+    ALuint source = Audio.ALsource[Effects.ALChannel];
+    Effects.ALsourcebuffer[Effects.ALChannel] = slot;
     alSourceStop(source);
-    alSourcei(source, AL_BUFFER, ALint(ALbuffer[slot]));
+    alSourcei(source, AL_BUFFER, ALint(Effects.ALbuffer[slot]));
     alSourcef(source, AL_PITCH, ClampSetting(pitch, 0.25f, 16.0f));
     alSourcef(source, AL_GAIN, ClampSetting(volume, 0.0f, 1.0f));
     // The listener faces +z, so its right hand points along -x.
@@ -152,14 +146,14 @@ void ZARNSys::PlayWAV(int slot, float pitch, float volume, float pan, int loop) 
 void ReleaseEffectBuffers() {
     // A buffer still attached to a source cannot be deleted.
     for (int s = 0; s < 31; ++s) {
-        alSourceStop(ALsource[s]);
-        alSourcei(ALsource[s], AL_BUFFER, 0);
-        ALsourcebuffer[s] = -1;
+        alSourceStop(Audio.ALsource[s]);
+        alSourcei(Audio.ALsource[s], AL_BUFFER, 0);
+        Effects.ALsourcebuffer[s] = -1;
     }
     ASys.StopMusicSys();
     for (int slot = 0; slot < SoundSlots; ++slot) {
-        if (!ALbufferActive[slot]) continue;
-        alDeleteBuffers(1, &ALbuffer[slot]);
-        ALbufferActive[slot] = 0;
+        if (!Effects.ALbufferActive[slot]) continue;
+        alDeleteBuffers(1, &Effects.ALbuffer[slot]);
+        Effects.ALbufferActive[slot] = 0;
     }
 }

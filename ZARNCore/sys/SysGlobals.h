@@ -8,20 +8,31 @@
 
 #include <vector>
 
-extern GLFWwindow* window;
-// 1 once a window has been opened (set by SetScreen).
-extern int WindowEverOpened;
+// The game's window and what is made with it: opened by SysInit, made again
+// by every screen mode switch, released by Close().
+struct WindowState {
+    GLFWwindow* window = nullptr;
+    int WindowEverOpened = 0;  // 1 once a window has been opened (set by SetScreen)
+    int isFullscreen = 0;
+    char GameTitleSys[1024] = {};
+    std::vector<unsigned char> WhiteBlock;
+};
+extern WindowState Win;
 // True when the game had a window and a screen mode switch could not make it
 // again: nothing can be drawn, and the player cannot ask to close.
 bool WindowLost();
-extern int isFullscreen;
-extern char GameTitleSys[1024];
-extern std::vector<unsigned char> WhiteBlock;
-extern int AudioEnabled;
-extern ALCdevice* ALdev;
-extern ALCcontext* ALctx;
-extern ALuint ALsource[32];
-extern ALuint MusicBuffer[4];
+
+// The audio device, opened once by SysInit and kept until Close(): the 32
+// sources (0-30 effects in turn, 31 music) and the music stream's buffers.
+struct AudioDevice {
+    int AudioEnabled = 0;
+    ALCdevice* ALdev = nullptr;
+    ALCcontext* ALctx = nullptr;
+    ALuint ALsource[32] = {};
+    ALuint MusicBuffer[4] = {};
+};
+extern AudioDevice Audio;
+
 extern char TempstrSys[1024];
 
 // Formats a platform log line (into TempstrSys) and writes it.

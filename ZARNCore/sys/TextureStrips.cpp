@@ -69,7 +69,7 @@ void UploadInStrips(int slot) {
 }
 
 void UploadStripsAhead() {
-    if (!window || Queue.empty()) return;
+    if (!Win.window || Queue.empty()) return;
     for (auto it = Queue.begin(); it != Queue.end();) {
         if (StillCurrent(*it)) {
             ++it;
@@ -85,7 +85,7 @@ void UploadStripsAhead() {
         const long rowBytes = long(iSize[p.Slot]) * 4;
         const long sent = SendRows(p, std::max(budget / rowBytes, 1L));
         budget -= sent;
-        TexUploadBytes += sent;
+        Replayer.TexUploadBytes += sent;
     }
 }
 
@@ -99,8 +99,8 @@ unsigned TakeStripTexture(int slot) {
             return 0;
         }
         if (p.Rows < p.Side) {
-            TexUploads += 1;
-            TexUploadBytes += SendRows(p, p.Side - p.Rows);
+            Replayer.TexUploads += 1;
+            Replayer.TexUploadBytes += SendRows(p, p.Side - p.Rows);
         }
         return p.Name;
     }

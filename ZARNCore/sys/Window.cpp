@@ -12,11 +12,7 @@
 
 ZARNSys ASys;
 
-GLFWwindow* window = nullptr;
-int WindowEverOpened = 0;
-int isFullscreen = 0;
-char GameTitleSys[1024] = {};
-std::vector<unsigned char> WhiteBlock;
+WindowState Win;
 char TempstrSys[1024] = {};
 
 ZARNSys::ZARNSys() {}
@@ -26,7 +22,7 @@ void error_callback(int, const char* text) {
 }
 
 void ZARNSys::SysInit(const char* title) {
-    std::snprintf(GameTitleSys, sizeof GameTitleSys, "%s", title ? title : "");
+    std::snprintf(Win.GameTitleSys, sizeof Win.GameTitleSys, "%s", title ? title : "");
     FlushKeys();
     TargetScale = 800;
     ImageZoom = 1.0f;
@@ -35,14 +31,14 @@ void ZARNSys::SysInit(const char* title) {
     glfwSetErrorCallback(error_callback);
     if (!glfwInit()) Debuglog("Initialisation Failed");
 
-    WhiteBlock.assign(256, 255);
+    Win.WhiteBlock.assign(256, 255);
 
     std::memset(DrawSet, 0, sizeof DrawSet);
     DrawSet[DrawSlot::ClearFade] = 1;
     ClearInputTables();
     ClearImageTable();
 
-    isFullscreen = 0;
+    Win.isFullscreen = 0;
     SetScreen(256, 128);
 
     OpenAudio();
@@ -55,36 +51,36 @@ void ZARNSys::SysInit(const char* title) {
 void ZARNSys::SetScreen(int w, int h) {
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 2);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 0);
-    if (window) {
+    if (Win.window) {
         ForgetStripTextures();
-        glfwDestroyWindow(window);
-        window = nullptr;
+        glfwDestroyWindow(Win.window);
+        Win.window = nullptr;
     }
-    window = OpenGameWindow(w, h);
+    Win.window = OpenGameWindow(w, h);
     FrameW = w;
     FrameH = h;
-    if (!window) {
+    if (!Win.window) {
         Debuglog("ERRORRZ");
         return;
     }
-    WindowEverOpened = 1;
+    Win.WindowEverOpened = 1;
     // A recreated window must take the keyboard over from the one it replaced,
     // also where no window manager hands focus around.
-    glfwFocusWindow(window);
-    glfwMakeContextCurrent(window);
+    glfwFocusWindow(Win.window);
+    glfwMakeContextCurrent(Win.window);
     glViewport(0, 0, w, h);
-    glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_NORMAL);
-    glfwSetInputMode(window, GLFW_STICKY_KEYS, GLFW_FALSE);
-    glfwSetInputMode(window, GLFW_STICKY_MOUSE_BUTTONS, GLFW_FALSE);
-    glfwSetWindowRefreshCallback(window, [](GLFWwindow*) { WindowContentsLost(); });
+    glfwSetInputMode(Win.window, GLFW_CURSOR, GLFW_CURSOR_NORMAL);
+    glfwSetInputMode(Win.window, GLFW_STICKY_KEYS, GLFW_FALSE);
+    glfwSetInputMode(Win.window, GLFW_STICKY_MOUSE_BUTTONS, GLFW_FALSE);
+    glfwSetWindowRefreshCallback(Win.window, [](GLFWwindow*) { WindowContentsLost(); });
 }
 
-bool ZARNSys::HasWindow() { return window != nullptr; }
+bool ZARNSys::HasWindow() { return Win.window != nullptr; }
 
-bool WindowLost() { return WindowEverOpened && window == nullptr; }
+bool WindowLost() { return Win.WindowEverOpened && Win.window == nullptr; }
 
 void ZARNSys::HiResRender() {
-    if (window) glfwMakeContextCurrent(window);
+    if (Win.window) glfwMakeContextCurrent(Win.window);
 }
 
 void ZARNSys::Force1920() {}
@@ -93,7 +89,7 @@ void ZARNSys::Close() {
     CloseAudio();
     Debuglog("Closing OpenGL Window");
     ForgetStripTextures();
-    if (window) glfwDestroyWindow(window);
-    window = nullptr;
+    if (Win.window) glfwDestroyWindow(Win.window);
+    Win.window = nullptr;
     glfwTerminate();
 }

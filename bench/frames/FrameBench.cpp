@@ -170,8 +170,8 @@ int ExpectedUploads() {
     static std::map<int, unsigned> drawnAt;  // use (slot, or 1000 + slot for blur) -> version
     int n = first ? 1 : 0;
     first = false;
-    for (int i = 0; i < DrawToRT; ++i) {
-        const double* r = DrawR[i].d;
+    for (int i = 0; i < Replayer.DrawToRT; ++i) {
+        const double* r = Replayer.DrawR[i].d;
         int kind = int(r[DrawField::Kind]);
         if (kind != DrawKind::Image && kind != DrawKind::QuadImage && kind != DrawKind::ImageBlur) continue;
         if (!(r[DrawField::Slot] >= 0 && r[DrawField::Slot] < ImageSlots)) continue;
@@ -215,11 +215,11 @@ Sample Pass() {
     s.update = Ms(t1 - t0);
     s.render = Ms(t3 - t2);
     s.renderCpu = c1 - c0;
-    s.uploads = TexUploads;
-    s.bytes = TexUploadBytes;
-    s.binds = TexBinds;
+    s.uploads = Replayer.TexUploads;
+    s.bytes = Replayer.TexUploadBytes;
+    s.binds = Replayer.TexBinds;
     s.tris = ASys.PolyCount;
-    s.records = DrawToRT;
+    s.records = Replayer.DrawToRT;
     if (G.Scene.Paused == 0) {
         Clock::time_point m0 = Clock::now();
         G.MusicHandler();
@@ -565,7 +565,7 @@ int main(int argc, char** argv) {
         else if (a == "--verify") Verify = true;
         else if (a == "--shots" && i + 1 < argc) ShotDir = argv[++i];
         else if (a == "--no-shortcuts") SetRenderShortcuts(false);
-        else if (a == "--fixed-clock") MillsSource = FixedClock;
+        else if (a == "--fixed-clock") Loop.MillsSource = FixedClock;
         else if (a == "--fullscreen") FullScreen = true;
         else if (a == "--window" && i + 1 < argc && std::sscanf(argv[++i], "%dx%d", &WindowW, &WindowH) == 2 &&
                  WindowW > 0 && WindowH > 0) {

@@ -47,7 +47,7 @@ protected:
         NeutralCanvas(400, 300);  // one canvas unit per pixel
         g.CLS(0, 0, 0);
         g.Smooth(0);
-        Wireframe = 0;
+        Input.Wireframe = 0;
     }
     void TearDown() override {
         // Nothing of this test stays queued for later renders.
@@ -137,13 +137,13 @@ TEST_F(FirstDraw, PipelineWarmUpLeavesTheFrameToDrawAsItWas) {
     ASys.DrawSet[DrawSlot::ClearR] = 255;
     ASys.DrawSet[DrawSlot::ClearToR] = 0;
     ASys.DrawSet[DrawSlot::ClearFade] = 4;
-    const std::vector<DrawCmd> list(DrawR, DrawR + DrawToRT);
+    const std::vector<DrawCmd> list(Replayer.DrawR, Replayer.DrawR + Replayer.DrawToRT);
     const std::vector<float> set(ASys.DrawSet, ASys.DrawSet + 50);
 
     WarmUpPipeline();
 
-    ASSERT_EQ(size_t(DrawToRT), list.size());
-    EXPECT_EQ(std::memcmp(DrawR, list.data(), sizeof(DrawCmd) * list.size()), 0);
+    ASSERT_EQ(size_t(Replayer.DrawToRT), list.size());
+    EXPECT_EQ(std::memcmp(Replayer.DrawR, list.data(), sizeof(DrawCmd) * list.size()), 0);
     EXPECT_EQ(std::vector<float>(ASys.DrawSet, ASys.DrawSet + 50), set);
 }
 

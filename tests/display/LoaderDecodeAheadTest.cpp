@@ -71,7 +71,8 @@ Outcome Collect(const std::string& log) {
         o.Slots.push_back(entry);
     }
     o.Samples = Heard;
-    for (int s = 0; s < SoundSlots; ++s) o.Effects.push_back(std::vector<int>(SFXData[s], SFXData[s] + 10));
+    for (int s = 0; s < SoundSlots; ++s)
+        o.Effects.push_back(std::vector<int>(Effects.SFXData[s], Effects.SFXData[s] + 10));
     return o;
 }
 
@@ -82,14 +83,14 @@ void EmptyTables() {
         iFramesW[s] = iSize[s] = ASys.iFramesSquare[s] = 0;
         iFramesWz[s] = ASys.iSizeScaled[s] = 0;
     }
-    std::memset(SFXData, 0, sizeof SFXData);
+    std::memset(Effects.SFXData, 0, sizeof Effects.SFXData);
     // No source still holds an effect, as at start-up.
     for (int s = 0; s < 31; ++s) {
-        alSourceStop(ALsource[s]);
-        alSourcei(ALsource[s], AL_BUFFER, 0);
-        ALsourcebuffer[s] = -1;
+        alSourceStop(Audio.ALsource[s]);
+        alSourcei(Audio.ALsource[s], AL_BUFFER, 0);
+        Effects.ALsourcebuffer[s] = -1;
     }
-    ALChannel = 0;
+    Effects.ALChannel = 0;
     Heard.clear();
 }
 
@@ -97,11 +98,11 @@ class LoaderDecodeAhead : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!EnsureGameWindow()) GTEST_SKIP() << "needs a display";
-        if (!AudioEnabled) GTEST_SKIP() << "needs an audio device (ALSOFT_DRIVERS=null)";
+        if (!Audio.AudioEnabled) GTEST_SKIP() << "needs an audio device (ALSOFT_DRIVERS=null)";
         MyGame& g = ThisGame;
         saved_.Keep(g.home, g.datahome, g.LoadTo, ASys.DrawTo, g.Online.NetValid, g.ScreenW, g.ScreenH, ASys.FontImage, ASys.iFrames,
-                    ASys.iFramesSquare, ASys.iSizeScaled, Image, iFramesW, iFramesWz, iSize, SFXData,
-                    ALsourcebuffer, ALChannel, EffectSamplesListener);
+                    ASys.iFramesSquare, ASys.iSizeScaled, Image, iFramesW, iFramesWz, iSize, Effects.SFXData,
+                    Effects.ALsourcebuffer, Effects.ALChannel, Effects.EffectSamplesListener);
         // Loading may draw from the random streams; later tests expect
         // them as they left them.
         saved_.Keep(jRand_Seed, jRand_Count, jRand_Bit, jRand_Plus, jRand_Out, jRand_Tot, jRand_tSeed);
@@ -120,7 +121,7 @@ protected:
         std::ofstream(data + "audio/04.wav", std::ios::binary | std::ios::trunc) << "not a wave file at all";
         std::snprintf(g.home, sizeof g.home, "%s", home_.c_str());
         g.datahome[0] = 0;  // the data beside the home, as in a build folder
-        EffectSamplesListener = Listen;
+        Effects.EffectSamplesListener = Listen;
     }
     void TearDown() override {
         StopDecodingAhead();
@@ -181,11 +182,11 @@ TEST_F(LoaderDecodeAhead, FillsEverySlotInOrderAsAPlainLoadDoes) {
     EXPECT_EQ(count("Not a PCM Wave File"), 1);
     EXPECT_EQ(ASys.iFrames[Img::Particles], -1);  // particles: missing
     EXPECT_EQ(ASys.iFrames[Img::MenuFront], -1);  // menu_front: cut in half
-    EXPECT_EQ(SFXData[Sfx::Left10][0], 0);
-    EXPECT_EQ(SFXData[Sfx::Chomp][0], 0);
+    EXPECT_EQ(Effects.SFXData[Sfx::Left10][0], 0);
+    EXPECT_EQ(Effects.SFXData[Sfx::Chomp][0], 0);
     // And the rest arrived: the sprite sheet and an effect.
     EXPECT_GT(ASys.iFrames[Img::Sprites], 1);
-    EXPECT_GT(SFXData[Sfx::TargetReached][0], 0);
+    EXPECT_GT(Effects.SFXData[Sfx::TargetReached][0], 0);
     std::vector<int> slotsHeard;
     for (const SamplesGiven& s : ahead.Samples) slotsHeard.push_back(s.Slot);
     EXPECT_EQ(slotsHeard, (std::vector<int>{Sfx::StartUp, Sfx::PowerItem, Sfx::Move, Sfx::Confirm, Sfx::PowerItem,

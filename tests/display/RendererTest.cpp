@@ -54,12 +54,12 @@ protected:
         NeutralCanvas(400, 300);  // one canvas unit per pixel
         g.CLS(0, 0, 0);
         g.Smooth(0);
-        Wireframe = 0;
+        Input.Wireframe = 0;
         overscan_ = g.OverscanFrac;
         g.OverscanFrac = 0;
     }
     void TearDown() override {
-        Wireframe = 0;
+        Input.Wireframe = 0;
         g.OverscanFrac = overscan_;
         ASys.DrawTo = 0;
         ASys.RenderBuffer();
@@ -221,12 +221,12 @@ TEST_F(Renderer, ImageFramesDrawUprightFromTheirCellAtOnePixelPerTexel) {
         EXPECT_TRUE(Lit(f, 407, 300));
         EXPECT_FALSE(Lit(f, 391, 300));
         EXPECT_FALSE(Lit(f, 408, 300));
-        EXPECT_EQ(DrawR[0].d[DrawField::Frame], c.shown);  // clamped in place
+        EXPECT_EQ(Replayer.DrawR[0].d[DrawField::Frame], c.shown);  // clamped in place
     }
     // Linear filtering still samples the picture (not a blank texture).
     g.Smooth(1);
     FramePixels f = Draw([&] { g.DrawImg(SheetSlot, 400, 300, 1); });
-    EXPECT_EQ(RenderMode, 0x2601);  // GL_LINEAR
+    EXPECT_EQ(Replayer.RenderMode, 0x2601);  // GL_LINEAR
     EXPECT_TRUE(PixelIs(f, 400, 295, TopOf(1), 0, 0, 6));
 }
 
@@ -263,7 +263,7 @@ TEST_F(Renderer, InternalSlotsDrawNothingExceptTheScreenCopy) {
         g.DrawImg(102, 600, 300);
         g.QuadImg(102, 0, 0, 50, 0, 50, 50, 0, 50, 0);
     });
-    EXPECT_EQ(DrawToRT, 4);
+    EXPECT_EQ(Replayer.DrawToRT, 4);
     EXPECT_FALSE(Lit(f, 200, 300));
     EXPECT_FALSE(Lit(f, 400, 300));
     EXPECT_TRUE(PixelIs(f, 600, 300, 255, 255, 255));
@@ -299,17 +299,17 @@ TEST_F(Renderer, OverscanShrinksThePicture) {
     EXPECT_FALSE(Lit(f, 400, 18));
     EXPECT_TRUE(Lit(f, 400, 22));
     EXPECT_FALSE(Lit(f, 400, 581));
-    EXPECT_FLOAT_EQ(OverscanScaleX, 1 / 0.95f);
-    EXPECT_NEAR(OverscanScaleY, 1 / (1 - 0.05 * 4 / 3.0), 1e-5);
+    EXPECT_FLOAT_EQ(Input.OverscanScaleX, 1 / 0.95f);
+    EXPECT_NEAR(Input.OverscanScaleY, 1 / (1 - 0.05 * 4 / 3.0), 1e-5);
     f = Draw([&] { g.Rect(400, 300, 800, 600); });
     EXPECT_TRUE(Lit(f, 0, 0));
     EXPECT_TRUE(Lit(f, 799, 599));
 }
 
 TEST_F(Renderer, WireframeDrawsOutlinesOnly) {
-    Wireframe = 1;
+    Input.Wireframe = 1;
     FramePixels f = Draw([&] { g.Rect(400, 300, 100, 100); });
-    Wireframe = 0;
+    Input.Wireframe = 0;
     EXPECT_FALSE(Lit(f, 420, 300));
     EXPECT_TRUE(Lit(f, 349, 300) || Lit(f, 350, 300));
     // The shared diagonal of the two triangles crosses the centre.
@@ -327,15 +327,15 @@ TEST_F(Renderer, UnchangedTexturesAreNotUploadedAgain) {
         g.Rect(500, 100, 10, 10);
     };
     Draw(record);
-    EXPECT_GE(TexUploads, 2);
-    EXPECT_EQ(TexBinds, 4);  // batches: sheet, other, sheet, white block
+    EXPECT_GE(Replayer.TexUploads, 2);
+    EXPECT_EQ(Replayer.TexBinds, 4);  // batches: sheet, other, sheet, white block
     Draw(record);
-    EXPECT_EQ(TexUploads, 0);
-    EXPECT_EQ(TexBinds, 4);
+    EXPECT_EQ(Replayer.TexUploads, 0);
+    EXPECT_EQ(Replayer.TexBinds, 4);
     g.BufferFill(SheetSlot, 255, 0, 0, 255);
     FramePixels f = Draw(record);
-    EXPECT_EQ(TexUploads, 1);
-    EXPECT_EQ(TexUploadBytes, 64 * 64 * 4);
+    EXPECT_EQ(Replayer.TexUploads, 1);
+    EXPECT_EQ(Replayer.TexUploadBytes, 64 * 64 * 4);
     EXPECT_TRUE(PixelIs(f, 400, 100, 255, 0, 0));
 }
 
@@ -458,13 +458,13 @@ TEST_F(Renderer, UnfocusedRenderSkipsOnlyAnUnchangedFrame) {
         {"the same list handed over again", false, [&] { record(400); }, true},
         {"image pixels changed", false, [&] { g.BufferFill(SheetSlot, 1, 2, 3, 255); }, false},
         {"the clear colour still fading", false, [] {}, false, true},
-        {"wireframe switched", false, [] { Wireframe = 1; }, false},
+        {"wireframe switched", false, [] { Input.Wireframe = 1; }, false},
         {"contents lost", false, [] { WindowContentsLost(); }, false},
     };
     const int focus = ASys.Button[Fixed::Focus];
     for (const Case& c : cases) {
         SCOPED_TRACE(c.change);
-        Wireframe = 0;
+        Input.Wireframe = 0;
         record(400);
         for (int k = 21; k < 24; ++k) ASys.DrawSet[k] = ASys.DrawSet[k + 3];
         ASys.DrawSet[DrawSlot::ClearFade] = c.fading ? 8 : 1;  // the fade's divisor
@@ -476,9 +476,9 @@ TEST_F(Renderer, UnfocusedRenderSkipsOnlyAnUnchangedFrame) {
         ASys.RenderSys(0);
         c.apply();
         ASys.Button[Fixed::Focus] = c.focused ? 1 : -1;
-        const long before = ReplaysSkipped;
+        const long before = Replayer.ReplaysSkipped;
         ASys.RenderSys(0);
-        EXPECT_EQ(ReplaysSkipped - before, c.skipped ? 1 : 0);
+        EXPECT_EQ(Replayer.ReplaysSkipped - before, c.skipped ? 1 : 0);
     }
     ASys.Button[Fixed::Focus] = focus;
 }
@@ -530,12 +530,12 @@ TEST_F(Renderer, CanvasFollowsTheWindowShape) {
         g.RenderGame(w, h);
         EXPECT_NEAR(w, c.w2, 0.01);
         EXPECT_NEAR(h, c.h2, 0.01);
-        EXPECT_EQ(iBump, c.bump);
+        EXPECT_EQ(Canvas.iBump, c.bump);
         EXPECT_EQ(ASys.ImageZoom, c.fh > c.fw ? 1.5625f : 1.0f);
         if (c.fw == 1280) {
-            EXPECT_EQ(rw2, 400);
-            EXPECT_EQ(rh2, 225);
-            EXPECT_FLOAT_EQ(ViewScale, 0.0025f);
+            EXPECT_EQ(Canvas.rw2, 400);
+            EXPECT_EQ(Canvas.rh2, 225);
+            EXPECT_FLOAT_EQ(Canvas.ViewScale, 0.0025f);
             g.CopyBuffer();
             EXPECT_EQ(iSize[102], 2048);
         }

@@ -109,7 +109,7 @@ protected:
 
     void SetUp() override {
         if (!EnsureGameWindow()) GTEST_SKIP() << "needs a display";
-        if (!AudioEnabled) GTEST_SKIP() << "needs an audio device (ALSOFT_DRIVERS=null)";
+        if (!Audio.AudioEnabled) GTEST_SKIP() << "needs an audio device (ALSOFT_DRIVERS=null)";
         savedHome = ThisGame.home;
         savedSfx = ThisGame.SfxLevel, savedMusic = ThisGame.MusicLevel;
         home = MakeHome();
@@ -167,24 +167,24 @@ TEST_F(SoundTest, WaveLoaderTakesOnlyWhatTheFileHolds) {
     for (const Case& c : cases) {
         std::string path = Write("case.wav", c.bytes);
         ASys.GetWAV(90, path.c_str());
-        ASSERT_EQ(ALbufferActive[90], 1) << c.what;
+        ASSERT_EQ(Effects.ALbufferActive[90], 1) << c.what;
         ALint size = -1;
-        alGetBufferi(ALbuffer[90], AL_SIZE, &size);
+        alGetBufferi(Effects.ALbuffer[90], AL_SIZE, &size);
         EXPECT_EQ(size, c.loaded) << c.what;
-        EXPECT_EQ(SFXData[90][0], c.loaded) << c.what;
+        EXPECT_EQ(Effects.SFXData[90][0], c.loaded) << c.what;
     }
     ASys.GetWAV(90, Write("case.wav", valid).c_str());
-    EXPECT_EQ(SFXData[90][1], 1000);
-    EXPECT_EQ(SFXData[90][2], 2);
-    EXPECT_EQ(SFXData[90][3], 2);
-    EXPECT_EQ(SFXData[90][4], 22050);
+    EXPECT_EQ(Effects.SFXData[90][1], 1000);
+    EXPECT_EQ(Effects.SFXData[90][2], 2);
+    EXPECT_EQ(Effects.SFXData[90][3], 2);
+    EXPECT_EQ(Effects.SFXData[90][4], 22050);
 
     testing::internal::CaptureStdout();
     ASys.GetWAV(90, (AudioDir(home) + "missing.wav").c_str());
     std::string log = testing::internal::GetCapturedStdout();
     EXPECT_NE(log.find("> Error Opening Wave\n"), std::string::npos) << log;
     ALint size = -1;
-    alGetBufferi(ALbuffer[90], AL_SIZE, &size);
+    alGetBufferi(Effects.ALbuffer[90], AL_SIZE, &size);
     EXPECT_EQ(size, 0);
 }
 
@@ -247,9 +247,9 @@ TEST_F(SoundTest, LoadSFXReadsTheNamedFileOfTheGame) {
     ThisGame.LoadSFX(9, "Zap.WAV");
     std::string log = testing::internal::GetCapturedStdout();
     ThisGame.GameNum = game;
-    EXPECT_EQ(SFXData[7][0], 400);
-    EXPECT_EQ(SFXData[8][0], 800);
-    EXPECT_EQ(SFXData[9][0], 1200);
+    EXPECT_EQ(Effects.SFXData[7][0], 400);
+    EXPECT_EQ(Effects.SFXData[8][0], 800);
+    EXPECT_EQ(Effects.SFXData[9][0], 1200);
     EXPECT_NE(log.find("> Load SFX   : 7\n"), std::string::npos) << log;
     EXPECT_NE(log.find("> Load Wave sub\\blip to 8\n"), std::string::npos) << log;
     EXPECT_NE(log.find("> Load Wave Zap.WAV to 9\n"), std::string::npos) << log;
@@ -260,16 +260,16 @@ TEST_F(SoundTest, EffectsRotateOverThirtyOneSourcesWithClampedSettings) {
     ASys.GetWAV(91, path.c_str());
     ASys.GetWAV(92, path.c_str());
 
-    int first = ALChannel;
+    int first = Effects.ALChannel;
     for (int i = 0; i < 31; ++i) ThisGame.PlaySFX(91, 1.0f);
-    EXPECT_EQ(ALChannel, first);
-    for (int s = 0; s < 31; ++s) EXPECT_EQ(ALsourcebuffer[s], 91) << s;
-    EXPECT_NE(ALsourcebuffer[31], 91);  // the music source is never used
+    EXPECT_EQ(Effects.ALChannel, first);
+    for (int s = 0; s < 31; ++s) EXPECT_EQ(Effects.ALsourcebuffer[s], 91) << s;
+    EXPECT_NE(Effects.ALsourcebuffer[31], 91);  // the music source is never used
     ThisGame.PlaySFX(92, 1.0f);  // the 32nd cuts off the first
     int reused = (first + 1) % 31;
-    EXPECT_EQ(ALChannel, reused);
-    EXPECT_EQ(ALsourcebuffer[reused], 92);
-    EXPECT_EQ(SourceInt(ALsource[reused], AL_BUFFER), ALint(ALbuffer[92]));
+    EXPECT_EQ(Effects.ALChannel, reused);
+    EXPECT_EQ(Effects.ALsourcebuffer[reused], 92);
+    EXPECT_EQ(SourceInt(Audio.ALsource[reused], AL_BUFFER), ALint(Effects.ALbuffer[92]));
 
     ThisGame.SfxLevel = 0.7f;
     struct Case {
@@ -286,7 +286,7 @@ TEST_F(SoundTest, EffectsRotateOverThirtyOneSourcesWithClampedSettings) {
     };
     for (const Case& c : cases) {
         ThisGame.PlaySFX(91, c.pitch, c.vol, c.pan, c.loop);
-        ALuint s = ALsource[ALChannel];
+        ALuint s = Audio.ALsource[Effects.ALChannel];
         EXPECT_FLOAT_EQ(SourceFloat(s, AL_PITCH), c.wantPitch) << c.pitch;
         EXPECT_FLOAT_EQ(SourceFloat(s, AL_GAIN), c.wantGain) << c.vol;
         float x = 9, y = 9, z = 9;
@@ -295,26 +295,26 @@ TEST_F(SoundTest, EffectsRotateOverThirtyOneSourcesWithClampedSettings) {
         EXPECT_EQ(SourceInt(s, AL_LOOPING), c.wantLoop) << c.loop;
     }
     ThisGame.PlaySFX(91);
-    float pitch = SourceFloat(ALsource[ALChannel], AL_PITCH);
+    float pitch = SourceFloat(Audio.ALsource[Effects.ALChannel], AL_PITCH);
     EXPECT_GE(pitch, 0.8f);
     EXPECT_LE(pitch, 1.2f);
 
     // Reloading a slot stops and frees every source still playing it.
     ThisGame.PlaySFX(92, 1, 1, 0, 1);
-    int looping = ALChannel;
+    int looping = Effects.ALChannel;
     testing::internal::CaptureStdout();
     ASys.GetWAV(92, path.c_str());
     std::string log = testing::internal::GetCapturedStdout();
     EXPECT_NE(log.find("> Freeing Buffer " + std::to_string(looping) + "\n"), std::string::npos) << log;
-    EXPECT_EQ(ALsourcebuffer[looping], -1);
-    EXPECT_NE(SourceInt(ALsource[looping], AL_SOURCE_STATE), AL_PLAYING);
+    EXPECT_EQ(Effects.ALsourcebuffer[looping], -1);
+    EXPECT_NE(SourceInt(Audio.ALsource[looping], AL_SOURCE_STATE), AL_PLAYING);
 
     // Slots that were never loaded, or do not exist, play nothing.
-    int before = ALChannel;
-    if (!ALbufferActive[104]) ThisGame.PlaySFX(104, 1.0f);
+    int before = Effects.ALChannel;
+    if (!Effects.ALbufferActive[104]) ThisGame.PlaySFX(104, 1.0f);
     ThisGame.PlaySFX(105, 1.0f);
     ThisGame.PlaySFX(-1, 1.0f);
-    EXPECT_EQ(ALChannel, before);
+    EXPECT_EQ(Effects.ALChannel, before);
 }
 
 TEST_F(SoundTest, MusicNamesFailuresAndSettings) {
@@ -339,7 +339,7 @@ TEST_F(SoundTest, MusicNamesFailuresAndSettings) {
     ThisGame.MusicPitch(10);
     ThisGame.MusicPan(-3);
     ThisGame.MusicHandler();
-    ALuint src = ALsource[MusicSource];
+    ALuint src = Audio.ALsource[MusicSource];
     EXPECT_FLOAT_EQ(SourceFloat(src, AL_GAIN), 0.25f);
     EXPECT_FLOAT_EQ(SourceFloat(src, AL_PITCH), 4.0f);
     float x = 0, y = 0, z = 0;
@@ -369,8 +369,8 @@ TEST_F(SoundTest, MusicNamesFailuresAndSettings) {
         for (int i = 0; i < 20; ++i) ThisGame.MusicHandler();
         std::string log = testing::internal::GetCapturedStdout();
         EXPECT_EQ(ASys.MusicPlaying, 0) << c.name;
-        EXPECT_EQ(MusicFile, nullptr) << c.name;
-        EXPECT_EQ(OggFile, nullptr) << c.name;
+        EXPECT_EQ(Stream.MusicFile, nullptr) << c.name;
+        EXPECT_EQ(Stream.OggFile, nullptr) << c.name;
         EXPECT_EQ(SourceInt(src, AL_BUFFERS_QUEUED), 0) << c.name;
         EXPECT_NE(log.find(c.message), std::string::npos) << c.name << ": " << log;
     }
@@ -379,7 +379,7 @@ TEST_F(SoundTest, MusicNamesFailuresAndSettings) {
     ThisGame.StopMusic();
     EXPECT_EQ(ASys.MusicPlaying, 0);
     EXPECT_EQ(ASys.MusicBufferTo, 0);
-    EXPECT_EQ(MusicFile, nullptr);
+    EXPECT_EQ(Stream.MusicFile, nullptr);
     EXPECT_EQ(SourceInt(src, AL_BUFFERS_QUEUED), 0);
 }
 
@@ -393,32 +393,32 @@ TEST_F(SoundTest, WavStreamPlaysTheSampleDataInWholeBlocks) {
     const long dataStart = 12 + 8 + 16 + 8 + 8 + 8;
 
     ThisGame.PlayMusic("tail.wav", 0);
-    EXPECT_EQ(MusicFileBegin, dataStart);
-    EXPECT_EQ(MusicFileEnd, dataStart + long(samples.size()));
-    EXPECT_EQ(std::ftell(MusicFile), dataStart + MusicBlockBytes);
-    EXPECT_EQ(MusicBufferStats[1], AL_FORMAT_STEREO16);
-    EXPECT_EQ(MusicBufferStats[4], 44100);
+    EXPECT_EQ(Stream.MusicFileBegin, dataStart);
+    EXPECT_EQ(Stream.MusicFileEnd, dataStart + long(samples.size()));
+    EXPECT_EQ(std::ftell(Stream.MusicFile), dataStart + MusicBlockBytes);
+    EXPECT_EQ(Stream.MusicBufferStats[1], AL_FORMAT_STEREO16);
+    EXPECT_EQ(Stream.MusicBufferStats[4], 44100);
     ThisGame.MusicHandler();
     ThisGame.MusicHandler();  // the 100-byte tail is no block: the track ends
     EXPECT_EQ(ASys.MusicPlaying, 0);
-    EXPECT_EQ(MusicBufferTick, -3 + 2);
-    EXPECT_EQ(MusicFile, nullptr);
+    EXPECT_EQ(Stream.MusicBufferTick, -3 + 2);
+    EXPECT_EQ(Stream.MusicFile, nullptr);
     ALint queued = 0;
-    alGetSourcei(ALsource[MusicSource], AL_BUFFERS_QUEUED, &queued);
+    alGetSourcei(Audio.ALsource[MusicSource], AL_BUFFERS_QUEUED, &queued);
     EXPECT_EQ(queued, 2);
 
     // Looping: the ring fills with blocks 1, 2, 1, 2 and the track goes on.
     ThisGame.PlayMusic("tail.wav", 1);
     for (int i = 0; i < 3; ++i) ThisGame.MusicHandler();
     EXPECT_EQ(ASys.MusicPlaying, 1);
-    EXPECT_EQ(MusicBufferTick, 1);
-    EXPECT_EQ(std::ftell(MusicFile), dataStart + 2 * MusicBlockBytes);
+    EXPECT_EQ(Stream.MusicBufferTick, 1);
+    EXPECT_EQ(std::ftell(Stream.MusicFile), dataStart + 2 * MusicBlockBytes);
 }
 
 TEST_F(SoundTest, MusicStartsAgainAfterTheSourceRanDry) {
     Write("track.wav", LoopTrack());
     ThisGame.PlayMusic("track.wav");
-    ALuint src = ALsource[MusicSource];
+    ALuint src = Audio.ALsource[MusicSource];
     ASSERT_EQ(SourceInt(src, AL_SOURCE_STATE), AL_PLAYING);
     // No refill for longer than the one queued block lasts (0.09 s), as when
     // the main loop stalls: the source plays everything it has and stops.
@@ -442,7 +442,7 @@ TEST_F(SoundTest, MusicStartsAgainAfterTheSourceRanDry) {
 int StepsUntilEnd(int limit) {
     int steps = 0;
     while (ASys.MusicPlaying && steps < limit) {
-        alSourceStop(ALsource[MusicSource]);
+        alSourceStop(Audio.ALsource[MusicSource]);
         ThisGame.MusicHandler();
         ++steps;
     }
@@ -472,7 +472,7 @@ TEST_F(SoundTest, DamagedOggEndsOrRefusesWithoutCrashing) {
         EXPECT_EQ(ASys.MusicPlaying, c.opens ? 2 : 0) << c.name;
         int steps = StepsUntilEnd(5000);
         EXPECT_EQ(ASys.MusicPlaying, 0) << c.name;
-        EXPECT_EQ(OggFile, nullptr) << c.name;
+        EXPECT_EQ(Stream.OggFile, nullptr) << c.name;
         if (!c.opens) continue;
         EXPECT_GE(steps, c.minSteps) << c.name;
         // Looping, the same file goes on past its end.
@@ -480,7 +480,7 @@ TEST_F(SoundTest, DamagedOggEndsOrRefusesWithoutCrashing) {
         StepsUntilEnd(steps + 20);
         EXPECT_EQ(ASys.MusicPlaying, 2) << c.name;
         ThisGame.StopMusic();
-        EXPECT_EQ(OggFile, nullptr) << c.name;
+        EXPECT_EQ(Stream.OggFile, nullptr) << c.name;
     }
 }
 
@@ -649,7 +649,7 @@ TEST(SoundCaptureChild, Scenario) {
     if (!scenario || !home) GTEST_SKIP() << "runs only inside a capture";
     std::snprintf(ThisGame.home, sizeof ThisGame.home, "%s", home);
     ThisGame.Begin(564, "Gobbit");
-    ASSERT_EQ(AudioEnabled, 1);
+    ASSERT_EQ(Audio.AudioEnabled, 1);
     ThisGame.SfxLevel = 1;
     ThisGame.MusicLevel = 1;
     auto pump = [](int ms) {

@@ -137,8 +137,8 @@ TEST_F(TileSeams, JoinedWallPiecesShowNoBackgroundBetweenThem) {
         const double px = ASys.FrameW / double(ASys.TargetScale);  // pixels per canvas unit
         // Window pixels of the cell centres, through the canvas centre (rw2,
         // rh2), which sits at the window's centre.
-        auto centreX = [&](int x) { return (int(v.x0 + x * v.cell) - rw2) + ASys.FrameW / (2 * px); };
-        auto centreY = [&](int y) { return (int(v.y0 + y * v.cell) - rh2) + ASys.FrameH / (2 * px); };
+        auto centreX = [&](int x) { return (int(v.x0 + x * v.cell) - Canvas.rw2) + ASys.FrameW / (2 * px); };
+        auto centreY = [&](int y) { return (int(v.y0 + y * v.cell) - Canvas.rh2) + ASys.FrameH / (2 * px); };
         // The band of a joined piece is 14 of its 16 texels wide; its middle
         // half is wall whatever the filter.
         const double half = v.cell / 4;
@@ -178,8 +178,8 @@ TEST_F(TileSeams, LoadingLogoTilesCoverTheirSquare) {
         // each tile is 16 units square. Pixels are found through the canvas
         // centre (rw2, rh2), which sits at the window's centre.
         const double midX = int(g.ScreenW / 2), midY = int(g.ScreenH / 2);
-        auto X = [&](double x) { return (x - rw2) * px + ASys.FrameW / 2.0; };
-        auto Y = [&](double y) { return (y - rh2) * px + ASys.FrameH / 2.0; };
+        auto X = [&](double x) { return (x - Canvas.rw2) * px + ASys.FrameW / 2.0; };
+        auto Y = [&](double y) { return (y - Canvas.rh2) * px + ASys.FrameH / 2.0; };
         const double left = X(midX - 208), top = Y(midY - 208), right = X(midX + 192), bottom = Y(midY + 192);
         for (int smooth : {0, 1}) {
             SCOPED_TRACE(testing::Message() << s.w << "x" << s.h << ", " << (smooth ? "linear" : "nearest") << " filter");
@@ -223,8 +223,8 @@ int TestClock() { return ClockNow; }
 TEST_F(TileSeams, OverlayBackdropCopiesMeetWithoutALine) {
     g.CreateBuffer(Img::PlatBackdrop, 1024);
     g.BufferFill(Img::PlatBackdrop, 200, 150, 60, 255);
-    StateGuard clock(MillsSource);
-    MillsSource = TestClock;
+    StateGuard clock(Loop.MillsSource);
+    Loop.MillsSource = TestClock;
     for (const WindowSize& s : Sizes) {
         OpenWindow(s);
         for (int smooth : {0, 1}) {

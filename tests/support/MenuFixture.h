@@ -73,10 +73,10 @@ protected:
             if (r[DrawField::Kind] != DrawKind::Image || int(r[DrawField::Slot]) != ASys.FontImage) continue;
             if (i != last + 1 || std::fabs(r[DrawField::Y] - lastY) > 0.01) {
                 DrawnText t;
-                t.x = float(r[DrawField::X] + rw2);
-                t.y = float(r[DrawField::Y] + rh2);
+                t.x = float(r[DrawField::X] + Canvas.rw2);
+                t.y = float(r[DrawField::Y] + Canvas.rh2);
                 t.alpha = float(r[DrawField::BottomA]);
-                t.size = float(r[DrawField::W] * ViewScale);
+                t.size = float(r[DrawField::W] * Canvas.ViewScale);
                 out.push_back(t);
             }
             out.back().text += char(int(r[DrawField::Frame]) + 32);

@@ -38,8 +38,8 @@ protected:
         g.ScreenH = 600;
         for (int i = Setting::OnlineName; i <= Setting::OnlineNameLast; ++i) g.Settings[i] = 0;  // no online name: nothing is sent
         // Sound slots 98 and 99 count as loaded so that playing them shows.
-        ALbufferActive[Sfx::Confirm] = 1;
-        ALbufferActive[Sfx::Move] = 1;
+        Effects.ALbufferActive[Sfx::Confirm] = 1;
+        Effects.ALbufferActive[Sfx::Move] = 1;
     }
 
     void Press(int entry, bool on = true) { ASys.Button[entry] = on ? 1 : 0; }
@@ -51,10 +51,10 @@ protected:
     // Runs one update of a screen and returns how many effects it started.
     template <class Screen>
     int Step(Screen screen) {
-        int before = ALChannel;
+        int before = Effects.ALChannel;
         ASys.DrawTo = 0;
         (ThisGame.*screen)();
-        return (ALChannel - before + 31) % 31;
+        return (Effects.ALChannel - before + 31) % 31;
     }
 
     // A keyboard whose held keys are the test's, in a focused window.

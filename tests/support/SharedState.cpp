@@ -15,7 +15,6 @@
 #include "sys/ImageTable.h"
 #include "sys/InputGlobals.h"
 #include "sys/RendererGlobals.h"
-#include "sys/RendererShared.h"
 #include "sys/SoundGlobals.h"
 #include "sys/SysGlobals.h"
 #include "sys/ZARNSys.h"
@@ -112,59 +111,22 @@ void EveryGlobal(Visit& v) {
 
     // ---- Framework globals ----
     FREE(TempstrUse, "the text ring's cursor: any buffer serves");
-    FREE(starttick, "the monotonic clock's start");
-    FREE(curtick, "the monotonic clock's last reading");
-    FREE(GameStartTime, "the processor clock at start-up");
-    RESTORED(RenderThread);
-    RESTORED(UpdateCountLive);
-    RESTORED(RenderCountLive);
-    RESTORED(DebugToggle);
-    RESTORED(ScreenshotToggle);
-    RESTORED(rw2);
-    RESTORED(rh2);
-    RESTORED(iBump);
-    RESTORED(ViewScale);
-    RESTORED(MillsSource);
+    // The clock's start is set once by Begin and every Mills() takes a fresh
+    // reading against it, so putting them back with the counters is harmless.
+    RESTORED(Loop);
+    RESTORED(Canvas);
     RESTORED(SharedStream);
-    RESTORED(jRand_Seed);
-    RESTORED(jRand_Count);
-    RESTORED(jRand_Bit);
-    RESTORED(jRand_Plus);
-    RESTORED(jRand_Out);
-    RESTORED(jRand_Tot);
     RESTORED(jRand_tSeed);
     RESTORED(DebugMessages);
 
     // ---- Platform globals: window, audio device, renderer, images, sound ----
-    FREE(window, "the window is opened once per test binary and stays");
-    FREE(WindowEverOpened, "follows the window");
-    FREE(isFullscreen, "follows the window");
-    FREE(GameTitleSys, "follows the window");
-    FREE(WhiteBlock, "made once with the window");
-    FREE(AudioEnabled, "follows the audio device");
-    FREE(ALdev, "the audio device, opened once and kept");
-    FREE(ALctx, "the audio device, opened once and kept");
-    FREE(ALsource, "the audio device's sources, made once");
-    FREE(MusicBuffer, "the audio device's music buffers, made once");
+    FREE(Win, "the window is opened once per test binary and stays, with what is made with it");
+    FREE(Audio, "the audio device, opened once and kept: a copy would hand back closed handles");
     FREE(TempstrSys, "scratch of the platform's log lines");
-    FREE(DrawR, "the replay copy: every hand-over rewrites it");
-    FREE(DrawToRT, "set by every hand-over with the copy");
-    FREE(DrawToR, "the replay cursor, reset at every swap");
-    FREE(TexUse, "reset at the start of every replay");
-    FREE(TriCount, "reset at the start of every replay");
-    FREE(RenderMode, "set at the start of every replay");
-    RESTORED(Wireframe);
-    RESTORED(OverscanScaleX);
-    RESTORED(OverscanScaleY);
-    FREE(TexUploads, "counts of one replay, reset at its start");
-    FREE(TexUploadBytes, "counts of one replay, reset at its start");
-    FREE(TexBinds, "counts of one replay, reset at its start");
-    FREE(ReplaysSkipped, "a running count; readers compare two readings");
-    FREE(Replay::AlphaTestOn, "set at the start of every replay");
-    FREE(Replay::ViewSx, "set at the start of every replay");
-    FREE(Replay::ViewSy, "set at the start of every replay");
-    FREE(Replay::ViewW, "set at the start of every replay");
-    FREE(Replay::ViewH, "set at the start of every replay");
+    FREE(Replayer,
+         "every hand-over rewrites the copy and every replay sets the rest afresh; readers of the skip "
+         "count compare two readings");
+    RESTORED(Input);
     FREE(Image, "pixels: a test that loads into a slot keeps it with SlotGuard");
     FREE(ImageBlur, "pixels: a test that loads into a slot keeps it with SlotGuard");
     RESTORED(iFramesW);
@@ -172,23 +134,11 @@ void EveryGlobal(Visit& v) {
     RESTORED(iSize);
     FREE(ImageVersion, "only ever grows: the renderer uploads a slot again when it moved");
     FREE(KeyName, "filled once before the first poll");
-    RESTORED(ignorePress);
-    FREE(MyOpenFile, "the one open file: every use closes it, and a copy would close it twice");
-    FREE(FileOpen, "follows the open file");
-    FREE(OutBuf, "the bulk output buffer: OutBufTo ends it");
-    FREE(OutBufTo, "follows the open file");
-    RESTORED(ALsourcebuffer);
-    RESTORED(ALChannel);
-    FREE(ALbuffer, "the audio device's effect buffers, made once");
-    RESTORED(ALbufferActive);
-    RESTORED(SFXData);
-    RESTORED(EffectSamplesListener);
-    FREE(MusicBufferTick, "the music stream's state follows its open file and buffers");
-    FREE(MusicBufferStats, "the music stream's state follows its open file and buffers");
-    FREE(MusicFile, "the open music file: a copy would close it twice");
-    FREE(OggFile, "the open music file: a copy would close it twice");
-    FREE(MusicFileBegin, "the music stream's state follows its open file and buffers");
-    FREE(MusicFileEnd, "the music stream's state follows its open file and buffers");
+    FREE(File, "the one open file: every use closes it, and a copy would close it twice; its buffer follows it");
+    // The slot handles go back with the flags that say which are live, so
+    // the two always agree.
+    RESTORED(Effects);
+    FREE(Stream, "the track playing: a copy would close its open file twice");
 
     // ---- The game's seams ----
     RESTORED(SyncToDisk);

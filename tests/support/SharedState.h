@@ -13,7 +13,7 @@
 #include "support/StateGuards.h"
 
 // One entry of the list: its name as the code spells it ("ThisGame.Scene",
-// "jRand_Seed"), where its bytes are, and whether it is put back.
+// "Canvas"), where its bytes are, and whether it is put back.
 struct ListedGlobal {
     std::string name;
     const unsigned char* at;

@@ -79,8 +79,8 @@ private:
 class DrawStateGuard : public StateGuard {
 public:
     DrawStateGuard()
-        : StateGuard(ASys.DrawSet, ASys.DrawTo, ASys.CurBlend, ASys.FontImage, rw2, rh2, ViewScale, ASys.ImageZoom,
-                     ASys.TargetScale, ThisGame.ShowStats) {}
+        : StateGuard(ASys.DrawSet, ASys.DrawTo, ASys.CurBlend, ASys.FontImage, Canvas.rw2, Canvas.rh2, Canvas.ViewScale,
+                     ASys.ImageZoom, ASys.TargetScale, ThisGame.ShowStats) {}
 };
 
 // One image slot's pixels and table entries; the renderer is told the
@@ -106,10 +106,10 @@ inline const double* RecordAt(int i) { return ASys.Draw + i * DrawCmdSize; }
 
 // The 800-unit canvas basis at size 1, centred on (halfW, halfH) pixels.
 inline void CanvasBasis(int halfW, int halfH) {
-    rw2 = halfW;
-    rh2 = halfH;
+    Canvas.rw2 = halfW;
+    Canvas.rh2 = halfH;
     ASys.TargetScale = 800;
-    ViewScale = 2.0f / 800.0f;
+    Canvas.ViewScale = 2.0f / 800.0f;
     ASys.ImageZoom = 1;
 }
 

@@ -35,7 +35,7 @@ public:
     void SetCursorPos(double x, double y) override { glfw_.SetCursorPos(x, y); }
     void WindowSize(int& w, int& h) override { glfw_.WindowSize(w, h); }
     void FramebufferSize(int& w, int& h) override { glfw_.FramebufferSize(w, h); }
-    int Focused() override { return window && EM_ASM_INT({ return document.hidden ? 0 : 1; }); }
+    int Focused() override { return Win.window && EM_ASM_INT({ return document.hidden ? 0 : 1; }); }
     int CloseRequested() override { return glfw_.CloseRequested(); }
     int MonitorSize(int& w, int& h) override { return glfw_.MonitorSize(w, h); }
     int JoystickPresent(int j) override { return glfw_.JoystickPresent(j); }
@@ -63,7 +63,7 @@ GLFWwindow* OpenGameWindow(int& w, int& h) {
     glfwWindowHint(GLFW_ALPHA_BITS, 0);
     glfwWindowHint(GLFW_DEPTH_BITS, 0);
     glfwWindowHint(GLFW_STENCIL_BITS, 0);
-    GLFWwindow* made = glfwCreateWindow(w, h, GameTitleSys, nullptr, nullptr);
+    GLFWwindow* made = glfwCreateWindow(w, h, Win.GameTitleSys, nullptr, nullptr);
     if (made) ASys.Debuglog("Opened Window");
     return made;
 }
@@ -71,8 +71,8 @@ GLFWwindow* OpenGameWindow(int& w, int& h) {
 // Browsers enter full screen only while handling a key, click or tap: the
 // page asks at once and, if refused, again at the next release.
 void ZARNSys::FlipFull() {
-    isFullscreen = 1 - isFullscreen;
-    EM_ASM({ Module.gobbitFullScreen($0); }, isFullscreen);
+    Win.isFullscreen = 1 - Win.isFullscreen;
+    EM_ASM({ Module.gobbitFullScreen($0); }, Win.isFullscreen);
 }
 
 void ZARNSys::RestSys(int) {}
@@ -83,13 +83,13 @@ void StartPagePlatform() {
 }
 
 void FollowPage() {
-    if (!window) return;
+    if (!Win.window) return;
     int w = 0, h = 0, fw = 0, fh = 0;
     PageSize(w, h);
-    glfwGetFramebufferSize(window, &fw, &fh);
+    glfwGetFramebufferSize(Win.window, &fw, &fh);
     // Through the browser library, which tells GLFW the window's new size.
     if (w > 0 && h > 0 && (w != fw || h != fh)) EM_ASM({ Browser.setCanvasSize($0, $1); }, w, h);
-    isFullscreen = EM_ASM_INT({ return document.fullscreenElement ? 1 : 0; });
+    Win.isFullscreen = EM_ASM_INT({ return document.fullscreenElement ? 1 : 0; });
 }
 
 int PersistSaveFolder(int fd) {
