@@ -1,5 +1,7 @@
 // The game's own state, by how long it lives. Each group starts from its
-// member initialisers, and the place that begins its life resets it whole:
+// member initialisers; where the code begins a group's life anew it resets
+// the group in one assignment (the screens at launch, the scene by
+// FlushGame):
 //
 //   process   MyGame's tables and mode (settings, scores, key locks, credits)
 //   screen    ScreenState: reset at launch; each screen also resets what it

@@ -21,7 +21,7 @@ public:
     MyGame();
     ~MyGame();
 
-    // ---- Shared state ----
+    // ---- What lives as long as the process: tables and mode ----
     int Settings[200] = {};
     int KeyLock[100] = {};
     int TouchLock[100] = {};
