@@ -173,33 +173,30 @@ void MyGame::RedefineMove(int selected) {
     const bool up = PlayKeyAll(Fixed::Up), left = PlayKeyAll(Fixed::Left);
     const bool right = PlayKeyAll(Fixed::Right), down = PlayKeyAll(Fixed::Down);
     const bool fire = PlayKeyAll(Fixed::Action1);
-    if (!up && !left && !right && !down && !fire) KeyLock[Lock::RedefineNav] = 0;
+    if (!up && !left && !right && !down && !fire) {
+        KeyLock[Lock::RedefineNav] = 0;
+        return;
+    }
     if (KeyLock[Lock::RedefineNav] != 0) return;
+    KeyLock[Lock::RedefineNav] = 1;
     if (up) {
-        KeyLock[Lock::RedefineNav] = 1;
         Screen.RedefRow -= 1;
     } else if (down) {
-        KeyLock[Lock::RedefineNav] = 1;
         Screen.RedefRow += 1;
     } else if (left) {
-        KeyLock[Lock::RedefineNav] = 1;
         Screen.RedefCol -= 1;
     } else if (right) {
-        KeyLock[Lock::RedefineNav] = 1;
         Screen.RedefCol += 1;
-    } else if (fire) {
-        KeyLock[Lock::RedefineNav] = 1;
-        if (selected >= 0) {
-            Screen.CaptureGrace = 2;
-            CaptureState = 2;
-            Screen.CaptureTimer = CaptureUpdates;
-        } else if (selected == TestElement) {
-            Screen.TestTimer = TestUpdates;
-        } else {
-            Overlay = Overlays::Options;
-            Save();
-            LockKeys();
-        }
+    } else if (selected >= 0) {  // fire
+        Screen.CaptureGrace = 2;
+        CaptureState = 2;
+        Screen.CaptureTimer = CaptureUpdates;
+    } else if (selected == TestElement) {
+        Screen.TestTimer = TestUpdates;
+    } else {
+        Overlay = Overlays::Options;
+        Save();
+        LockKeys();
     }
 }
 
